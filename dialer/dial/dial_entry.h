@@ -1,0 +1,19 @@
+#pragma once
+#include <QString>
+
+// Who hands the text to the dial entry.
+enum class DialCaller {
+    HandOver,    // a dialer started with a number on its command line
+    MainWindow,  // the main window's "Позвонить"
+};
+
+enum class DialOutcome {
+    Dispatched,  // the number went to the dispatcher (which may still refuse it)
+    NoNumber,    // "Не введён номер!" was shown
+};
+
+// The one door through which a number text becomes a call: choose among
+// several numbers, reject a text without a number, bring the number to its
+// dialling form, dispatch it. A hand-over caller ends its process when this
+// returns; the main window goes on in either case.
+DialOutcome call_number(const QString& text, DialCaller caller);

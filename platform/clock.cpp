@@ -1,0 +1,37 @@
+#include "platform/clock.h"
+
+#include <QCoreApplication>
+#include <QThread>
+#include <QTime>
+
+namespace platform {
+
+void SystemClock::sleep_ms(int ms)
+{
+    if (ms > 0)
+        QThread::msleep(static_cast<unsigned long>(ms));
+}
+
+void SystemClock::pump()
+{
+    QCoreApplication::processEvents();
+}
+
+QString SystemClock::time_of_day()
+{
+    return QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
+}
+
+namespace {
+SystemClock system_clock;
+Clock* current_clock = &system_clock;
+}  // namespace
+
+Clock& clock() { return *current_clock; }
+
+void set_clock(Clock* replacement)
+{
+    current_clock = replacement ? replacement : &system_clock;
+}
+
+}  // namespace platform

@@ -1,0 +1,31 @@
+#pragma once
+#include <QString>
+
+namespace platform {
+
+// The passage of time as the engines see it: blocking sleeps, one pump of
+// pending events, and the local time of day. Tests substitute it to make
+// long waits short or to run code from inside a pump.
+class Clock {
+public:
+    virtual ~Clock() = default;
+    // Blocks the thread for ms milliseconds without processing events.
+    virtual void sleep_ms(int ms) = 0;
+    // Processes the pending window and timer events once, then returns.
+    virtual void pump() = 0;
+    // Local time of day as "HH:MM:SS", 24-hour.
+    virtual QString time_of_day() = 0;
+};
+
+class SystemClock : public Clock {
+public:
+    void sleep_ms(int ms) override;
+    void pump() override;
+    QString time_of_day() override;
+};
+
+Clock& clock();
+// Installs another clock (nullptr restores the system clock). Not owned.
+void set_clock(Clock* replacement);
+
+}  // namespace platform

@@ -1,0 +1,13 @@
+#pragma once
+#include "platform/messages.h"
+
+namespace platform {
+
+// Real modal message boxes (Qt Widgets). Programs with windows install it
+// with set_messages() at start.
+class BoxMessages : public Messages {
+public:
+    void show(const QString& caption, const QString& text, MessageIcon icon) override;
+};
+
+}  // namespace platform

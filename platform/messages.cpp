@@ -1,0 +1,34 @@
+#include "platform/messages.h"
+
+#include <cstdio>
+
+namespace platform {
+
+void HeadlessMessages::show(const QString&, const QString&, MessageIcon) {}
+
+namespace {
+HeadlessMessages headless_messages;
+Messages* current_messages = &headless_messages;
+QString title = QStringLiteral("Vekorra");
+}  // namespace
+
+Messages& messages() { return *current_messages; }
+
+void set_messages(Messages* replacement)
+{
+    current_messages = replacement ? replacement : &headless_messages;
+}
+
+QString program_title() { return title; }
+void set_program_title(const QString& new_title) { title = new_title; }
+
+void show_message(const QString& text, MessageIcon icon, const QString& caption)
+{
+    QString line = text;
+    line.replace(QLatin1Char('\r'), QString()).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    std::fprintf(stderr, "%s: %s\n", qPrintable(title), line.toUtf8().constData());
+    std::fflush(stderr);
+    current_messages->show(caption.isEmpty() ? title : caption, text, icon);
+}
+
+}  // namespace platform

@@ -1,0 +1,50 @@
+#pragma once
+#include <QList>
+#include <QString>
+
+// The per-user settings store: text values addressed by application,
+// section and key. Names match without regard to letter case (Cyrillic
+// included); reading never creates a key. Shared by every process of the
+// user; each operation is atomic, and take_setting's read and reset form
+// one step that no other writer falls between.
+//
+// A store that cannot be used never stops a program: reads give the
+// default, writes are dropped, and one warning per kind of failure goes to
+// the "vekorra.store" log category.
+
+QString read_setting(const QString& app, const QString& section, const QString& key,
+                     const QString& default_value);
+void write_setting(const QString& app, const QString& section, const QString& key,
+                   const QString& value);
+// Reads like read_setting; with reset set, writes default_value back in the
+// same transaction, so the key is consumed.
+QString take_setting(const QString& app, const QString& section, const QString& key,
+                     const QString& default_value, bool reset);
+
+namespace settings_store {
+
+struct Entry {
+    QString app, section, key, value;
+};
+
+// Removes the key; later reads give their default. False when it was absent
+// or the store failed.
+bool unset_setting(const QString& app, const QString& section, const QString& key);
+
+// Every key, or those of one application or one section, in a stable order
+// (application, section, key as first written).
+QList<Entry> list_settings(const QString& app = QString(), const QString& section = QString());
+
+// Where the store lives: $VEKORRA_SETTINGS when set and not empty, else
+// ${XDG_CONFIG_HOME:-$HOME/.config}/vekorra/settings.sqlite.
+QString store_path();
+
+// True when the last operation of this process could not use the store
+// (the command-line tool turns it into exit status 1).
+bool last_operation_failed();
+
+// Closes the connection; the next operation opens the store afresh at
+// store_path(). For tests that switch stores within one process.
+void reopen();
+
+}  // namespace settings_store
