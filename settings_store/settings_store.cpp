@@ -1,0 +1,51 @@
+#include "settings_store/settings_store.h"
+
+#include "settings_store/store_connection.h"
+
+namespace {
+
+// Opened lazily on the first operation and kept for the process's life;
+// each process is single-threaded, so one connection serves it.
+settings_store::StoreConnection& connection()
+{
+    static settings_store::StoreConnection store;
+    return store;
+}
+
+}  // namespace
+
+QString read_setting(const QString& app, const QString& section, const QString& key,
+                     const QString& default_value)
+{
+    return connection().read({app, section, key}).value_or(default_value);
+}
+
+void write_setting(const QString& app, const QString& section, const QString& key,
+                   const QString& value)
+{
+    connection().write({app, section, key}, value);
+}
+
+QString take_setting(const QString& app, const QString& section, const QString& key,
+                     const QString& default_value, bool reset)
+{
+    return connection().take({app, section, key}, default_value, reset).value_or(default_value);
+}
+
+namespace settings_store {
+
+bool unset_setting(const QString& app, const QString& section, const QString& key)
+{
+    return connection().remove({app, section, key});
+}
+
+QList<Entry> list_settings(const QString& app, const QString& section)
+{
+    return connection().list(app, section);
+}
+
+bool last_operation_failed() { return connection().failed(); }
+
+void reopen() { connection().close(); }
+
+}  // namespace settings_store

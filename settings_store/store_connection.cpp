@@ -1,0 +1,275 @@
+#include "settings_store/store_connection.h"
+
+#include <QFile>
+#include <QLoggingCategory>
+
+#include <chrono>
+#include <sqlite3.h>
+
+#include "settings_store/store_location.h"
+
+Q_LOGGING_CATEGORY(lcStore, "vekorra.store", QtWarningMsg)
+
+namespace settings_store {
+
+namespace {
+
+// One row per key. The *_fold columns hold the case-folded names that
+// lookups match on; app, section and key keep the spelling first written,
+// for display.
+const char* const schema_sql =
+    "CREATE TABLE IF NOT EXISTS settings ("
+    " app_fold TEXT NOT NULL, section_fold TEXT NOT NULL, key_fold TEXT NOT NULL,"
+    " app TEXT NOT NULL, section TEXT NOT NULL, key TEXT NOT NULL, value TEXT NOT NULL,"
+    " PRIMARY KEY (app_fold, section_fold, key_fold)) WITHOUT ROWID";
+
+// A new key takes over the display spelling of its application and
+// section when they already exist, so one section lists under one name.
+const char* const statement_sql[] = {
+    "SELECT value FROM settings WHERE app_fold = ?1 AND section_fold = ?2 AND key_fold = ?3",
+    "INSERT INTO settings (app_fold, section_fold, key_fold, app, section, key, value) VALUES (?1, ?2, ?3,"
+    " coalesce((SELECT app FROM settings WHERE app_fold = ?1 LIMIT 1), ?4),"
+    " coalesce((SELECT section FROM settings WHERE app_fold = ?1 AND section_fold = ?2 LIMIT 1), ?5),"
+    " ?6, ?7)"
+    " ON CONFLICT (app_fold, section_fold, key_fold) DO UPDATE SET value = excluded.value",
+    "DELETE FROM settings WHERE app_fold = ?1 AND section_fold = ?2 AND key_fold = ?3",
+    "BEGIN IMMEDIATE",
+    "COMMIT",
+    "ROLLBACK",
+    "SELECT app, section, key, value FROM settings ORDER BY app_fold, section_fold, key_fold",
+    "SELECT app, section, key, value FROM settings WHERE app_fold = ?1 ORDER BY section_fold, key_fold",
+    "SELECT app, section, key, value FROM settings WHERE app_fold = ?1 AND section_fold = ?2 ORDER BY key_fold",
+};
+
+// A store that could not be opened is tried again at most this often, so
+// a program polling a broken store does not pay the open cost every tick.
+constexpr qint64 reopen_interval_ms = 1000;
+constexpr int default_busy_timeout_ms = 5000;
+// Failure kinds beyond SQLite's result codes.
+constexpr int kind_file = -1;
+
+qint64 now_ms()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+int busy_timeout_ms()
+{
+    bool ok = false;
+    const int ms = qEnvironmentVariableIntValue("VEKORRA_STORE_BUSY_MS", &ok);
+    return ok && ms >= 0 ? ms : default_busy_timeout_ms;
+}
+
+void bind_text(sqlite3_stmt* stmt, int index, const QString& text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    sqlite3_bind_text(stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+}
+
+QString column_text(sqlite3_stmt* stmt, int column)
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
+    return QString::fromUtf8(text, sqlite3_column_bytes(stmt, column));
+}
+
+// Leaves a statement ready for its next use whichever way the caller returns.
+class StatementUse {
+public:
+    explicit StatementUse(sqlite3_stmt* stmt) : stmt_(stmt) {}
+    ~StatementUse()
+    {
+        sqlite3_reset(stmt_);
+        sqlite3_clear_bindings(stmt_);
+    }
+    StatementUse(const StatementUse&) = delete;
+    StatementUse& operator=(const StatementUse&) = delete;
+
+private:
+    sqlite3_stmt* stmt_;
+};
+
+}  // namespace
+
+StoreConnection::StoreConnection() = default;
+
+StoreConnection::~StoreConnection() { close(); }
+
+void StoreConnection::close()
+{
+    for (sqlite3_stmt*& stmt : statements_) {
+        sqlite3_finalize(stmt);
+        stmt = nullptr;
+    }
+    sqlite3_close(db_);
+    db_ = nullptr;
+    next_open_attempt_ms_ = 0;
+    reported_kinds_.clear();
+}
+
+void StoreConnection::report(int kind, const QString& text)
+{
+    failed_ = true;
+    if (reported_kinds_.contains(kind))
+        return;
+    reported_kinds_.insert(kind);
+    qCWarning(lcStore).noquote() << "settings store" << store_path() << "unusable:" << text;
+}
+
+bool StoreConnection::check(int rc, const char* during)
+{
+    if (rc == SQLITE_OK || rc == SQLITE_ROW || rc == SQLITE_DONE)
+        return true;
+    const QString detail = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QString::fromUtf8(sqlite3_errstr(rc));
+    report(rc & 0xff, QStringLiteral("%1: %2").arg(QLatin1String(during), detail));
+    return false;
+}
+
+bool StoreConnection::start_operation()
+{
+    failed_ = false;
+    if (db_)
+        return true;
+    if (now_ms() < next_open_attempt_ms_) {
+        failed_ = true;
+        return false;
+    }
+    if (open())
+        return true;
+    sqlite3_close(db_);
+    db_ = nullptr;
+    next_open_attempt_ms_ = now_ms() + reopen_interval_ms;
+    return false;
+}
+
+bool StoreConnection::open()
+{
+    const QString path = store_path();
+    const QString problem = prepare_store_file(path);
+    if (!problem.isEmpty()) {
+        report(kind_file, problem);
+        return false;
+    }
+    const QByteArray native = QFile::encodeName(path);
+    if (!check(sqlite3_open_v2(native.constData(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr),
+               "open"))
+        return false;
+    sqlite3_busy_timeout(db_, busy_timeout_ms());
+    // WAL lets readers go on while another process writes; NORMAL syncs at
+    // checkpoints only, which keeps writes cheap and still survives crashes.
+    return check(sqlite3_exec(db_, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr), "journal mode")
+        && check(sqlite3_exec(db_, "PRAGMA synchronous = NORMAL", nullptr, nullptr, nullptr), "synchronous")
+        && check(sqlite3_exec(db_, schema_sql, nullptr, nullptr, nullptr), "schema")
+        && prepare_all();
+}
+
+bool StoreConnection::prepare_all()
+{
+    for (int i = 0; i < StatementCount; ++i) {
+        if (!check(sqlite3_prepare_v3(db_, statement_sql[i], -1, SQLITE_PREPARE_PERSISTENT, &statements_[i], nullptr),
+                   "prepare"))
+            return false;
+    }
+    return true;
+}
+
+sqlite3_stmt* StoreConnection::statement(Statement which) { return statements_[which]; }
+
+void StoreConnection::bind_name(sqlite3_stmt* stmt, const Name& name)
+{
+    bind_text(stmt, 1, name.app.toCaseFolded());
+    bind_text(stmt, 2, name.section.toCaseFolded());
+    bind_text(stmt, 3, name.key.toCaseFolded());
+}
+
+bool StoreConnection::execute(Statement which)
+{
+    sqlite3_stmt* stmt = statement(which);
+    StatementUse use(stmt);
+    return check(sqlite3_step(stmt), "transaction");
+}
+
+std::optional<QString> StoreConnection::select_value(const Name& name, bool& ok)
+{
+    sqlite3_stmt* stmt = statement(Select);
+    StatementUse use(stmt);
+    bind_name(stmt, name);
+    const int rc = sqlite3_step(stmt);
+    ok = check(rc, "read");
+    if (rc != SQLITE_ROW)
+        return std::nullopt;
+    return column_text(stmt, 0);
+}
+
+bool StoreConnection::upsert(const Name& name, const QString& value)
+{
+    sqlite3_stmt* stmt = statement(Upsert);
+    StatementUse use(stmt);
+    bind_name(stmt, name);
+    bind_text(stmt, 4, name.app);
+    bind_text(stmt, 5, name.section);
+    bind_text(stmt, 6, name.key);
+    bind_text(stmt, 7, value);
+    return check(sqlite3_step(stmt), "write");
+}
+
+std::optional<QString> StoreConnection::read(const Name& name)
+{
+    if (!start_operation())
+        return std::nullopt;
+    bool ok = false;
+    return select_value(name, ok);
+}
+
+bool StoreConnection::write(const Name& name, const QString& value)
+{
+    return start_operation() && upsert(name, value);
+}
+
+std::optional<QString> StoreConnection::take(const Name& name, const QString& default_value, bool reset)
+{
+    if (!start_operation() || !execute(Begin))
+        return std::nullopt;
+    bool ok = false;
+    std::optional<QString> value = select_value(name, ok);
+    // Writing back a value that is already there would only grow the log.
+    if (ok && reset && value != default_value)
+        ok = upsert(name, default_value);
+    if (ok && execute(Commit))
+        return value;
+    sqlite3_step(statement(Rollback));
+    sqlite3_reset(statement(Rollback));
+    return std::nullopt;
+}
+
+bool StoreConnection::remove(const Name& name)
+{
+    if (!start_operation())
+        return false;
+    sqlite3_stmt* stmt = statement(Delete);
+    StatementUse use(stmt);
+    bind_name(stmt, name);
+    return check(sqlite3_step(stmt), "remove") && sqlite3_changes(db_) > 0;
+}
+
+QList<Entry> StoreConnection::list(const QString& app, const QString& section)
+{
+    QList<Entry> entries;
+    if (!start_operation())
+        return entries;
+    const Statement which = app.isNull() ? ListAll : section.isNull() ? ListApp : ListSection;
+    sqlite3_stmt* stmt = statement(which);
+    StatementUse use(stmt);
+    if (!app.isNull())
+        bind_text(stmt, 1, app.toCaseFolded());
+    if (!section.isNull())
+        bind_text(stmt, 2, section.toCaseFolded());
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
+        entries.append({column_text(stmt, 0), column_text(stmt, 1), column_text(stmt, 2), column_text(stmt, 3)});
+    if (!check(rc, "list"))
+        entries.clear();
+    return entries;
+}
+
+}  // namespace settings_store

@@ -1,0 +1,63 @@
+#pragma once
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <optional>
+
+#include "settings_store/settings_store.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace settings_store {
+
+// Names as the store keys them: the case-folded form for matching, the
+// form given by the caller for display.
+struct Name {
+    QString app, section, key;
+};
+
+// One process's connection to the store file, with its prepared
+// statements. Every failure is turned into "no result": the callers give
+// their defaults, and each kind of failure is logged once.
+class StoreConnection {
+public:
+    StoreConnection();
+    ~StoreConnection();
+    StoreConnection(const StoreConnection&) = delete;
+    StoreConnection& operator=(const StoreConnection&) = delete;
+
+    // Empty when the key is absent or the store failed.
+    std::optional<QString> read(const Name& name);
+    bool write(const Name& name, const QString& value);
+    std::optional<QString> take(const Name& name, const QString& default_value, bool reset);
+    bool remove(const Name& name);
+    QList<Entry> list(const QString& app, const QString& section);
+
+    // Whether the operation that just ended could not use the store.
+    bool failed() const { return failed_; }
+    // Drops the connection; the next operation opens afresh.
+    void close();
+
+private:
+    enum Statement { Select, Upsert, Delete, Begin, Commit, Rollback, ListAll, ListApp, ListSection, StatementCount };
+
+    bool start_operation();
+    bool open();
+    bool prepare_all();
+    sqlite3_stmt* statement(Statement which);
+    void bind_name(sqlite3_stmt* stmt, const Name& name);
+    std::optional<QString> select_value(const Name& name, bool& ok);
+    bool upsert(const Name& name, const QString& value);
+    bool execute(Statement which);
+    bool check(int rc, const char* during);
+    void report(int kind, const QString& text);
+
+    sqlite3* db_ = nullptr;
+    sqlite3_stmt* statements_[StatementCount] = {};
+    bool failed_ = false;
+    qint64 next_open_attempt_ms_ = 0;
+    QSet<int> reported_kinds_;
+};
+
+}  // namespace settings_store
