@@ -1,0 +1,48 @@
+#include "serial/serial_component.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace {
+
+// Port numbers without an entry in the ports folder follow the usual
+// mapping of numbered ports onto Linux device families, 32 to a family.
+struct DeviceFamily {
+    int first_port;
+    const char* prefix;
+};
+constexpr DeviceFamily kFamilies[] = {
+    {1, "/dev/ttyS"},
+    {33, "/dev/ttyUSB"},
+    {65, "/dev/ttyACM"},
+};
+constexpr int kFamilySize = 32;
+
+}  // namespace
+
+QString ports_folder()
+{
+    const QString configured = qEnvironmentVariable("VEKORRA_PORTS");
+    if (!configured.isEmpty())
+        return configured;
+    QString config_home = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (config_home.isEmpty())
+        config_home = QDir::homePath() + QStringLiteral("/.config");
+    return config_home + QStringLiteral("/vekorra/ports");
+}
+
+QString port_device_path(int port)
+{
+    // An entry may be a dangling link (device unplugged): it still names the
+    // port, and opening it fails as for any missing device.
+    const QString entry = QDir(ports_folder()).filePath(QStringLiteral("com%1").arg(port));
+    const QFileInfo entry_info(entry);
+    if (entry_info.exists() || entry_info.isSymLink())
+        return entry;
+    for (const DeviceFamily& family : kFamilies) {
+        if (port >= family.first_port && port < family.first_port + kFamilySize)
+            return QString::fromLatin1(family.prefix) + QString::number(port - family.first_port);
+    }
+    return QString();
+}
