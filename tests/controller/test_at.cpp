@@ -120,6 +120,8 @@ void TestAt::summaries_data()
     QTest::newRow("state with spaces counts, list keeps its text")
         << "+CLCC: 1,0, 0 ,0,0,\"" + A + "\",129 OK" << "100000" << "" << "" << "" << ""
         << A + ", 0  / (Исх. вызов);";
+    QTest::newRow("state with spaces read as its number")
+        << "+CLCC: 1,1, 4 ,0,0,\"" + A + "\",129 OK" << "010000" << A << "" << "" << "" << "";
     QTest::newRow("state not a number counts as active")
         << "+CLCC: 1,1,x,0,0,\"" + A + "\",129 OK" << "100000" << "" << "" << "" << ""
         << A + ",x / (Вх. вызов);";
