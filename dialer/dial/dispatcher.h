@@ -8,3 +8,18 @@ void dispatch_number(QString& number);
 // Opens the address with the desktop's default handler; a failure is shown
 // in a box captioned "frmAbout::ExecuteLink".
 void open_link(const QString& address);
+
+// Shows (true) or restores (false) the busy mouse pointer while open_link
+// waits for the desktop. The dial logic has no windows of its own; a program
+// with windows installs one (install_number_chooser() does). nullptr: none.
+using BusyPointer = void (*)(bool busy);
+void set_busy_pointer(BusyPointer pointer);
+
+// The SIP softphone's executable: the sip_program setting when not empty,
+// else "$ProgramFiles/NCH Software/Talk/talk.exe" when ProgramFiles is set,
+// else talk.exe found on the PATH; "" when none of them gives one.
+QString sip_softphone_program();
+
+// The dialer's own executable (symbolic links resolved), which the
+// dispatcher starts when no main window runs.
+QString dialer_main_program();

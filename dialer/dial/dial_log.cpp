@@ -1,0 +1,3 @@
+#include "dialer/dial/dial_log.h"
+
+Q_LOGGING_CATEGORY(lcDial, "vekorra.dial", QtWarningMsg)

@@ -1,0 +1,205 @@
+#include "dialer/dial/dispatcher.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include "dialer/dial/dial_log.h"
+#include "dialer/dial/operators_telefons.h"
+#include "dialer/dial/reestr.h"
+#include "platform/clock.h"
+#include "platform/launcher.h"
+#include "platform/link_opener.h"
+#include "platform/messages.h"
+#include "settings_store/settings_store.h"
+
+namespace {
+
+// A main window started by a hand-over gets this long to start its
+// controllers before the number is put on the blackboard.
+constexpr int kMainProgramStartWaitMs = 5000;
+
+const QString kNotConnected = QStringLiteral("Телефон не подключен!");
+const QString kSkypeOff = QStringLiteral(
+    "Звонок на данного оператороа настроен через Скайп, но у Скайпа выключена активность в настройках программы!");
+const QString kSipOff = QStringLiteral(
+    "Звонок на данного оператороа настроен через SIP-телефон, но у SIP-телефона выключена активность в "
+    "настройках программы!");
+const QString kRuleSlotNotConnected = QStringLiteral("Телефон, выбранный для этого оператора, не подключен!");
+const QString kRuleSlotNotEnabled =
+    QStringLiteral("Телефон, выбранный для этого оператора, не включен в настройках программы!");
+const QString kNoSoftphone = QStringLiteral("Программа Express Talk не установлена!");
+
+BusyPointer busy_pointer = nullptr;
+
+void set_busy(bool busy)
+{
+    if (busy_pointer)
+        busy_pointer(busy);
+}
+
+bool slot_enabled(int slot)
+{
+    return flag_is_on(Reestr::blackboard(slot, Reestr::kKeyOn));
+}
+
+bool slot_connected(int slot)
+{
+    return Reestr::blackboard(slot, Reestr::kKeyOnPr) == QLatin1String("True");
+}
+
+void write_pozvonit(int slot, const QString& number)
+{
+    write_setting(QString::fromLatin1(Reestr::kBlackboardApp), QString::number(slot),
+                  QString::fromLatin1(Reestr::kKeyPozvonit), number);
+}
+
+void log_route(const QString& arrived, OperatorClass operator_class, const QString& rule,
+               const QString& target)
+{
+    qCInfo(lcDial).noquote() << "number" << arrived << "class" << operator_class_key(operator_class) << "rule"
+                             << rule << "target" << target;
+}
+
+// The main window's controllers serve the blackboard; a hand-over process
+// has none, so it brings up a main window first.
+void ensure_main_program_runs()
+{
+    if (flag_is_on(Reestr::blackboard(1, Reestr::kKeyOnPrzvExe)))
+        return;
+    const QString program = dialer_main_program();
+    qCInfo(lcDial).noquote() << "no main window runs; starting" << program;
+    platform::launcher().start_detached(program, {});
+    platform::clock().sleep_ms(kMainProgramStartWaitMs);
+}
+
+// Slots 2 to 6 all off: slot 1 is the only phone, whatever the rules say.
+bool only_slot_one_in_use()
+{
+    bool any_enabled = false;
+    for (const int slot : {4, 3, 2, 6, 5})
+        any_enabled = slot_enabled(slot) || any_enabled;
+    return !any_enabled;
+}
+
+void call_through_skype(QString& number)
+{
+    if (!slot_enabled(Reestr::kSkypeSlot)) {
+        platform::show_message(kSkypeOff);
+        return;
+    }
+    complete_local_number(number);
+    if (clean_number(number).size() == 10)
+        number.prepend(Reestr::kodS1());
+    open_link(QStringLiteral("skype:") + number);
+}
+
+void call_through_softphone(QString& number)
+{
+    if (!slot_enabled(Reestr::kSipSlot)) {
+        platform::show_message(kSipOff);
+        return;
+    }
+    complete_local_number(number);
+    if (clean_number(number).size() > 10)
+        number = number.right(10);
+    const QString program = sip_softphone_program();
+    qCInfo(lcDial).noquote() << "softphone" << (program.isEmpty() ? QStringLiteral("(none)") : program)
+                             << "-dial" << QStringLiteral("callto:") + number;
+    if (program.isEmpty() ||
+        !platform::launcher().start_detached(program, {QStringLiteral("-dial"), QStringLiteral("callto:") + number}))
+        platform::show_message(kNoSoftphone);
+}
+
+void call_through_serial_phone(int rule, const QString& number)
+{
+    const bool serial_slot = rule >= 0 && rule <= 3;
+    const int slot = rule + 1;
+    if (!serial_slot || (rule != 0 && !slot_enabled(slot))) {
+        platform::show_message(kRuleSlotNotEnabled);
+        return;
+    }
+    if (!slot_connected(slot)) {
+        platform::show_message(kRuleSlotNotConnected);
+        return;
+    }
+    write_pozvonit(slot, number);
+}
+
+}  // namespace
+
+void dispatch_number(QString& number)
+{
+    const QString arrived = number;
+    const OperatorClass operator_class = classify_number(number);
+    ensure_main_program_runs();
+
+    if (flag_is_on(Reestr::kodGor_Plus()))
+        complete_local_number(number);
+    if (operator_class == OperatorClass::MEJD) {
+        const int rule = route_rule(operator_class);
+        // Skype and the softphone dial "+" themselves; a serial phone may need
+        // the international access code instead.
+        if (rule != 4 && rule != 5 && flag_is_on(Reestr::Plus_repl()))
+            number.replace(QLatin1Char('+'), Reestr::Plus_repl_nom());
+    }
+
+    if (only_slot_one_in_use()) {
+        log_route(arrived, operator_class, QStringLiteral("(only phone 1 in use)"),
+                  QStringLiteral("phone 1: ") + number);
+        // The request stays on the blackboard even when the phone is not
+        // connected yet: its controller may come up in a moment.
+        write_pozvonit(1, number);
+        if (!slot_connected(1))
+            platform::show_message(kNotConnected);
+        return;
+    }
+
+    const int rule = route_rule(operator_class);
+    const QString rule_text = QString::number(rule);
+    if (rule == 4) {
+        log_route(arrived, operator_class, rule_text, QStringLiteral("Skype"));
+        call_through_skype(number);
+    } else if (rule == 5) {
+        log_route(arrived, operator_class, rule_text, QStringLiteral("SIP softphone"));
+        call_through_softphone(number);
+    } else {
+        log_route(arrived, operator_class, rule_text,
+                  QStringLiteral("phone %1: %2").arg(QString::number(qint64(rule) + 1), number));
+        call_through_serial_phone(rule, number);
+    }
+}
+
+void open_link(const QString& address)
+{
+    set_busy(true);
+    const platform::OpenResult result = platform::link_opener().open_address(address);
+    qCInfo(lcDial).noquote() << "open" << address << (result.ok ? "ok" : "failed") << result.error_code;
+    set_busy(false);
+    if (!result.ok) {
+        platform::show_message(QStringLiteral("Невозможно открыть страницу: ") + address + QStringLiteral("\r\n\r\n") +
+                                   QString::number(result.error_code),
+                               platform::MessageIcon::None, QStringLiteral("frmAbout::ExecuteLink"));
+    }
+}
+
+void set_busy_pointer(BusyPointer pointer) { busy_pointer = pointer; }
+
+QString sip_softphone_program()
+{
+    const QString configured = Reestr::sip_program();
+    if (!configured.isEmpty())
+        return configured;
+    const QString program_files = qEnvironmentVariable("ProgramFiles");
+    if (!program_files.isEmpty())
+        return QDir(program_files).filePath(QStringLiteral("NCH Software/Talk/talk.exe"));
+    return QStandardPaths::findExecutable(QStringLiteral("talk.exe"));
+}
+
+QString dialer_main_program()
+{
+    const QString own = QCoreApplication::applicationFilePath();
+    const QString resolved = QFileInfo(own).canonicalFilePath();
+    return resolved.isEmpty() ? own : resolved;
+}
