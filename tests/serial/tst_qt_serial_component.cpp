@@ -2,9 +2,13 @@
 // phone on the master side of each pair.
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QSerialPort>
 #include <QTest>
 #include <QThread>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <sys/resource.h>
 
 #include "pty_pair.h"
@@ -51,6 +55,7 @@ private slots:
     void latin1RoundTrip();
     void receiveBufferHoldsAtMost1024();
     void secondOpenerFails();
+    void otherProcessHolderExcludes();
     void reopensAfterClose();
     void portWithoutDeviceFailsToOpen_data();
     void portWithoutDeviceFailsToOpen();
@@ -176,6 +181,38 @@ void TestQtSerialComponent::secondOpenerFails()
     // The failed openers left the holder working.
     first.Output(QStringLiteral("AT\r\n"));
     QCOMPARE(phone.read(4, 2000), QByteArray("AT\r\n"));
+}
+
+void TestQtSerialComponent::otherProcessHolderExcludes()
+{
+    TestEnv env;
+    PtyPair phone;
+    phone.link_as(env.ports_dir(), 1);
+    QVERIFY(QFile::link(phone.slave_path(), env.ports_dir() + QStringLiteral("/com2")));
+
+    // This test program, started again, holds port 2 until its input ends.
+    QProcess holder;
+    holder.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--hold-port"), QStringLiteral("2")});
+    QVERIFY(holder.waitForStarted());
+    QVERIFY(holder.waitForReadyRead(10000));
+    QCOMPARE(holder.readLine().trimmed(), QByteArray("open"));
+
+    QtSerialComponent port;
+    port.setCommPort(1);
+    QVERIFY_THROWS_EXCEPTION(SerialError, port.setPortOpen(true));
+
+    holder.closeWriteChannel();
+    QVERIFY(holder.waitForFinished(10000));
+    QCOMPARE(holder.exitCode(), 0);
+    port.setPortOpen(true);
+    QVERIFY(port.PortOpen());
+
+    // And the other way round: the other process is refused while this one holds it.
+    QProcess refused;
+    refused.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--hold-port"), QStringLiteral("2")});
+    QVERIFY(refused.waitForFinished(10000));
+    QCOMPARE(refused.readAllStandardOutput().trimmed(), QByteArray("refused"));
+    QCOMPARE(refused.exitCode(), 1);
 }
 
 void TestQtSerialComponent::reopensAfterClose()
@@ -328,5 +365,38 @@ void TestQtSerialComponent::farEndClosedFailsWithoutSpinning()
     QVERIFY_THROWS_EXCEPTION(SerialError, port.setPortOpen(true));
 }
 
-QTEST_GUILESS_MAIN(TestQtSerialComponent)
+namespace {
+
+// Child mode: hold port `number` until standard input ends.
+int hold_port(int argc, char** argv, int number)
+{
+    QCoreApplication app(argc, argv);
+    QtSerialComponent port;
+    port.setCommPort(number);
+    try {
+        port.setPortOpen(true);
+    } catch (const SerialError&) {
+        std::fputs("refused\n", stdout);
+        return 1;
+    }
+    std::fputs("open\n", stdout);
+    std::fflush(stdout);
+    char line[64];
+    while (std::fgets(line, sizeof line, stdin)) {
+    }
+    port.setPortOpen(false);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc == 3 && std::strcmp(argv[1], "--hold-port") == 0)
+        return hold_port(argc, argv, std::atoi(argv[2]));
+    QCoreApplication app(argc, argv);
+    TestQtSerialComponent test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_qt_serial_component.moc"
