@@ -1,0 +1,87 @@
+#include "dialer/main_window/call_buttons.h"
+
+#include <array>
+
+#include "settings_store/settings_store.h"
+
+namespace main_window {
+
+namespace {
+
+struct ButtonInfo {
+    const char* name;
+    SkinFamily family;
+    const char* command;
+};
+
+// In `knopki_zv` field order.
+constexpr std::array<ButtonInfo, kCallButtonCount> kButtons{{
+    {"sn_tr_k", SkinFamily::ok, "vzat_t_pr"},
+    {"pol_tr1_k", SkinFamily::no, "poloz_t_pr"},
+    {"prin1_k", SkinFamily::ok, "vzat_t"},
+    {"otklon1_k", SkinFamily::no, "ud_otklon"},
+    {"pol_tr2_k", SkinFamily::off, "poloz_t"},
+    {"prin2_k", SkinFamily::ok, "vzat_t"},
+    {"otklon2_k", SkinFamily::off, "poloz_t"},
+    {"kf_k", SkinFamily::kf, "kf"},
+    {"kf1_k", SkinFamily::kf, "kf1"},
+    {"kf_oj_k", SkinFamily::kf_oj, "kf_oj"},
+    {"kf_dob_k", SkinFamily::kf_dob, ""},
+}};
+
+constexpr std::array<const char*, kPlaceholderCount> kPlaceholderNames{
+    "prin_na", "otkl_na", "pol_na", "Image1", "Image2", "Image3"};
+
+constexpr std::array<const char*, kSkinFamilyCount> kFamilyNames{
+    "ok", "no", "off", "kf", "kf_oj", "kf_dob"};
+
+constexpr std::array<int, kSkinFamilyCount> kFamilyLeft{8, 64, 120, 184, 240, 296};
+
+constexpr std::array<const char*, kSkinRoleCount> kRoleSuffixes{"", "_f", "_kl", "_na"};
+
+}  // namespace
+
+SkinFamily family_of(CallButton button) { return kButtons[field_of(button)].family; }
+
+// Placeholders are listed in the order of the positions they stand in.
+SkinFamily family_of(Placeholder placeholder) { return static_cast<SkinFamily>(placeholder); }
+
+int position_left(SkinFamily family) { return kFamilyLeft[static_cast<int>(family)]; }
+
+QString button_name(CallButton button) { return QString::fromLatin1(kButtons[field_of(button)].name); }
+
+QString placeholder_name(Placeholder placeholder)
+{
+    return QString::fromLatin1(kPlaceholderNames[static_cast<int>(placeholder)]);
+}
+
+QString family_name(SkinFamily family)
+{
+    return QString::fromLatin1(kFamilyNames[static_cast<int>(family)]);
+}
+
+QString skin_file_name(SkinFamily family, SkinRole role)
+{
+    return family_name(family) + QString::fromLatin1(kRoleSuffixes[static_cast<int>(role)])
+           + QStringLiteral(".jpg");
+}
+
+QString skin_folder(const QString& installation_folder)
+{
+    return installation_folder + QStringLiteral("/icons");
+}
+
+QString command_key(CallButton button)
+{
+    return QString::fromLatin1(kButtons[field_of(button)].command);
+}
+
+void write_button_command(int slot, CallButton button)
+{
+    const QString key = command_key(button);
+    if (key.isEmpty())
+        return;
+    write_setting(QStringLiteral("Kestrum"), QString::number(slot), key, QStringLiteral("1"));
+}
+
+}  // namespace main_window

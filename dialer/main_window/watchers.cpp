@@ -1,0 +1,48 @@
+#include "dialer/main_window/watchers.h"
+
+#include <array>
+
+#include "settings_store/settings_store.h"
+
+namespace main_window {
+
+namespace {
+const QString kApp = QStringLiteral("Kestrum");
+// Section 5 (Skype) has no controller and is never read.
+constexpr std::array<int, 5> kAnnouncingSections{1, 2, 3, 4, 6};
+}  // namespace
+
+std::optional<IncomingCall> take_incoming_call()
+{
+    std::array<QString, kAnnouncingSections.size()> numbers;
+    std::array<QString, kAnnouncingSections.size()> times;
+    for (size_t i = 0; i < kAnnouncingSections.size(); ++i)
+        numbers[i] = take_setting(kApp, QString::number(kAnnouncingSections[i]),
+                                  QStringLiteral("vhod_zvonok"), QString(), true);
+    for (size_t i = 0; i < kAnnouncingSections.size(); ++i)
+        times[i] = take_setting(kApp, QString::number(kAnnouncingSections[i]),
+                                QStringLiteral("vhod_zvonok_time"), QString(), true);
+
+    std::optional<IncomingCall> shown;
+    for (size_t i = 0; i < kAnnouncingSections.size(); ++i) {
+        if (!numbers[i].isEmpty())
+            shown = IncomingCall{numbers[i], times[i]};
+    }
+    return shown;
+}
+
+bool call_request_pending()
+{
+    if (read_setting(QStringLiteral("Vekorra"), QStringLiteral("drugoe"), QStringLiteral("wind"),
+                     QStringLiteral("1"))
+        == QLatin1String("0"))
+        return false;
+    bool pending = false;
+    for (int slot = 4; slot >= 1; --slot) {
+        if (!read_setting(kApp, QString::number(slot), QStringLiteral("pozvonit"), QString()).isEmpty())
+            pending = true;
+    }
+    return pending;
+}
+
+}  // namespace main_window

@@ -1,0 +1,22 @@
+#pragma once
+#include <QString>
+#include <optional>
+
+namespace main_window {
+
+struct IncomingCall {
+    QString number;
+    QString time;  // as the controller wrote it; may be empty
+};
+
+// Takes (reads and resets) the incoming-call announcements of sections 1
+// to 4 and 6. Every announcement is consumed; the one to show is the last
+// non-empty number in that order, with its own section's time.
+std::optional<IncomingCall> take_incoming_call();
+
+// True when a dial request waits in `pozvonit` of a serial slot and the
+// user lets such requests bring the main window forward (`wind` of
+// Vekorra/drugoe is not exactly "0"). Reads, never changes the requests.
+bool call_request_pending();
+
+}  // namespace main_window
