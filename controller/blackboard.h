@@ -1,0 +1,27 @@
+#pragma once
+#include <QString>
+#include <functional>
+
+// The controller's side of the phone blackboard: application "Kestrum",
+// section = the slot identity, taken afresh at every access.
+namespace kestrum {
+
+// The folder that holds the running executable (symbolic links resolved).
+QString executable_folder();
+
+// The slot identity: the name of the executable's folder ("1" to "4", or
+// "Проект" for a controller run by hand). Never cached.
+QString slot_identity();
+
+// Replaces where the slot identity comes from (tests run from folders of
+// their own). An empty function restores the executable's folder.
+void set_slot_identity_source(std::function<QString()> source);
+
+// The slot identity that runs in development mode.
+QString development_slot();
+
+QString read_board(const QString& key, const QString& default_value);
+void write_board(const QString& key, const QString& value);
+QString take_board(const QString& key, const QString& default_value, bool reset);
+
+}  // namespace kestrum

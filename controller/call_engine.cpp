@@ -1,0 +1,201 @@
+#include "controller/at.h"
+#include "controller/blackboard.h"
+#include "controller/controller.h"
+#include "controller/text_rules.h"
+#include "platform/clock.h"
+#include "serial/serial_component.h"
+
+namespace kestrum {
+
+namespace {
+QString flag(bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); }
+}  // namespace
+
+void Controller::call_engine_tick()
+{
+    platform::Clock& clock = platform::clock();
+    port_check();
+    try {
+        if (++state_.sch > 1) {
+            lost_connection(QStringLiteral("Потеряна связь (>1)"));
+            state_.sch = 0;
+            return;
+        }
+        if (send_pending_command()) {
+            clock.sleep_ms(200);
+            --state_.sch;
+            return;
+        }
+        QString reply;
+        if (!state_.tlf_numb.isEmpty())
+            dial_pending_number();
+        else
+            reply = poll_call_list();
+        evaluate_call_list(reply);
+        view_.indicator = ControllerView::Indicator::Hidden;
+        clock.sleep_ms(100);
+        clock.pump();
+        --state_.sch;
+    } catch (const std::exception&) {
+        lost_connection(QStringLiteral("Ошибка порта"));
+        state_.sch = 0;
+    }
+}
+
+// One command per tick, in this order of precedence; no reply is read.
+bool Controller::send_pending_command()
+{
+    const struct {
+        qint16 ControllerState::*flag;
+        const char* command;
+    } commands[] = {
+        {&ControllerState::ud_konf, "AT+CHLD=3\r\n"}, {&ControllerState::ud_otklon, "AT+CHLD=0\r\n"},
+        {&ControllerState::ud_perekl, "AT+CHLD=2\r\n"}, {&ControllerState::vzat_t, "ATA\r\n"},
+        {&ControllerState::poloz_t, "AT+CHUP\r\n"},
+    };
+    for (const auto& command : commands) {
+        if (state_.*command.flag != 1)
+            continue;
+        state_.*command.flag = 0;
+        send(QString::fromLatin1(command.command));
+        // A hang-up also ends a dialled number that never reached the list.
+        if (command.flag == &ControllerState::poloz_t)
+            clear_dialled_labels();
+        return true;
+    }
+    return false;
+}
+
+void Controller::dial_pending_number()
+{
+    platform::Clock& clock = platform::clock();
+    send(QStringLiteral("ATD") + dialable_number(state_.tlf_numb) + QStringLiteral(";\r\n"));
+    view_.dialled_number = state_.tlf_numb;
+    view_.progress = QStringLiteral("Подключение...");
+    since_dial_.start();
+    clock.pump();
+    clock.sleep_ms(500);
+    state_.tlf_numb.clear();
+}
+
+QString Controller::poll_call_list()
+{
+    const QString reply = at_exchange(QStringLiteral("AT+CLCC"), 0);
+    view_.status_text.clear();
+    view_.connect_shown = false;
+    view_.indicator = ControllerView::Indicator::Green;
+    if (!reply.contains(QLatin1String("OK"))) {
+        view_.status_text = QStringLiteral("Потеряна связь (нет ОК)");
+    } else if (!reply.contains(QLatin1String("+CLCC:")) && since_dial_.isValid()
+               && since_dial_.elapsed() >= limits_.dial_label_hold_ms) {
+        // The dialled number never showed up (refused, or over before a
+        // poll saw it): it leaves the display.
+        clear_dialled_labels();
+    }
+    return reply;
+}
+
+void Controller::clear_dialled_labels()
+{
+    view_.dialled_number.clear();
+    view_.progress.clear();
+}
+
+void Controller::evaluate_call_list(const QString& reply)
+{
+    if (!at::call_list_state(reply, 2).isEmpty() || !at::call_list_state(reply, 1).isEmpty()
+        || !at::outgoing_call(reply, 0).isEmpty() || !at::incoming_number(reply).isEmpty())
+        clear_dialled_labels();
+
+    view_.outgoing_number = at::outgoing_call(reply, 0);
+    view_.outgoing_state = at::outgoing_call(reply, 1);
+    view_.incoming_number = at::incoming_number(reply);
+    view_.incoming_mark = view_.incoming_number.isEmpty() ? QString() : QStringLiteral("Вх.вызов");
+    view_.call_mark_shown = !at::outgoing_call(reply, 0).isEmpty() || !at::waiting_number(reply).isEmpty()
+                            || !at::incoming_number(reply).isEmpty();
+    view_.waiting_number = at::waiting_number(reply);
+    view_.second_line_mark = view_.waiting_number.isEmpty() ? QString() : QStringLiteral("2я линия");
+
+    show_summaries_and_rows(reply);
+    offer_call_buttons(reply);
+    track_incoming(reply);
+}
+
+void Controller::show_summaries_and_rows(const QString& reply)
+{
+    state_.zvonok_str[0] = view_.dialled_number + view_.outgoing_number + view_.waiting_number + view_.incoming_number;
+    state_.status_str[0] = view_.progress + view_.outgoing_state + view_.second_line_mark + view_.incoming_mark;
+    view_.numbers_summary = state_.zvonok_str[0];
+    view_.states_summary = state_.status_str[0];
+    for (int n = 1; n <= 6; ++n) {
+        state_.status_str[n] = at::call_list_state(reply, n);
+        view_.row_state[n - 1] = state_.status_str[n];
+        state_.zvonok_str[n] = at::call_list_number(reply, n);
+        view_.row_number[n - 1] = state_.zvonok_str[n];
+    }
+}
+
+void Controller::offer_call_buttons(const QString& reply)
+{
+    using Default = ControllerView::DefaultButton;
+    const int conference = at::conference_kind(reply);
+    view_.conference_hold_shown = conference == 1;
+    state_.kf_oj = flag(conference == 1);
+    view_.conference_shown = conference == 2;
+    state_.kf = flag(conference == 2);
+
+    const int can_join = at::can_join(reply);
+    view_.join_shown = can_join == 1;
+    state_.kf1 = flag(can_join == 1);
+    if (can_join == 1)
+        view_.default_button = Default::Join;
+
+    const bool waiting = at::has_waiting(reply) == 1;
+    view_.accept_waiting_shown = view_.reject_waiting_shown = waiting;
+    state_.prin1 = state_.otklon1 = flag(waiting);
+    if (waiting)
+        view_.default_button = Default::AcceptWaiting;
+    const bool incoming = at::has_incoming(reply) == 1;
+    view_.accept_incoming_shown = view_.reject_incoming_shown = incoming;
+    state_.prin2 = state_.otklon2 = flag(incoming);
+    if (incoming)
+        view_.default_button = Default::AcceptIncoming;
+
+    bool add_party = false;
+    if (can_join == 1 || conference == 1 || conference == 2 || at::has_active(reply) == 1)
+        add_party = at::has_outgoing_setup(reply) == 0 && can_join == 0;
+    view_.add_party_shown = add_party;
+    state_.kf_dob = flag(add_party);
+    if (add_party)
+        view_.default_button = Default::AddParty;
+
+    const bool call_present = !at::call_state_text(reply, 1).isEmpty() || !view_.dialled_number.isEmpty();
+    view_.hang_up_shown = call_present;
+    state_.pol_tr2 = flag(call_present);
+    view_.dial_shown = !call_present;
+}
+
+void Controller::track_incoming(const QString& reply)
+{
+    const QString ringing = at::incoming_number(reply);
+    if (!ringing.isEmpty())
+        state_.tlf_in_1 = ringing;
+    if (state_.tlf_in_1 != state_.tlf_in_1_0) {
+        state_.tlf_in_1_0 = state_.tlf_in_1;
+        write_board(QStringLiteral("vhod_zvonok"), state_.tlf_in_1_0);
+        write_board(QStringLiteral("vhod_zvonok_time"), platform::clock().time_of_day());
+    }
+    state_.tlf_in_2 = ringing;
+    const bool answered = !state_.tlf_in_1.isEmpty()
+                          && (state_.tlf_in_1 == state_.zvonok_str[1] || state_.tlf_in_1 == state_.zvonok_str[2]);
+    if (!state_.tlf_in_1.isEmpty() && state_.tlf_in_2 != state_.tlf_in_1) {
+        state_.tlf_in_3 = state_.tlf_in_1;
+        state_.tlf_in_1.clear();
+    }
+    if (!state_.tlf_in_3.isEmpty()) {
+        (answered ? view_.answered : view_.missed).append(state_.tlf_in_3);
+        state_.tlf_in_3.clear();
+    }
+}
+
+}  // namespace kestrum

@@ -1,0 +1,152 @@
+#pragma once
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "controller/controller_view.h"
+
+class SerialComponent;
+
+namespace kestrum {
+
+// The state the engines keep between ticks, under the names the blackboard
+// protocol uses.
+struct ControllerState {
+    QString tip_tlf = QStringLiteral("GSM");
+    qint16 port_1 = 0;
+    qint16 CLCC = 0;
+    QString model;
+    qint16 Podkl_tel = 0;
+    qint16 Otkluch_tel = 0;
+
+    QString tlf_numb;     // pending number to dial
+    qint16 sch = 0;       // re-entry counter: plain GSM, CDMA, call engine
+    qint32 i = 0;         // re-entry counter: wired modem
+
+    // Command flags, 1 = pending.
+    qint16 vzat_t_pr = 0;
+    qint16 poloz_t_pr = 0;
+    qint16 ud_konf = 0;
+    qint16 ud_otklon = 0;
+    qint16 ud_perekl = 0;
+    qint16 vzat_t = 0;
+    qint16 poloz_t = 0;
+
+    // Published fields: summaries and the six call rows.
+    std::array<QString, 7> status_str;
+    std::array<QString, 7> zvonok_str;
+    // Button flags of knopki_zv, in its order.
+    QString sn_tr, pol_tr1, prin1, otklon1, pol_tr2, prin2, otklon2, kf, kf1, kf_oj, kf_dob;
+
+    // Incoming-call tracking.
+    QString tlf_in_1;    // remembered as ringing
+    QString tlf_in_1_0;  // last written to vhod_zvonok
+    QString tlf_in_2;    // ringing in this tick's list
+    QString tlf_in_3;    // just stopped ringing
+};
+
+// Waits that are not part of the tick rhythm itself.
+struct ControllerLimits {
+    // A wired modem that gives no final result within this time counts as a
+    // lost connection.
+    int wired_reply_limit_ms = 60000;
+    // A dialled number that never shows up in the call list leaves the
+    // display after this time.
+    int dial_label_hold_ms = 5000;
+};
+
+// One phone slot's controller: four timers, the serial link, the engines of
+// the three phone types and the blackboard exchange. Logic only: a window
+// displays view() and calls the press_* operations.
+class Controller : public QObject {
+    Q_OBJECT
+
+public:
+    explicit Controller(std::unique_ptr<SerialComponent> serial, QObject* parent = nullptr);
+    ~Controller() override;
+
+    // Start steps after the single-instance check and the About window:
+    // running flag, port and type read, slot shown, timers started (the
+    // engine timer stays off until a service tick or "Подклчюить").
+    void start(bool started_with_arguments);
+
+    // Orderly end: the four end values, then the process ends at once.
+    void Exit_pr();
+    // What "the process ends" means. The default closes the port and ends
+    // the process without returning; tests record the end instead.
+    void set_end_process(std::function<void()> end_process);
+
+    // The ticks, run by the timers (public so tests can enter them).
+    void service_tick();
+    void engine_tick();
+    void status_tick();
+    void watchdog_tick();
+
+    // The serial link.
+    QString at_exchange(const QString& command, int port);
+    QString port_check();
+    QString model_query(int port);
+
+    // The engines the engine tick dispatches to.
+    void plain_gsm_tick();
+    void cdma_tick();
+    void wired_tick();
+    void call_engine_tick();
+
+    // Window buttons.
+    void press_connect() { state_.Podkl_tel = 1; }
+    void press_disconnect() { state_.Otkluch_tel = 1; }
+
+    ControllerState& state() { return state_; }
+    const ControllerView& view() const { return view_; }
+    ControllerLimits& limits() { return limits_; }
+    SerialComponent& serial() { return *serial_; }
+    QTimer& engine_timer() { return engine_timer_; }
+    QTimer& service_timer() { return service_timer_; }
+    QTimer& status_timer() { return status_timer_; }
+    QTimer& watchdog_timer() { return watchdog_timer_; }
+
+private:
+    // Writes text to the phone and logs it.
+    void send(const QString& text);
+    // The reading loop of an exchange; false when nothing came at all.
+    bool read_reply(QString& reply);
+    // Reads what waits in the receive buffer, logged.
+    QString take_input();
+    // Takes all waiting input for the CDMA and wired loops: line ends turned
+    // into spaces, every "AT" removed.
+    QString take_cleaned_input();
+    void close_port_quietly();
+    bool port_open_quietly() const;
+    void lost_connection(const QString& status);
+    void hide_wired_buttons();
+
+    // Steps of the call engine.
+    bool send_pending_command();
+    void dial_pending_number();
+    QString poll_call_list();
+    void evaluate_call_list(const QString& reply);
+    void show_summaries_and_rows(const QString& reply);
+    void offer_call_buttons(const QString& reply);
+    void track_incoming(const QString& reply);
+    void clear_dialled_labels();
+
+    std::unique_ptr<SerialComponent> serial_;
+    ControllerState state_;
+    ControllerView view_;
+    ControllerLimits limits_;
+    bool started_with_arguments_ = false;
+    std::function<void()> end_process_;
+    QElapsedTimer since_dial_;
+
+    QTimer engine_timer_;
+    QTimer service_timer_;
+    QTimer status_timer_;
+    QTimer watchdog_timer_;
+};
+
+}  // namespace kestrum

@@ -1,0 +1,40 @@
+#include <QApplication>
+#include <memory>
+
+#include "controller/blackboard.h"
+#include "controller/controller.h"
+#include "controller/form_port.h"
+#include "controller/slot_lock.h"
+#include "platform/message_box.h"
+#include "platform/messages.h"
+#include "serial/qt_serial_component.h"
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    platform::set_program_title(QStringLiteral("Kestrum"));
+    platform::BoxMessages boxes;
+    platform::set_messages(&boxes);
+
+    // One controller per slot folder; a second start ends writing nothing.
+    if (!kestrum::acquire_slot_lock(kestrum::executable_folder()))
+        return 0;
+
+    // Only whether there are arguments matters: the dialer passes "0".
+    const bool started_with_arguments = argc > 1;
+    if (!started_with_arguments && kestrum::slot_identity() != kestrum::development_slot()) {
+        kestrum::AboutWindow about;
+        about.exec();
+        return 0;
+    }
+
+    kestrum::Controller controller(std::make_unique<QtSerialComponent>());
+    controller.start(started_with_arguments);
+    // A controller started by the dialer never has a window.
+    std::unique_ptr<kestrum::FormPort> window;
+    if (!started_with_arguments) {
+        window = std::make_unique<kestrum::FormPort>(controller);
+        window->show();
+    }
+    return app.exec();
+}

@@ -1,0 +1,174 @@
+#include <QLoggingCategory>
+
+#include "controller/blackboard.h"
+#include "controller/controller.h"
+#include "controller/text_rules.h"
+#include "platform/clock.h"
+#include "serial/serial_component.h"
+
+Q_LOGGING_CATEGORY(lcAt, "kestrum.at", QtWarningMsg)
+
+namespace kestrum {
+
+namespace {
+// An empty poll waits this long for data instead of spinning.
+constexpr int kPollPause = 10;
+
+QString visible(const QString& text)
+{
+    QString shown = text;
+    shown.replace(QLatin1Char('\r'), QStringLiteral("\\r")).replace(QLatin1Char('\n'), QStringLiteral("\\n"));
+    return shown;
+}
+}  // namespace
+
+void Controller::send(const QString& text)
+{
+    qCDebug(lcAt).noquote() << "COM" + QString::number(serial_->CommPort()) << "<-" << visible(text);
+    serial_->Output(text);
+}
+
+QString Controller::take_input()
+{
+    const QString input = serial_->Input();
+    qCDebug(lcAt).noquote() << "COM" + QString::number(serial_->CommPort()) << "->" << visible(input);
+    return input;
+}
+
+QString Controller::take_cleaned_input()
+{
+    QString input = take_input();
+    input.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    input.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    input.remove(QStringLiteral("AT"));
+    return input;
+}
+
+bool Controller::port_open_quietly() const
+{
+    try {
+        return serial_->PortOpen();
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+void Controller::close_port_quietly()
+{
+    try {
+        if (serial_->PortOpen())
+            serial_->setPortOpen(false);
+    } catch (const std::exception&) {
+    }
+}
+
+bool Controller::read_reply(QString& reply)
+{
+    platform::Clock& clock = platform::clock();
+    int n = 0;
+    bool got = false;
+    for (;;) {
+        if (serial_->InBufferCount() != 0) {
+            got = true;
+            reply += take_input();
+        } else if (n > 30 && !got) {
+            clock.pump();
+            clock.sleep_ms(500);
+            if (n > 50 && !got)
+                return false;
+        } else if (!(got && n > 5)) {
+            clock.sleep_ms(kPollPause);
+        }
+        if (got && n > 5)
+            return true;
+        ++n;
+        clock.pump();
+    }
+}
+
+QString Controller::at_exchange(const QString& command, int port)
+{
+    platform::Clock& clock = platform::clock();
+    try {
+        const int chosen = port != 0 ? port : leading_number16(read_board(QStringLiteral("port"), QStringLiteral("0")));
+        if (serial_->CommPort() != chosen) {
+            if (serial_->PortOpen())
+                serial_->setPortOpen(false);
+            serial_->setCommPort(chosen);
+        }
+        clock.pump();
+        if (!serial_->PortOpen())
+            serial_->setPortOpen(true);
+        send(command + QStringLiteral("\r\n"));
+        clock.sleep_ms(200);
+        QString reply;
+        if (!read_reply(reply))
+            throw SerialError("no reply");
+        // Only the lower-case word is retried: "ERROR" is a final answer.
+        if (reply.contains(QLatin1String("error"))) {
+            reply.clear();
+            clock.sleep_ms(500);
+            send(command + QStringLiteral("\r\n"));
+            clock.sleep_ms(200);
+            if (!read_reply(reply))
+                throw SerialError("no reply");
+        }
+        reply = normalise_reply(reply, command);
+        clock.pump();
+        return reply;
+    } catch (const std::exception& failure) {
+        qCDebug(lcAt).noquote() << "COM" + QString::number(serial_->CommPort()) << "failed:" << failure.what();
+        clock.pump();
+        close_port_quietly();
+        return QStringLiteral("ER");
+    }
+}
+
+QString Controller::port_check()
+{
+    platform::Clock& clock = platform::clock();
+    try {
+        const int port = leading_number16(read_board(QStringLiteral("port"), QStringLiteral("0")));
+        if (serial_->CommPort() != port) {
+            clock.pump();
+            if (serial_->PortOpen())
+                serial_->setPortOpen(false);
+            serial_->setCommPort(port);
+        }
+        if (!serial_->PortOpen()) {
+            // A freshly opened port may hold another phone: probe it again.
+            serial_->setPortOpen(true);
+            clock.pump();
+            const QString call_list_reply = at_exchange(QStringLiteral("AT+CLCC"), 0);
+            QString model = at_exchange(QStringLiteral("AT+GMM"), 0);
+            model.remove(QStringLiteral("OK"));
+            model.remove(QStringLiteral("+GMM:"));
+            state_.model = trim_spaces(model);
+            state_.CLCC = call_list_reply.contains(QLatin1String("OK")) ? 1 : 0;
+        }
+        clock.pump();
+        return QStringLiteral("OK");
+    } catch (const std::exception&) {
+        clock.pump();
+        return QStringLiteral("ER");
+    }
+}
+
+QString Controller::model_query(int port)
+{
+    engine_timer_.stop();
+    try {
+        QString reply = at_exchange(QStringLiteral("AT+GMM"), port);
+        if (serial_->PortOpen())
+            serial_->setPortOpen(false);
+        reply.remove(QStringLiteral("+GMM"));
+        reply.remove(QLatin1Char(':'));
+        reply.remove(QStringLiteral("OK"));
+        return reply == QLatin1String("ER") ? QStringLiteral("---") : reply;
+    } catch (const std::exception&) {
+        close_port_quietly();
+        return QStringLiteral("---");
+    }
+}
+
+}  // namespace kestrum

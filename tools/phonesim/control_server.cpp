@@ -1,0 +1,116 @@
+#include "control_server.h"
+
+#include "phone.h"
+#include "pty_line.h"
+#include "sim_log.h"
+
+#include <QLocalServer>
+#include <QLocalSocket>
+
+ControlServer::ControlServer(Phone* phone, PtyLine* line, SimLog* log, QObject* parent)
+    : QObject(parent), phone_(phone), line_(line), log_(log), server_(new QLocalServer(this))
+{
+    connect(server_, &QLocalServer::newConnection, this, &ControlServer::take_connection);
+}
+
+bool ControlServer::listen(const QString& path, QString* error)
+{
+    QLocalServer::removeServer(path);  // a socket left behind by a killed simulator
+    server_->setSocketOptions(QLocalServer::UserAccessOption);
+    if (server_->listen(path))
+        return true;
+    *error = QStringLiteral("cannot listen on %1: %2").arg(path, server_->errorString());
+    return false;
+}
+
+void ControlServer::take_connection()
+{
+    while (QLocalSocket* socket = server_->nextPendingConnection()) {
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { read_commands(socket); });
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        read_commands(socket);
+    }
+}
+
+void ControlServer::read_commands(QLocalSocket* socket)
+{
+    while (socket->canReadLine()) {
+        const QString command = QString::fromUtf8(socket->readLine()).trimmed();
+        if (command.isEmpty())
+            continue;
+        socket->write(run(command).toUtf8() + '\n');
+        socket->flush();
+    }
+}
+
+namespace {
+
+QString answer(const QString& why) { return why.isEmpty() ? QStringLiteral("OK") : QStringLiteral("ERROR ") + why; }
+
+// "on"/"off" into on; any other word is refused.
+bool on_off(const QString& word, bool* on)
+{
+    *on = word == QLatin1String("on");
+    return *on || word == QLatin1String("off");
+}
+
+}  // namespace
+
+QString ControlServer::run(const QString& command)
+{
+    log_->write("EV", command.toUtf8());
+    const QStringList words = command.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const QString verb = words.value(0).toLower();
+    const QString rest = command.mid(command.indexOf(verb, 0, Qt::CaseInsensitive) + verb.size()).trimmed();
+    bool on = false;
+
+    if (verb == QLatin1String("incoming") && !rest.isEmpty())
+        return answer(phone_->incoming(rest, false));
+    if (verb == QLatin1String("incoming-withheld") && rest.isEmpty())
+        return answer(phone_->incoming(QString(), false));
+    if (verb == QLatin1String("waiting"))
+        return answer(phone_->incoming(rest, true));
+    if (verb == QLatin1String("answer"))
+        return answer(phone_->far_answer());
+    if (verb == QLatin1String("busy"))
+        return answer(phone_->far_busy());
+    if (verb == QLatin1String("hangup"))
+        return answer(phone_->far_hangup(rest));
+    if (verb == QLatin1String("result") && !rest.isEmpty())
+        return answer(phone_->set_dial_result(rest));
+    if (verb == QLatin1String("fault") && words.value(1) == QLatin1String("garbage")) {
+        phone_->send_garbage();
+        return answer({});
+    }
+    if (verb == QLatin1String("fault") && on_off(words.value(2), &on)) {
+        const int piece = words.size() > 3 ? words[3].toInt() : 3;
+        const int gap = words.size() > 4 ? words[4].toInt() : 150;
+        return answer(phone_->set_fault(words.value(1), on, piece, gap));
+    }
+    if (verb == QLatin1String("drop")) {
+        line_->close();
+        return answer({});
+    }
+    if (verb == QLatin1String("reconnect")) {
+        QString why;
+        if (line_->is_open())
+            return answer(QStringLiteral("the line is up"));
+        emit reconnect_requested(&why);
+        return answer(why);
+    }
+    if (verb == QLatin1String("echo") && words.size() == 2 && on_off(words[1], &on)) {
+        phone_->set_echo(on);
+        return answer({});
+    }
+    if (verb == QLatin1String("model") && !rest.isEmpty()) {
+        phone_->set_model(rest);
+        return answer({});
+    }
+    if (verb == QLatin1String("calls"))
+        return phone_->calls_line() + QStringLiteral("\nOK");
+    if (verb == QLatin1String("quit")) {
+        emit quit_requested();
+        return answer({});
+    }
+    return answer(QStringLiteral("unknown command: %1").arg(command));
+}

@@ -1,0 +1,177 @@
+#include "options.h"
+
+#include <QDir>
+
+const char* const phonesim_help = R"(Usage: phonesim [OPTIONS]
+       phonesim --send CONTROL_PATH LINE...     (also: phonesim ctl CONTROL_PATH LINE...)
+
+A phone or modem on a pseudo-terminal. The slave side is linked as comN into
+a ports folder; "ready <link path>" is printed once the link and the control
+channel exist. The link and the control socket are removed at exit (also on
+SIGTERM and SIGINT).
+
+Options:
+  --mode gsm|gsm-noclcc|cdma|modem
+                        gsm (default): GSM phone with call list (AT+CLCC);
+                        gsm-noclcc: same, but AT+CLCC answers ERROR;
+                        cdma: dials with AT+CDV<number>; (ATD and AT+CLCC ERROR);
+                        modem: wired modem, ATD<number>; answers OK or the
+                        result set by the control channel, ATH/ATH1 answer OK.
+  --model TEXT          model name for AT+GMM and AT+CGMM (default "PhoneSim 3000");
+                        the two characters \n split it into two reply lines.
+  --gmm-prefix          answer the model as "+GMM: <model>".
+  --echo on|off         command echo (default on; ATE0/ATE1 switch it).
+  --ports DIR           ports folder (default $VEKORRA_PORTS, else
+                        ~/.config/vekorra/ports).
+  --port N              link the line as DIR/comN (default 1); an existing
+                        link is replaced.
+  --control PATH        control socket (default DIR/comN.control).
+  --log PATH            traffic log (default none): one line per event,
+                        "<epoch seconds.microseconds> RX <command>", "... TX <bytes>",
+                        "... EV <event>"; control bytes are written as \xNN.
+  --alert-ms MS         an outgoing call turns from dialing (2) to alerting (3)
+                        after MS (default 300).
+  --auto-answer MS      the far end answers outgoing calls MS after the dial.
+  --ring-after MS NUMBER
+                        an incoming call from NUMBER MS after start ("withheld"
+                        for a caller without number); may be repeated.
+  --far-hangup-after MS the far end hangs up a call MS after it became active.
+  --exit-with-parent    end when the process that started the simulator ends.
+  --help                this text.
+
+AT commands: AT, ATE0/ATE1, ATZ, AT&F, ATV1, ATQ0, AT+CMEE, AT+CLIP, AT+CRC,
+AT+CSCS, AT+CFUN (all OK), AT+GMM, AT+CGMM, AT+GMI, AT+GMR, AT+CGSN, AT+CLCC,
+ATD<number>; (a voice call; without ";" NO CARRIER), AT+CDV<number>;, ATA,
+AT+CHUP, ATH, ATH1, AT+CHLD=0|1|1x|2|2x|3|?. Anything else: ERROR. Lines that
+do not start with AT are logged and otherwise ignored. Replies are verbose:
+CR LF <text> CR LF per line, then CR LF OK CR LF (or ERROR, NO CARRIER,
+BUSY, NO DIALTONE). With echo on, the command line is echoed followed by CR.
+
+Control channel (a local socket; one command per line, each answered by one
+line "OK" or "ERROR <why>"; "calls" sends one line before it):
+  incoming NUMBER       a call comes in (incoming, or waiting beside other calls)
+  incoming-withheld     a call without caller number comes in
+  waiting NUMBER        a call comes in as waiting (state 5) in any case
+  answer                the far end answers the outgoing call
+  busy                  the far end is busy: the outgoing call ends
+                        (modem: the next ATD answers BUSY)
+  hangup [NUMBER]       the far end hangs up every call (or the calls of NUMBER)
+  result TEXT           modem: final result of the next ATD (e.g. NO DIALTONE)
+  fault silence on|off  no reply and no effect at all (commands are still logged)
+  fault error on|off    every command is answered ERROR and has no effect
+  fault error-lower on|off
+                        the first time a command line arrives it is answered
+                        "error" in lower case without effect; the same line
+                        again at once gets the real answer
+  fault slow on|off [BYTES [MS]]
+                        replies go out in pieces of BYTES (default 3) with MS
+                        (default 150) between them
+  fault garbage         send some garbage bytes now
+  drop                  the line is dropped: the pseudo-terminal is closed and
+                        the link removed, so the client's next operation
+                        fails; calls, log and control channel stay
+  reconnect             after drop: a new pseudo-terminal is linked as comN
+                        (and "ready <link>" printed again)
+  echo on|off           command echo
+  model TEXT            the model name
+  calls                 the call list: one line of +CLCC fields, calls joined
+                        by ";" (empty without calls), then OK
+  quit                  end the simulator
+)";
+
+QString mode_name(SimOptions::Mode mode)
+{
+    switch (mode) {
+    case SimOptions::Mode::Gsm: return QStringLiteral("gsm");
+    case SimOptions::Mode::GsmNoClcc: return QStringLiteral("gsm-noclcc");
+    case SimOptions::Mode::Cdma: return QStringLiteral("cdma");
+    case SimOptions::Mode::Modem: return QStringLiteral("modem");
+    }
+    return {};
+}
+
+namespace {
+
+bool to_ms(const QString& text, int* value)
+{
+    bool ok = false;
+    *value = text.toInt(&ok);
+    return ok && *value >= 0;
+}
+
+QString default_ports_dir()
+{
+    const QString env = qEnvironmentVariable("VEKORRA_PORTS");
+    if (!env.isEmpty())
+        return env;
+    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (config.isEmpty())
+        config = QDir::homePath() + QStringLiteral("/.config");
+    return config + QStringLiteral("/vekorra/ports");
+}
+
+}  // namespace
+
+QString parse_options(const QStringList& args, SimOptions* o)
+{
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& name = args[i];
+        auto value = [&](int ahead = 1) -> const QString* {
+            return i + ahead < args.size() ? &args[i + ahead] : nullptr;
+        };
+        const QString* v = value();
+        bool ok = true;
+        if (name == QLatin1String("--gmm-prefix")) {
+            o->gmm_prefix = true;
+            continue;
+        }
+        if (name == QLatin1String("--exit-with-parent")) {
+            o->exit_with_parent = true;
+            continue;
+        }
+        if (!v)
+            return QStringLiteral("unknown option or missing value: %1").arg(name);
+        if (name == QLatin1String("--mode")) {
+            const QStringList modes {"gsm", "gsm-noclcc", "cdma", "modem"};
+            ok = modes.contains(*v);
+            o->mode = SimOptions::Mode(modes.indexOf(*v));
+        } else if (name == QLatin1String("--model")) {
+            o->model = *v;
+        } else if (name == QLatin1String("--echo")) {
+            ok = *v == QLatin1String("on") || *v == QLatin1String("off");
+            o->echo = *v == QLatin1String("on");
+        } else if (name == QLatin1String("--ports")) {
+            o->ports_dir = *v;
+        } else if (name == QLatin1String("--port")) {
+            o->port = v->toInt(&ok);
+            ok = ok && o->port >= 1;
+        } else if (name == QLatin1String("--control")) {
+            o->control_path = *v;
+        } else if (name == QLatin1String("--log")) {
+            o->log_path = *v;
+        } else if (name == QLatin1String("--alert-ms")) {
+            ok = to_ms(*v, &o->alert_ms);
+        } else if (name == QLatin1String("--auto-answer")) {
+            ok = to_ms(*v, &o->auto_answer_ms);
+        } else if (name == QLatin1String("--far-hangup-after")) {
+            ok = to_ms(*v, &o->far_hangup_ms);
+        } else if (name == QLatin1String("--ring-after")) {
+            int ms = 0;
+            ok = to_ms(*v, &ms) && value(2);
+            if (ok) {
+                o->rings.append({ms, *value(2)});
+                ++i;
+            }
+        } else {
+            return QStringLiteral("unknown option: %1").arg(name);
+        }
+        if (!ok)
+            return QStringLiteral("bad value for %1: %2").arg(name, *v);
+        ++i;
+    }
+    if (o->ports_dir.isEmpty())
+        o->ports_dir = default_ports_dir();
+    if (o->control_path.isEmpty())
+        o->control_path = QStringLiteral("%1/com%2.control").arg(o->ports_dir).arg(o->port);
+    return {};
+}

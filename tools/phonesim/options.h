@@ -1,0 +1,29 @@
+#pragma once
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+
+// What the simulator was told on its command line.
+struct SimOptions {
+    enum class Mode { Gsm, GsmNoClcc, Cdma, Modem };
+    Mode mode = Mode::Gsm;
+    QString model = QStringLiteral("PhoneSim 3000");
+    bool gmm_prefix = false;
+    bool echo = true;
+    QString ports_dir;        // default: $VEKORRA_PORTS, else ~/.config/vekorra/ports
+    int port = 1;
+    QString control_path;     // default: <ports_dir>/comN.control
+    QString log_path;         // default: no log
+    int alert_ms = 300;
+    int auto_answer_ms = -1;  // -1: the far end answers only when told
+    int far_hangup_ms = -1;   // -1: the far end never hangs up by itself
+    QList<QPair<int, QString>> rings;  // incoming calls at a time after start
+    bool exit_with_parent = false;
+};
+
+// Fills options from the arguments (without the program name). Returns
+// "" on success, else a message for the user.
+QString parse_options(const QStringList& args, SimOptions* options);
+QString mode_name(SimOptions::Mode mode);
+extern const char* const phonesim_help;

@@ -1,0 +1,69 @@
+#pragma once
+#include <QByteArray>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QTimer>
+
+#include "call_list.h"
+#include "line_splitter.h"
+#include "options.h"
+#include "sim_log.h"
+
+class PtyLine;
+
+// The simulated handset: reads command lines from the line, answers them
+// as a real phone or modem would, runs the calls, and takes the events
+// and faults that the control channel orders. Control operations return
+// "" on success, else the reason for refusing.
+class Phone : public QObject
+{
+    Q_OBJECT
+public:
+    Phone(const SimOptions& options, PtyLine* line, SimLog* log, QObject* parent = nullptr);
+
+    void start_scripted_events();
+
+    QString incoming(const QString& number, bool force_waiting);
+    QString far_answer();
+    QString far_busy();
+    QString far_hangup(const QString& number);  // "" = every call
+    QString set_dial_result(const QString& result);
+    QString set_fault(const QString& fault, bool on, int piece = 3, int gap_ms = 150);
+    void send_garbage();
+    void set_echo(bool on) { echo_ = on; }
+    void set_model(const QString& model) { options_.model = model; }
+    QString calls_line() const;
+    bool is_gsm() const;
+
+private:
+    void take_bytes(const QByteArray& bytes);
+    void take_command(const QByteArray& line);
+    QByteArray execute(const QString& command);
+    QByteArray model_reply() const;
+    QByteArray clcc_reply() const;
+    QByteArray dial(const QString& text);
+    QByteArray chld(const QString& argument);
+    QByteArray modem_dial();
+    void send(const QByteArray& bytes);
+    void send_piece();
+    void calls_changed();
+    void schedule(int ms, quint64 serial, const std::function<void(quint64)>& action);
+
+    SimOptions options_;
+    PtyLine* line_;
+    SimLog* log_;
+    LineSplitter splitter_;
+    CallList calls_;
+    QList<Call> last_seen_;
+    bool echo_ = true;
+    bool silent_ = false;
+    bool always_error_ = false;
+    bool error_lower_ = false;
+    QByteArray error_lower_given_;   // the line last answered "error"
+    QByteArray next_dial_result_;    // modem: the result of the next ATD
+    bool slow_ = false;
+    int slow_piece_ = 3;
+    QByteArray slow_queue_;
+    QTimer slow_timer_;
+};

@@ -1,0 +1,159 @@
+#include "pty_line.h"
+
+#include <QFile>
+#include <QSocketNotifier>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/inotify.h>
+#include <termios.h>
+#include <unistd.h>
+
+PtyLine::PtyLine(QObject* parent) : QObject(parent) {}
+
+PtyLine::~PtyLine() { close(); }
+
+bool PtyLine::open(const QString& ports_dir, int port, QString* error)
+{
+    close();
+    master_ = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) {
+        *error = QStringLiteral("cannot create a pseudo-terminal: %1").arg(qt_error_string(errno));
+        close();
+        return false;
+    }
+    char name[PATH_MAX];
+    if (ptsname_r(master_, name, sizeof name) != 0) {
+        *error = QStringLiteral("cannot name the pseudo-terminal");
+        close();
+        return false;
+    }
+    slave_path_ = QString::fromLocal8Bit(name);
+    slave_ = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK);
+    termios raw {};
+    if (slave_ < 0 || tcgetattr(slave_, &raw) != 0) {
+        *error = QStringLiteral("cannot open %1: %2").arg(slave_path_, qt_error_string(errno));
+        close();
+        return false;
+    }
+    // No echo and no CR/LF translation: bytes pass unchanged both ways.
+    cfmakeraw(&raw);
+    cfsetspeed(&raw, B19200);
+    tcsetattr(slave_, TCSANOW, &raw);
+
+    inotify_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (inotify_ >= 0 && inotify_add_watch(inotify_, name, IN_OPEN | IN_CLOSE) >= 0) {
+        inotify_notifier_ = new QSocketNotifier(inotify_, QSocketNotifier::Read, this);
+        connect(inotify_notifier_, &QSocketNotifier::activated, this, &PtyLine::read_open_events);
+    }
+    client_opens_ = 0;
+    master_notifier_ = new QSocketNotifier(master_, QSocketNotifier::Read, this);
+    connect(master_notifier_, &QSocketNotifier::activated, this, &PtyLine::read_master);
+
+    // Link atomically, replacing whatever comN pointed to before.
+    link_path_ = QStringLiteral("%1/com%2").arg(ports_dir).arg(port);
+    const QByteArray link = QFile::encodeName(link_path_);
+    const QByteArray temporary = link + ".new." + QByteArray::number(getpid());
+    ::unlink(temporary.constData());
+    if (::symlink(name, temporary.constData()) != 0 || ::rename(temporary.constData(), link.constData()) != 0) {
+        *error = QStringLiteral("cannot link %1: %2").arg(link_path_, qt_error_string(errno));
+        ::unlink(temporary.constData());
+        link_path_.clear();
+        close();
+        return false;
+    }
+    return true;
+}
+
+void PtyLine::close()
+{
+    delete master_notifier_;
+    master_notifier_ = nullptr;
+    delete inotify_notifier_;
+    inotify_notifier_ = nullptr;
+    for (int* fd : {&inotify_, &slave_, &master_}) {
+        if (*fd >= 0)
+            ::close(*fd);
+        *fd = -1;
+    }
+    remove_link();
+}
+
+// Removes comN only while it still names this line: another simulator
+// may have taken the port over since.
+void PtyLine::remove_link()
+{
+    if (link_path_.isEmpty())
+        return;
+    const QByteArray link = QFile::encodeName(link_path_);
+    char target[PATH_MAX];
+    const ssize_t length = ::readlink(link.constData(), target, sizeof target - 1);
+    if (length > 0 && QString::fromLocal8Bit(target, int(length)) == slave_path_)
+        ::unlink(link.constData());
+    link_path_.clear();
+}
+
+void PtyLine::write(const QByteArray& bytes)
+{
+    qsizetype done = 0;
+    while (master_ >= 0 && done < bytes.size()) {
+        const ssize_t n = ::write(master_, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n > 0)
+            done += n;
+        else if (n < 0 && errno == EINTR)
+            continue;
+        else
+            break;
+    }
+}
+
+void PtyLine::read_master()
+{
+    // Opens that happened before these bytes were sent must be seen first,
+    // or their discard would swallow the reply to these bytes.
+    read_open_events();
+    QByteArray bytes;
+    char chunk[4096];
+    for (;;) {
+        const ssize_t n = ::read(master_, chunk, sizeof chunk);
+        if (n > 0)
+            bytes.append(chunk, n);
+        else if (n < 0 && errno == EINTR)
+            continue;
+        else
+            break;
+    }
+    if (!bytes.isEmpty())
+        emit received(bytes);
+}
+
+void PtyLine::read_open_events()
+{
+    if (inotify_ < 0)
+        return;
+    alignas(inotify_event) char buffer[4096];
+    for (;;) {
+        const ssize_t n = ::read(inotify_, buffer, sizeof buffer);
+        if (n <= 0)
+            return;
+        for (ssize_t at = 0; at < n;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+            at += ssize_t(sizeof(inotify_event) + event->len);
+            if (event->mask & IN_OPEN) {
+                if (client_opens_++ == 0)
+                    discard_unread();
+            } else if (event->mask & IN_CLOSE) {
+                if (client_opens_ > 0 && --client_opens_ == 0)
+                    discard_unread();
+            }
+        }
+    }
+}
+
+void PtyLine::discard_unread()
+{
+    if (slave_ >= 0)
+        tcflush(slave_, TCIFLUSH);
+}

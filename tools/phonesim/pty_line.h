@@ -1,0 +1,50 @@
+#pragma once
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+class QSocketNotifier;
+
+// The phone's end of the serial line: a pseudo-terminal whose slave is
+// linked as <ports>/comN for the client to open.
+//
+// The simulator keeps a slave descriptor open itself, so that the line
+// survives the client closing and reopening it (without one the master
+// would report EIO/HUP until the next open). A real serial port forgets
+// what it received while no one had it open and what its user left
+// unread at close; the held descriptor would keep such bytes in the
+// pseudo-terminal instead, so the line watches the slave's opens and
+// closes and discards them the same way.
+class PtyLine : public QObject
+{
+    Q_OBJECT
+public:
+    explicit PtyLine(QObject* parent = nullptr);
+    ~PtyLine() override;
+
+    bool open(const QString& ports_dir, int port, QString* error);
+    void close();  // drop the line: master and slave closed, link removed
+    bool is_open() const { return master_ >= 0; }
+    QString link_path() const { return link_path_; }
+    QString slave_path() const { return slave_path_; }
+    // Bytes the client cannot take (buffer full, no one reading) are lost.
+    void write(const QByteArray& bytes);
+
+signals:
+    void received(const QByteArray& bytes);
+
+private:
+    void read_master();
+    void read_open_events();
+    void discard_unread();
+    void remove_link();
+
+    int master_ = -1;
+    int slave_ = -1;
+    int inotify_ = -1;
+    int client_opens_ = 0;
+    QSocketNotifier* master_notifier_ = nullptr;
+    QSocketNotifier* inotify_notifier_ = nullptr;
+    QString slave_path_;
+    QString link_path_;
+};
