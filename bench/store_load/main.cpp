@@ -1,0 +1,156 @@
+// bench_store_load [--seconds N] [--store PATH]
+// Starts itself six times (four controllers, a dialer, a watcher) on one
+// fresh store and prints, per kind of operation, the median, 99th
+// percentile and maximum latency, the busy errors, the lost and doubled
+// takes, and each process's share of one core.
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QMap>
+#include <QProcess>
+#include <QSet>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "bench/store_load/load_worker.h"
+#include "settings_store/settings_store.h"
+
+namespace {
+
+struct Totals {
+    QMap<QString, std::vector<double>> latencies;  // by kind
+    int busy = 0;
+    QMap<int, QList<int>> taken;  // by slot
+    QMap<int, int> written;       // by slot
+    QStringList cpu_lines;
+    double cpu_share_sum = 0;
+};
+
+void read_worker_output(const QString& name, const QByteArray& output, Totals& totals)
+{
+    for (const QByteArray& line : output.split('\n')) {
+        const QList<QByteArray> words = line.split(' ');
+        if (words.isEmpty())
+            continue;
+        const QByteArray& head = words[0];
+        if (head == "lat") {
+            std::vector<double>& list = totals.latencies[QString::fromLatin1(words[1])];
+            for (qsizetype i = 2; i < words.size(); ++i)
+                list.push_back(words[i].toDouble());
+        } else if (head == "busy") {
+            totals.busy += words[1].toInt();
+        } else if (head == "taken") {
+            for (qsizetype i = 2; i < words.size(); ++i)
+                totals.taken[words[1].toInt()] << words[i].toInt();
+        } else if (head == "written") {
+            totals.written[words[1].toInt()] = words[2].toInt();
+        } else if (head == "cpu") {
+            const double share = 100.0 * words[1].toDouble() / words[2].toDouble();
+            totals.cpu_share_sum += share;
+            totals.cpu_lines << QStringLiteral("  %1 %2 %").arg(name, -12).arg(share, 0, 'f', 3);
+        }
+    }
+}
+
+void print_latencies(Totals& totals)
+{
+    std::printf("%-6s %8s %10s %10s %10s\n", "kind", "count", "median_us", "p99_us", "max_us");
+    for (const char* kind : {"read", "write", "take"}) {
+        std::vector<double>& list = totals.latencies[kind];
+        if (list.empty())
+            continue;
+        std::sort(list.begin(), list.end());
+        const size_t p99 = size_t(std::ceil(0.99 * double(list.size()))) - 1;
+        std::printf("%-6s %8zu %10.1f %10.1f %10.1f\n", kind, list.size(), list[list.size() / 2], list[p99],
+                    list.back());
+    }
+}
+
+// Every sequence number the dialer wrote must have been taken once, or
+// still wait in its key.
+void print_takes(const Totals& totals)
+{
+    int written = 0, taken = 0, pending = 0, lost = 0, doubled = 0;
+    for (int slot = 1; slot <= 4; ++slot) {
+        const int highest = totals.written.value(slot);
+        const QList<int> numbers = totals.taken.value(slot);
+        QSet<int> seen;
+        for (int n : numbers) {
+            if (seen.contains(n) || n < 1 || n > highest)
+                ++doubled;
+            seen.insert(n);
+        }
+        const QString left = read_setting("Kestrum", QString::number(slot), "poloz_t", "");
+        if (!left.isEmpty()) {
+            ++pending;
+            seen.insert(left.toInt());
+        }
+        for (int n = 1; n <= highest; ++n)
+            lost += seen.contains(n) ? 0 : 1;
+        written += highest;
+        taken += int(numbers.size());
+    }
+    std::printf("takes: %d written, %d taken, %d pending, %d lost, %d doubled\n", written, taken, pending, lost,
+                doubled);
+}
+
+int run_load(int seconds, const QString& store)
+{
+    QTemporaryDir dir;
+    qputenv("VEKORRA_SETTINGS", (store.isEmpty() ? dir.filePath("settings.sqlite") : store).toLocal8Bit());
+    std::printf("store %s, %d s\n", qPrintable(settings_store::store_path()), seconds);
+    std::fflush(stdout);
+
+    struct Role {
+        QString name, role;
+        int slot;
+    };
+    const QList<Role> roles = {{"controller1", "controller", 1}, {"controller2", "controller", 2},
+                               {"controller3", "controller", 3}, {"controller4", "controller", 4},
+                               {"dialer", "dialer", 0},          {"watcher", "watcher", 0}};
+    std::vector<std::unique_ptr<QProcess>> workers;
+    for (const Role& role : roles) {
+        workers.push_back(std::make_unique<QProcess>());
+        workers.back()->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        workers.back()->start(QCoreApplication::applicationFilePath(),
+                              {"--role", role.role, "--slot", QString::number(role.slot), "--seconds",
+                               QString::number(seconds)});
+    }
+    Totals totals;
+    for (size_t i = 0; i < workers.size(); ++i) {
+        if (!workers[i]->waitForFinished((seconds + 60) * 1000) || workers[i]->exitCode() != 0) {
+            std::fprintf(stderr, "worker %s failed\n", qPrintable(roles[int(i)].name));
+            return 1;
+        }
+        read_worker_output(roles[int(i)].name, workers[i]->readAllStandardOutput(), totals);
+    }
+    print_latencies(totals);
+    std::printf("busy errors: %d\n", totals.busy);
+    print_takes(totals);
+    std::printf("cpu share of one core:\n%s\n  %-12s %.3f %%\n", qPrintable(totals.cpu_lines.join('\n')), "total",
+                totals.cpu_share_sum);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication application(argc, argv);
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    const QCommandLineOption seconds_option("seconds", "How long the load runs.", "N", "30");
+    const QCommandLineOption store_option("store", "Store file (default: a fresh temporary one).", "PATH");
+    const QCommandLineOption role_option("role", "Internal: run as one worker.", "ROLE");
+    const QCommandLineOption slot_option("slot", "Internal: the worker's slot.", "N", "0");
+    parser.addOptions({seconds_option, store_option, role_option, slot_option});
+    parser.process(application);
+    const int seconds = std::max(1, parser.value(seconds_option).toInt());
+    if (parser.isSet(role_option))
+        return run_worker(parser.value(role_option), parser.value(slot_option).toInt(), seconds);
+    return run_load(seconds, parser.value(store_option));
+}
