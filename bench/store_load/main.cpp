@@ -3,6 +3,8 @@
 // fresh store and prints, per kind of operation, the median, 99th
 // percentile and maximum latency, the busy errors, the lost and doubled
 // takes, and each process's share of one core.
+// bench_store_load --single N
+// Times N reads, writes and takes in this one process instead.
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QMap>
@@ -11,8 +13,10 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -98,6 +102,32 @@ void print_takes(const Totals& totals)
                 doubled);
 }
 
+int run_single(int count, const QString& store)
+{
+    QTemporaryDir dir;
+    qputenv("VEKORRA_SETTINGS", (store.isEmpty() ? dir.filePath("settings.sqlite") : store).toLocal8Bit());
+    std::printf("store %s, %d operations of each kind in one process\n", qPrintable(settings_store::store_path()),
+                count);
+    Totals totals;
+    read_setting("Kestrum", "1", "pozvonit", "");
+    auto time = [&](const char* kind, const std::function<void()>& operation) {
+        const auto start = std::chrono::steady_clock::now();
+        operation();
+        const auto end = std::chrono::steady_clock::now();
+        totals.latencies[kind].push_back(std::chrono::duration<double, std::micro>(end - start).count());
+        totals.busy += settings_store::last_operation_failed() ? 1 : 0;
+    };
+    for (int i = 0; i < count; ++i) {
+        const QString key = QStringLiteral("key%1").arg(i % 16);
+        time("write", [&] { write_setting("Kestrum", "1", key, QString::number(i)); });
+        time("read", [&] { read_setting("Kestrum", "1", key, ""); });
+        time("take", [&] { take_setting("Kestrum", "1", key, "", true); });
+    }
+    print_latencies(totals);
+    std::printf("busy errors: %d\n", totals.busy);
+    return 0;
+}
+
 int run_load(int seconds, const QString& store)
 {
     QTemporaryDir dir;
@@ -147,10 +177,13 @@ int main(int argc, char** argv)
     const QCommandLineOption store_option("store", "Store file (default: a fresh temporary one).", "PATH");
     const QCommandLineOption role_option("role", "Internal: run as one worker.", "ROLE");
     const QCommandLineOption slot_option("slot", "Internal: the worker's slot.", "N", "0");
-    parser.addOptions({seconds_option, store_option, role_option, slot_option});
+    const QCommandLineOption single_option("single", "Time N operations of each kind in one process.", "N");
+    parser.addOptions({seconds_option, store_option, role_option, slot_option, single_option});
     parser.process(application);
     const int seconds = std::max(1, parser.value(seconds_option).toInt());
     if (parser.isSet(role_option))
         return run_worker(parser.value(role_option), parser.value(slot_option).toInt(), seconds);
+    if (parser.isSet(single_option))
+        return run_single(std::max(1, parser.value(single_option).toInt()), parser.value(store_option));
     return run_load(seconds, parser.value(store_option));
 }
