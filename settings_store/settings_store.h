@@ -10,7 +10,10 @@
 //
 // A store that cannot be used never stops a program: reads give the
 // default, writes are dropped, and one warning per kind of failure goes to
-// the "vekorra.store" log category.
+// the "vekorra.store" log category. An operation that finds the store
+// locked by another process waits up to 5 seconds ($VEKORRA_STORE_BUSY_MS
+// when set) before it counts as failed; a store that could not be opened
+// is tried again at most once a second.
 
 QString read_setting(const QString& app, const QString& section, const QString& key,
                      const QString& default_value);
@@ -44,7 +47,8 @@ QString store_path();
 bool last_operation_failed();
 
 // Closes the connection; the next operation opens the store afresh at
-// store_path(). For tests that switch stores within one process.
+// store_path() and may warn again about each kind of failure. For tests
+// that switch stores within one process.
 void reopen();
 
 }  // namespace settings_store
