@@ -1,8 +1,267 @@
+// Loading the settings window, its change handlers and its closing.
 #include "dialer/settings/nastr_form.h"
 
-Nastr_form::Nastr_form(MainWindowLink& main_window, QWidget* parent)
-    : QDialog(parent), main_window_(main_window)
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QTabWidget>
+#include <QTimer>
+
+#include "dialer/dial/operators_telefons.h"
+#include "dialer/dial/reestr.h"
+#include "dialer/settings/main_window_link.h"
+#include "dialer/settings/nastr_logic.h"
+#include "settings_store/settings_store.h"
+
+namespace {
+
+const QString kBlackboard = QLatin1String(Reestr::kBlackboardApp);
+
+QString slot_section(int slot) { return QString::number(slot); }
+
+QString read_slot(int slot, const QString& key, const QString& default_value)
 {
-    setObjectName(QStringLiteral("Nastr_form"));
-    setWindowTitle(QStringLiteral("Настройки программы"));
+    return read_setting(kBlackboard, slot_section(slot), key, default_value);
+}
+
+void write_slot(int slot, const QString& key, const QString& value)
+{
+    write_setting(kBlackboard, slot_section(slot), key, value);
+}
+
+void write(const Reestr::Setting& setting, const QString& value)
+{
+    write_setting(QLatin1String(setting.app), QLatin1String(setting.section), QLatin1String(setting.key), value);
+}
+
+QString flag_text(bool checked) { return checked ? QStringLiteral("1") : QStringLiteral("0"); }
+
+// Every control writes through one handler, for user and loading alike.
+void write_on_toggle(QCheckBox* box, const Reestr::Setting& setting)
+{
+    QObject::connect(box, &QCheckBox::toggled, box, [&setting](bool checked) { write(setting, flag_text(checked)); });
+}
+
+void write_on_edit(QLineEdit* box, const Reestr::Setting& setting)
+{
+    QObject::connect(box, &QLineEdit::textChanged, box, [&setting](const QString& text) { write(setting, text); });
+}
+
+}  // namespace
+
+Nastr_form::Nastr_form(MainWindowLink& main_window, QWidget* parent)
+    : QDialog(parent), main_window_(main_window), scan_(main_window.serial_port())
+{
+    build();
+    connect_handlers();
+    load();
+}
+
+void Nastr_form::connect_handlers()
+{
+    for (int index = 0; index < kSerialSlots; ++index) {
+        const int slot = index + 1;
+        const std::array<std::pair<QRadioButton*, QString>, 3> types{{{Option1[index], QStringLiteral("GSM")},
+                                                                      {Option2[index], QStringLiteral("CDMA")},
+                                                                      {Option3[index], QStringLiteral("Provod")}}};
+        for (const auto& [choice, type] : types) {
+            connect(choice, &QRadioButton::toggled, this, [slot, type](bool selected) {
+                if (selected)
+                    write_slot(slot, QStringLiteral("Tip_Tlf"), type);
+            });
+        }
+        connect(Text6[index], &QLineEdit::textChanged, this,
+                [slot](const QString& text) { write_slot(slot, QStringLiteral("port"), text); });
+        connect(Command5[index], &QPushButton::clicked, this, [this, slot] { assign_to_slot(slot); });
+    }
+    for (int k = 1; k <= 5; ++k)
+        connect(Check3[k], &QCheckBox::toggled, this, [this, k](bool checked) { on_enable_changed(k + 1, checked); });
+
+    for (int list = 1; list <= kRuleLists; ++list) {
+        const QString key = operator_class_key(Operators_telefons::kAllOperatorClasses[list - 1]);
+        connect(Combo1[list], &QComboBox::currentIndexChanged, this, [key](int position) {
+            if (position >= 0)
+                write_setting(QLatin1String(Reestr::kRulesApp), QLatin1String(Reestr::kRulesSection), key,
+                              QString::number(position));
+        });
+    }
+    connect(Text3, &QLineEdit::textChanged, this, [this] { on_city_code_changed(Text3, "kod3", 3); });
+    connect(Text4, &QLineEdit::textChanged, this, [this] { on_city_code_changed(Text4, "kod4", 4); });
+    connect(Text5, &QLineEdit::textChanged, this, [this] { on_city_code_changed(Text5, "kod5", 5); });
+    write_on_edit(Text1, Reestr::kKodS1);
+    write_on_edit(Text7, Reestr::kPlusReplNom);
+    write_on_toggle(Check1, Reestr::kKodGorPlus);
+    write_on_toggle(Check2, Reestr::kPlusRepl);
+    write_on_toggle(Check4, Reestr::kWind);
+    write_on_edit(sip_program, Reestr::kSipProgram);
+
+    connect(SSTab1, &QTabWidget::currentChanged, this, [this] { Set_combo(); });
+    connect(OKButton, &QPushButton::clicked, this, [this] { close_by_button(); });
+    connect(Timer1, &QTimer::timeout, this, [this] { refresh_models(); });
+
+    connect(Command2, &QPushButton::clicked, this, [this] { start_search(); });
+    connect(Command4, &QPushButton::clicked, this, [this] { scan_.request_stop(); });
+    connect(List1, &QListWidget::itemSelectionChanged, this, [this] { on_entry_selected(); });
+    connect(Command3, &QPushButton::clicked, this, [this] { test_call(DialCommand::Plain); });
+    connect(Command6, &QPushButton::clicked, this, [this] { test_call(DialCommand::Cdma); });
+}
+
+// Every step that changes a control runs its handler, so what differs from
+// the controls' first state is written back.
+void Nastr_form::load()
+{
+    Text3->setText(Reestr::read(Reestr::kKod3));
+    Text4->setText(Reestr::read(Reestr::kKod4));
+    Text5->setText(Reestr::read(Reestr::kKod5));
+    Text1->setText(Reestr::read(Reestr::kKodS1));
+    Text7->setText(Reestr::read(Reestr::kPlusReplNom));
+    Check4->setChecked(Reestr::read(Reestr::kWind) == QLatin1String("1"));
+    sip_program->setText(Reestr::read(Reestr::kSipProgram));
+    Check1->setChecked(Reestr::read(Reestr::kKodGorPlus) == QLatin1String("1"));
+    Check2->setChecked(Reestr::read(Reestr::kPlusRepl) == QLatin1String("1"));
+
+    for (int index = 0; index < kSerialSlots; ++index)
+        Text6[index]->setText(read_slot(index + 1, QStringLiteral("port"), QStringLiteral("0")));
+    for (int index = 0; index < kSerialSlots; ++index)
+        Label5[index]->setText(read_slot(index + 1, QStringLiteral("name_tlf"), QString()));
+    for (int index = 0; index < kSerialSlots; ++index) {
+        const QString type = read_slot(index + 1, QStringLiteral("Tip_tlf"), QStringLiteral("GSM"));
+        if (type == QLatin1String("GSM"))
+            Option1[index]->setChecked(true);
+        else if (type == QLatin1String("CDMA"))
+            Option2[index]->setChecked(true);
+        else if (type == QLatin1String("Provod"))
+            Option3[index]->setChecked(true);
+    }
+
+    for (int k = 1; k <= 5; ++k)
+        Check3[k]->setChecked(nastr_logic::slot_enabled(k + 1));
+    for (int k = 1; k <= 5; ++k)
+        Frame1[k]->setVisible(Check3[k]->isChecked());
+    apply_cascade();
+
+    Set_combo();
+    Timer1->start();
+}
+
+void Nastr_form::on_enable_changed(int slot, bool checked)
+{
+    write_slot(slot, QLatin1String(Reestr::kKeyOn), flag_text(checked));
+    Frame1[slot - 1]->setVisible(checked);
+    if (checked && slot <= kSerialSlots)
+        main_window_.start_controller(slot);
+    apply_cascade();
+}
+
+// Phone 3 only while phone 2 is enabled, phone 4 only while phone 3 is.
+// Unchecking a box here runs its own handler (and this cascade) first.
+void Nastr_form::apply_cascade()
+{
+    for (int slot = 2; slot <= kSerialSlots; ++slot) {
+        const bool enabled = Check3[slot - 1]->isChecked();
+        if (slot < kSerialSlots) {
+            QCheckBox* next = Check3[slot];
+            if (!enabled)
+                next->setChecked(false);
+            next->setVisible(enabled);
+            Label8[slot - 1]->setVisible(enabled);
+        }
+        main_window_.set_phone_panel_visible(slot, enabled);
+    }
+}
+
+void Nastr_form::on_city_code_changed(QLineEdit* box, const char* key, int width)
+{
+    const nastr_logic::CityCodeStep step = nastr_logic::city_code_step(box->text(), width);
+    switch (step.kind) {
+    case nastr_logic::CityCodeStep::Store:
+        write_setting(QStringLiteral("MyApp"), QStringLiteral("vekorra"), QLatin1String(key), step.text);
+        break;
+    case nastr_logic::CityCodeStep::Shorten:
+        box->setText(step.text);  // comes back here and stores the shorter text
+        break;
+    case nastr_logic::CityCodeStep::Ignore:
+        break;
+    }
+}
+
+void Nastr_form::Set_combo()
+{
+    const QStringList entries = nastr_logic::rule_list_entries();
+    for (int list = 1; list <= kRuleLists; ++list) {
+        QComboBox* combo = Combo1[list];
+        {
+            // Refilling is not a choice: nothing is written until the
+            // stored rule's entry is selected below.
+            const QSignalBlocker quiet(combo);
+            combo->clear();
+            combo->addItems(entries);
+            combo->setCurrentIndex(-1);
+        }
+        const QString key = operator_class_key(Operators_telefons::kAllOperatorClasses[list - 1]);
+        const int position = nastr_logic::rule_position(key);
+        if (position >= 0)
+            combo->setCurrentIndex(position);
+    }
+    const bool rules_matter = nastr_logic::any_extra_slot_enabled();
+    Frame2->setVisible(rules_matter);
+    single_phone_notice->setVisible(!rules_matter);
+}
+
+void Nastr_form::refresh_models()
+{
+    for (int index = 0; index < kSerialSlots; ++index) {
+        const QString model = read_slot(index + 1, QStringLiteral("model"), QString());
+        if (Label5[index]->text() != model)
+            Label5[index]->setText(model);
+    }
+}
+
+void Nastr_form::Nastr_vygr()
+{
+    if (main_window_.poisk_aktiv() == 1) {
+        main_window_.set_poisk_aktiv(0);
+        main_window_.start_controller(1);
+        for (int slot = 2; slot <= kSerialSlots; ++slot) {
+            if (nastr_logic::slot_enabled(slot))
+                main_window_.start_controller(slot);
+        }
+    }
+    Frame3->hide();
+}
+
+void Nastr_form::close_by_button()
+{
+    if (scan_.running()) {
+        // The controllers may only come back once the ports are let go.
+        scan_.request_stop();
+        if (pending_close_ == PendingClose::None)
+            pending_close_ = PendingClose::Hide;
+        return;
+    }
+    Nastr_vygr();
+    done(QDialog::Accepted);
+}
+
+void Nastr_form::reject() { close_by_button(); }
+
+void Nastr_form::closeEvent(QCloseEvent* event)
+{
+    if (scan_.running()) {
+        scan_.request_stop();
+        pending_close_ = PendingClose::Unload;
+        event->ignore();
+        return;
+    }
+    Nastr_vygr();
+    unload_requested_ = true;
+    done(QDialog::Rejected);
+    event->accept();
 }

@@ -1,0 +1,32 @@
+#pragma once
+#include <QString>
+
+class SerialComponent;
+
+// Module MODEM_model: what device answers on a serial port, and the test
+// call through a found phone. Runs on the dialer's one serial component,
+// which nothing else in the dialer uses while the controllers are down.
+
+// What Get_model returns for a port that gave nothing usable.
+inline const QString kNoModel = QStringLiteral("---");
+
+// The model reply reduced to the model text: CR LF and lone CR become
+// blanks; the echo "AT+GMM", "OK", "+GMM" and ":" go; blanks are trimmed
+// from both ends. Blanks inside stay, a lone LF is kept.
+QString clean_model_reply(const QString& reply);
+
+// Asks port N ("AT+GMM") for its device's model and returns the cleaned
+// reply, or "---" when the port cannot be used or gave nothing. The port is
+// closed afterwards in every case. Waits 500 ms for the reply through the
+// clock seam.
+QString Get_model(SerialComponent& serial, int port);
+
+enum class DialCommand {
+    Plain,  // "ATD"
+    Cdma,   // "AT+CDV"
+};
+
+// Dials number through port N ("ATD"/"AT+CDV" + number + ";" + CR), gives
+// the phone 500 ms, closes the port; no reply is read. On failure shows
+// "Ошибка модема!" and returns false; the port is left closed either way.
+bool Test_call(SerialComponent& serial, int port, const QString& number, DialCommand command);

@@ -1,0 +1,265 @@
+// Building the settings window's controls. Each control's objectName is its
+// name, with "_<index>" for the members of a control array.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "dialer/settings/nastr_form.h"
+
+namespace {
+
+template <typename Widget>
+Widget* named(Widget* widget, const QString& name)
+{
+    widget->setObjectName(name);
+    return widget;
+}
+
+QString indexed(const char* name, int index)
+{
+    return QLatin1String(name) + QLatin1Char('_') + QString::number(index);
+}
+
+// Buttons of this window never act on Enter in a text box.
+QPushButton* button(const QString& text, const QString& name)
+{
+    auto* result = named(new QPushButton(text), name);
+    result->setAutoDefault(false);
+    return result;
+}
+
+QLineEdit* short_box(const QString& name, int width = 60)
+{
+    auto* box = named(new QLineEdit, name);
+    box->setFixedWidth(width);
+    return box;
+}
+
+}  // namespace
+
+void Nastr_form::build()
+{
+    setObjectName(QStringLiteral("Nastr_form"));
+    setWindowTitle(QStringLiteral("Настройки программы"));
+
+    SSTab1 = named(new QTabWidget, QStringLiteral("SSTab1"));
+    SSTab1->addTab(build_phones_tab(), QStringLiteral("Подключение телефонов"));
+    SSTab1->addTab(build_rules_tab(), QStringLiteral("Правила для звонков"));
+    SSTab1->addTab(build_other_tab(), QStringLiteral("Другое"));
+
+    OKButton = button(QStringLiteral("Закрыть"), QStringLiteral("OKButton"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(OKButton);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(SSTab1);
+    layout->addLayout(buttons);
+
+    Timer1 = named(new QTimer(this), QStringLiteral("Timer1"));
+    Timer1->setInterval(200);
+}
+
+QWidget* Nastr_form::build_phones_tab()
+{
+    auto* frames = new QGridLayout;
+    for (int index = 0; index < kSerialSlots; ++index)
+        frames->addWidget(build_phone_frame(index), index / 2, index % 2);
+    Frame1[4] = named(new QGroupBox(QStringLiteral("Skype")), indexed("Frame1", 4));
+    Frame1[5] = named(new QGroupBox(QStringLiteral("SIP-телефон Express Talk")), indexed("Frame1", 5));
+    for (int index = 4; index <= 5; ++index) {
+        Frame1[index]->setMinimumHeight(40);
+        frames->addWidget(Frame1[index], 2, index - 4);
+    }
+    frames->setRowStretch(3, 1);
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(build_enable_column());
+    left->addWidget(build_search_area(), 1);
+
+    auto* tab = new QWidget;
+    auto* layout = new QHBoxLayout(tab);
+    layout->addLayout(left);
+    layout->addLayout(frames, 1);
+    return tab;
+}
+
+QGroupBox* Nastr_form::build_phone_frame(int index)
+{
+    auto* frame = named(new QGroupBox(QStringLiteral("Телефон ") + QString::number(index + 1)),
+                        indexed("Frame1", index));
+    Frame1[index] = frame;
+    // The three type choices share the frame as parent: one excludes the others.
+    Option1[index] = named(new QRadioButton(QStringLiteral("GSM телефон")), indexed("Option1", index));
+    Option2[index] = named(new QRadioButton(QStringLiteral("CDMA телефон")), indexed("Option2", index));
+    Option3[index] = named(new QRadioButton(QStringLiteral("Проводной модем")), indexed("Option3", index));
+    Text6[index] = short_box(indexed("Text6", index));
+    Label5[index] = named(new QLabel, indexed("Label5", index));
+    Label5[index]->setMinimumWidth(120);
+    Command5[index] = button(QStringLiteral("Назначить >"), indexed("Command5", index));
+    Command5[index]->hide();
+
+    auto* layout = new QGridLayout(frame);
+    layout->addWidget(Option1[index], 0, 0);
+    layout->addWidget(Option2[index], 1, 0);
+    layout->addWidget(Option3[index], 2, 0);
+    layout->addWidget(new QLabel(QStringLiteral("Порт:")), 0, 1);
+    layout->addWidget(Text6[index], 0, 2);
+    layout->addWidget(new QLabel(QStringLiteral("Модель:")), 1, 1);
+    layout->addWidget(Label5[index], 1, 2);
+    layout->addWidget(Command5[index], 2, 1, 1, 2);
+    return frame;
+}
+
+QWidget* Nastr_form::build_enable_column()
+{
+    const char* labels[] = {"Телефон 2:", "Телефон 3:", "Телефон 4:", "Skype:", "SIP-телефон:"};
+    auto* column = new QWidget;
+    auto* layout = new QGridLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+    for (int k = 1; k <= 5; ++k) {
+        Label8[k - 1] = named(new QLabel(QString::fromUtf8(labels[k - 1])), indexed("Label8", k - 1));
+        Check3[k] = named(new QCheckBox(k <= 3 ? QStringLiteral("Включить") : QStringLiteral("Задейств.")),
+                          indexed("Check3", k));
+        layout->addWidget(Label8[k - 1], k - 1, 0);
+        layout->addWidget(Check3[k], k - 1, 1);
+    }
+    return column;
+}
+
+QWidget* Nastr_form::build_search_area()
+{
+    Command2 = button(QStringLiteral("Поиск телефонов"), QStringLiteral("Command2"));
+    Label4 = named(new QLabel, QStringLiteral("Label4"));
+    Label4->setMinimumWidth(80);
+    Command4 = button(QStringLiteral("Остановить"), QStringLiteral("Command4"));
+    Command4->hide();
+    List1 = named(new QListWidget, QStringLiteral("List1"));
+
+    Frame3 = named(new QGroupBox(QStringLiteral("Проверка вызова номера")), QStringLiteral("Frame3"));
+    test_phone_label = named(new QLabel, QStringLiteral("Frame3_phone"));
+    Text2 = named(new QLineEdit(QStringLiteral("911")), QStringLiteral("Text2"));
+    Command3 = button(QStringLiteral("Позвонить"), QStringLiteral("Command3"));
+    Command6 = button(QStringLiteral("(CDMA)"), QStringLiteral("Command6"));
+    auto* test_layout = new QGridLayout(Frame3);
+    test_layout->addWidget(test_phone_label, 0, 0, 1, 3);
+    test_layout->addWidget(Text2, 1, 0);
+    test_layout->addWidget(Command3, 1, 1);
+    test_layout->addWidget(Command6, 1, 2);
+    Frame3->hide();
+
+    auto* search_row = new QHBoxLayout;
+    search_row->addWidget(Command2);
+    search_row->addWidget(Label4);
+    search_row->addWidget(Command4);
+    search_row->addStretch();
+
+    auto* area = new QWidget;
+    auto* layout = new QVBoxLayout(area);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addLayout(search_row);
+    layout->addWidget(new QLabel(QStringLiteral("Найденные телефоны:")));
+    layout->addWidget(List1, 1);
+    layout->addWidget(Frame3);
+    return area;
+}
+
+QWidget* Nastr_form::build_rules_tab()
+{
+    const char* rows[] = {"MTS, JEANS", "KYIVSTAR, DJUICE", "LIFE", "BEELINE"};
+    for (int list = 1; list <= kRuleLists; ++list) {
+        Combo1[list] = named(new QComboBox, indexed("Combo1", list));
+        Combo1[list]->setMinimumWidth(180);
+    }
+    Text3 = short_box(QStringLiteral("Text3"));
+    Text4 = short_box(QStringLiteral("Text4"));
+    Text5 = short_box(QStringLiteral("Text5"));
+    Check1 = named(new QCheckBox(QStringLiteral("Если номер без кода, то добавлять код моего города")),
+                   QStringLiteral("Check1"));
+    Text1 = short_box(QStringLiteral("Text1"));
+    Check2 = named(new QCheckBox(QStringLiteral("При звонке заменять \"+\" на:")), QStringLiteral("Check2"));
+    // Holds a text of its own until loading puts the stored one in, so the
+    // stored text is always written back on the first load.
+    Text7 = short_box(QStringLiteral("Text7"));
+    Text7->setText(QStringLiteral("Text7"));
+
+    Frame2 = named(new QGroupBox, QStringLiteral("Frame2"));
+    auto* grid = new QGridLayout(Frame2);
+    int row = 0;
+    grid->addWidget(new QLabel(QStringLiteral("<b>Мобильные номера Украины:</b>")), row++, 0, 1, 3);
+    for (int list = 1; list <= 4; ++list) {
+        grid->addWidget(new QLabel(QString::fromUtf8(rows[list - 1])), row, 0);
+        grid->addWidget(Combo1[list], row++, 1);
+    }
+    grid->addWidget(new QLabel(QStringLiteral("Городские номера (с кодом моего города и без кода):")), row, 0);
+    grid->addWidget(Combo1[5], row++, 1);
+    grid->addWidget(new QLabel(QStringLiteral("<b>Коды моего города для:</b>")), row++, 0, 1, 3);
+    const int first_code_row = row;
+    grid->addWidget(new QLabel(QStringLiteral("Семизначных номеров (3 цифры кода):")), row, 0);
+    grid->addWidget(Text3, row++, 1, Qt::AlignLeft);
+    grid->addWidget(new QLabel(QStringLiteral("Шестизначных номеров (4 цифры кода):")), row, 0);
+    grid->addWidget(Text4, row++, 1, Qt::AlignLeft);
+    grid->addWidget(new QLabel(QStringLiteral("Пятизначных номеров (5 цифр кода):")), row, 0);
+    grid->addWidget(Text5, row++, 1, Qt::AlignLeft);
+    grid->addWidget(Check1, first_code_row, 2, 3, 1);
+    grid->addWidget(new QLabel(QStringLiteral(
+                        "<b>Международные (с кодом страны, отличающимся от кода моей страны):</b>")),
+                    row++, 0, 1, 3);
+    auto* country = new QHBoxLayout;
+    country->addWidget(new QLabel(QStringLiteral("Код моей страны:")));
+    country->addWidget(Text1);
+    country->addStretch();
+    grid->addLayout(country, row, 0);
+    grid->addWidget(Combo1[6], row++, 1);
+    auto* plus = new QHBoxLayout;
+    plus->addWidget(Check2);
+    plus->addWidget(Text7);
+    plus->addStretch();
+    grid->addLayout(plus, row++, 0, 1, 3);
+    grid->addWidget(new QLabel(QStringLiteral("Все номера, не вошедшие в вышеописанные правила:")), row, 0);
+    grid->addWidget(Combo1[7], row++, 1);
+    grid->setRowStretch(row, 1);
+
+    single_phone_notice = named(new QLabel(QStringLiteral(
+                                    "В связи с тем, что используется только один телефон, все звонки "
+                                    "будут идти через него")),
+                                QStringLiteral("single_phone_notice"));
+    single_phone_notice->setWordWrap(true);
+    single_phone_notice->setAlignment(Qt::AlignCenter);
+
+    // The panel lies over the notice; the notice shows where the panel is hidden.
+    auto* tab = new QWidget;
+    auto* layout = new QGridLayout(tab);
+    layout->addWidget(single_phone_notice, 0, 0);
+    layout->addWidget(Frame2, 0, 0);
+    return tab;
+}
+
+QWidget* Nastr_form::build_other_tab()
+{
+    Check4 = named(new QCheckBox(QStringLiteral("При звонке через приложения открывать окно программы")),
+                   QStringLiteral("Check4"));
+    sip_program = named(new QLineEdit, QStringLiteral("sip_program"));
+    sip_program->setMinimumWidth(300);
+
+    auto* sip_row = new QHBoxLayout;
+    sip_row->addWidget(new QLabel(QStringLiteral("Программа SIP-телефона:")));
+    sip_row->addWidget(sip_program, 1);
+
+    auto* tab = new QWidget;
+    auto* layout = new QVBoxLayout(tab);
+    layout->addWidget(Check4);
+    layout->addLayout(sip_row);
+    layout->addStretch();
+    return tab;
+}

@@ -1,0 +1,113 @@
+// The settings window's side of the search for phones, the assignment of a
+// found phone to a slot and the test call.
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+#include "dialer/settings/main_window_link.h"
+#include "dialer/settings/nastr_form.h"
+#include "platform/messages.h"
+#include "settings_store/settings_store.h"
+
+namespace {
+
+// The port number an entry of the found-phones list stands for.
+constexpr int kPortRole = Qt::UserRole;
+
+void no_phone_selected()
+{
+    platform::show_message(QStringLiteral("Не выбран телефон!"), platform::MessageIcon::Error);
+}
+
+}  // namespace
+
+void Nastr_form::start_search()
+{
+    if (scan_.running())
+        return;  // a second press while searching changes nothing
+
+    Scan_ports::Observer observer;
+    observer.scanning = [this] {
+        List1->clear();
+        Command4->show();
+    };
+    observer.asking = [this](int port) {
+        Label4->setText(QString::number(port) + QStringLiteral(" из 256"));
+    };
+    observer.found = [this](const QString& model, int port) {
+        auto* entry = new QListWidgetItem(model);
+        entry->setData(kPortRole, port);
+        List1->addItem(entry);
+    };
+
+    // A test call would take the port away from the query in progress.
+    Command3->setEnabled(false);
+    Command6->setEnabled(false);
+    const Scan_ports::Outcome outcome = scan_.search(main_window_, observer);
+    Command3->setEnabled(true);
+    Command6->setEnabled(true);
+
+    Command4->hide();
+    if (outcome == Scan_ports::Outcome::Done) {
+        Label4->setText(QStringLiteral("Готово!"));
+        List1->setToolTip(QStringLiteral("Привет!"));
+    } else {
+        Label4->clear();
+    }
+    finish_pending_close();
+}
+
+// A close asked for during the search stopped it; carry it out now.
+void Nastr_form::finish_pending_close()
+{
+    const PendingClose pending = std::exchange(pending_close_, PendingClose::None);
+    if (pending == PendingClose::Hide)
+        close_by_button();
+    else if (pending == PendingClose::Unload)
+        close();
+}
+
+QListWidgetItem* Nastr_form::selected_entry() const
+{
+    const QList<QListWidgetItem*> selected = List1->selectedItems();
+    return selected.isEmpty() ? nullptr : selected.first();
+}
+
+void Nastr_form::on_entry_selected()
+{
+    const QListWidgetItem* entry = selected_entry();
+    if (!entry)
+        return;
+    for (QPushButton* assign : Command5)
+        assign->show();
+    test_phone_label->setText(entry->text());
+    Frame3->show();
+}
+
+void Nastr_form::assign_to_slot(int slot)
+{
+    const QListWidgetItem* entry = selected_entry();
+    if (!entry) {
+        no_phone_selected();
+        return;
+    }
+    const QString port = QString::number(entry->data(kPortRole).toInt());
+    const QString section = QString::number(slot);
+    Text6[slot - 1]->setText(port);
+    // The box may already show this port while the store holds another
+    // (the controller's own search writes it too): store it regardless.
+    write_setting(QStringLiteral("Kestrum"), section, QStringLiteral("port"), port);
+    write_setting(QStringLiteral("Kestrum"), section, QStringLiteral("name_tlf"), entry->text());
+}
+
+void Nastr_form::test_call(DialCommand command)
+{
+    const QListWidgetItem* entry = selected_entry();
+    if (!entry) {
+        no_phone_selected();
+        return;
+    }
+    Test_call(main_window_.serial_port(), entry->data(kPortRole).toInt(), Text2->text(), command);
+}

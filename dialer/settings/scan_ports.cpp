@@ -1,0 +1,71 @@
+#include "dialer/settings/scan_ports.h"
+
+#include "dialer/settings/main_window_link.h"
+#include "dialer/settings/modem_model.h"
+#include "platform/clock.h"
+#include "settings_store/settings_store.h"
+
+namespace {
+
+constexpr int kReleaseWaitMs = 3000;
+constexpr int kPausePerPortMs = 200;
+
+// Clears the running flag however the loop is left.
+class RunningGuard {
+public:
+    explicit RunningGuard(bool& running) : running_(running) { running_ = true; }
+    ~RunningGuard() { running_ = false; }
+    RunningGuard(const RunningGuard&) = delete;
+    RunningGuard& operator=(const RunningGuard&) = delete;
+
+private:
+    bool& running_;
+};
+
+}  // namespace
+
+void release_controllers(MainWindowLink& main_window)
+{
+    main_window.set_poisk_aktiv(1);
+    for (int slot = 1; slot <= 4; ++slot)
+        write_setting(QStringLiteral("Kestrum"), QString::number(slot), QStringLiteral("on_przv_exe"),
+                      QStringLiteral("0"));
+    platform::clock().sleep_ms(kReleaseWaitMs);
+}
+
+Scan_ports::Outcome Scan_ports::search(MainWindowLink& main_window, const Observer& observer)
+{
+    if (running_)
+        return Outcome::Ignored;
+    RunningGuard guard(running_);
+    stop_search_ = false;
+    release_controllers(main_window);
+    return scan_loop(observer);
+}
+
+Scan_ports::Outcome Scan_ports::scan(const Observer& observer)
+{
+    if (running_)
+        return Outcome::Ignored;
+    RunningGuard guard(running_);
+    return scan_loop(observer);
+}
+
+Scan_ports::Outcome Scan_ports::scan_loop(const Observer& observer)
+{
+    if (observer.scanning)
+        observer.scanning();
+    for (int port = kFirstPort; port <= kLastPort; ++port) {
+        if (stop_search_)
+            return Outcome::Stopped;
+        if (observer.asking)
+            observer.asking(port);
+        platform::clock().pump();
+        const QString model = Get_model(serial_, port);
+        if (model != kNoModel && observer.found)
+            observer.found(model, port);
+        platform::clock().pump();
+        platform::clock().sleep_ms(kPausePerPortMs);
+    }
+    return Outcome::Done;
+}
