@@ -36,6 +36,17 @@ private slots:
     void waiting_call_swapped_and_rejected();
     void held_call_joined();
     void withheld_caller_lists_five_fields();
+    void far_end_busy_and_modem_results();
+    void scripted_far_end();
+    void faults_error_and_silence();
+    void fault_error_lower_once_per_command();
+    void fault_slow_sends_pieces();
+    void fault_garbage();
+    void drop_and_reconnect();
+    void unread_reply_not_seen_after_reopen();
+    void log_lines();
+    void link_replaced_and_removed();
+    void shell_client();
 };
 
 void TestPhoneSim::replies_data()
@@ -195,6 +206,253 @@ void TestPhoneSim::withheld_caller_lists_five_fields()
     QVERIFY(phone.control("incoming-withheld"));
     QCOMPARE(client.exchange("AT+CLCC"), QByteArray("\r\n+CLCC: 1,1,4,0,0\r\n\r\nOK\r\n"));
     QCOMPARE(phone.calls(), QStringList{"1,1,4,0,0"});
+}
+
+void TestPhoneSim::far_end_busy_and_modem_results()
+{
+    TestEnv env;
+    PhoneSim gsm({"--echo", "off"}, 1);
+    PhoneSim modem({"--echo", "off", "--mode", "modem"}, 2);
+    QVERIFY(gsm.ready() && modem.ready());
+    SerialClient gsm_line, modem_line;
+    QVERIFY(gsm_line.open(gsm.link_path()));
+    QVERIFY(modem_line.open(modem.link_path()));
+
+    QCOMPARE(gsm_line.exchange("ATD0501234567;"), QByteArray("\r\nOK\r\n"));
+    QVERIFY(gsm.control("busy"));
+    QCOMPARE(listed(gsm_line), QStringList{});
+    QVERIFY(!gsm.control("busy"));
+    QVERIFY(!gsm.control("result NO DIALTONE"));  // only a modem has dial results
+
+    const QList<QPair<QString, QByteArray>> cases {
+        {"result NO DIALTONE", "\r\nNO DIALTONE\r\n"},
+        {"busy", "\r\nBUSY\r\n"},
+        {"result NO CARRIER", "\r\nNO CARRIER\r\n"},
+        {"", "\r\nOK\r\n"},  // a set result holds for one dial only
+    };
+    for (const auto& [order, reply] : cases) {
+        if (!order.isEmpty())
+            QVERIFY(modem.control(order));
+        QCOMPARE(modem_line.exchange("ATD0442345678;"), reply);
+    }
+    QVERIFY(!modem.control("result MAYBE"));
+    QVERIFY(!modem.control("incoming 0501234567"));
+}
+
+void TestPhoneSim::scripted_far_end()
+{
+    TestEnv env;
+    PhoneSim phone({"--echo", "off", "--alert-ms", "20", "--auto-answer", "60", "--far-hangup-after", "150",
+                    "--ring-after", "400", "0509876543"});
+    QVERIFY(phone.ready());
+    SerialClient client;
+    QVERIFY(client.open(phone.link_path()));
+    QCOMPARE(client.exchange("ATD0501234567;"), QByteArray("\r\nOK\r\n"));
+    QVERIFY(wait_until([&] { return phone.calls() == QStringList{"1,1,4,0,0,\"0509876543\",129"}; }, 3000));
+    const QStringList events = phone.log_lines().filter(QStringLiteral(" EV call 1"));
+    QCOMPARE(events.size(), 5);
+    QVERIFY(events[0].endsWith(QLatin1String("EV call 1,0,2,0,0,\"0501234567\",129")));
+    QVERIFY(events[1].endsWith(QLatin1String("EV call 1,0,3,0,0,\"0501234567\",129")));
+    QVERIFY(events[2].endsWith(QLatin1String("EV call 1,0,0,0,0,\"0501234567\",129")));
+    QVERIFY(events[3].endsWith(QLatin1String("EV call 1 released")));
+    QVERIFY(events[4].endsWith(QLatin1String("EV call 1,1,4,0,0,\"0509876543\",129")));
+}
+
+void TestPhoneSim::faults_error_and_silence()
+{
+    TestEnv env;
+    PhoneSim phone({"--echo", "off"});
+    QVERIFY(phone.ready());
+    SerialClient client;
+    QVERIFY(client.open(phone.link_path()));
+
+    QVERIFY(phone.control("fault error on"));
+    QCOMPARE(client.exchange("AT"), QByteArray("\r\nERROR\r\n"));
+    QCOMPARE(client.exchange("ATD0501234567;"), QByteArray("\r\nERROR\r\n"));
+    QCOMPARE(phone.calls(), QStringList{});  // refused commands do nothing
+    QVERIFY(phone.control("fault error off"));
+
+    QVERIFY(phone.control("fault silence on"));
+    client.write("AT+GMM\r\n");
+    QVERIFY(phone.wait_for_command("AT+GMM", 2000));
+    QCOMPARE(client.read_for(200), QByteArray());
+    QVERIFY(phone.control("fault silence off"));
+    QCOMPARE(client.exchange("AT"), QByteArray("\r\nOK\r\n"));
+    QVERIFY(!phone.control("fault sleepy on"));
+    QVERIFY(!phone.control("fault error maybe"));
+}
+
+void TestPhoneSim::fault_error_lower_once_per_command()
+{
+    TestEnv env;
+    PhoneSim phone;
+    QVERIFY(phone.ready());
+    SerialClient client;
+    QVERIFY(client.open(phone.link_path()));
+    QVERIFY(phone.control("fault error-lower on"));
+    QCOMPARE(client.exchange("AT+GMM"), QByteArray("AT+GMM\r\r\nerror\r\n"));
+    QCOMPARE(client.exchange("AT+GMM"), QByteArray("AT+GMM\r\r\nPhoneSim 3000\r\n\r\nOK\r\n"));
+    QCOMPARE(client.exchange("AT+GMM"), QByteArray("AT+GMM\r\r\nerror\r\n"));
+    QCOMPARE(client.exchange("AT"), QByteArray("AT\r\r\nerror\r\n"));
+    QCOMPARE(client.exchange("AT"), QByteArray("AT\r\r\nOK\r\n"));
+}
+
+void TestPhoneSim::fault_slow_sends_pieces()
+{
+    TestEnv env;
+    PhoneSim phone;
+    QVERIFY(phone.ready());
+    SerialClient client;
+    QVERIFY(client.open(phone.link_path()));
+    QVERIFY(phone.control("fault slow on 4 20"));
+    const QByteArray expected("AT+GMM\r\r\nPhoneSim 3000\r\n\r\nOK\r\n");
+    QCOMPARE(client.exchange("AT+GMM", 5000), expected);
+    // The log shows what went out in one write: never more than four bytes.
+    const QStringList sent = phone.log_lines().filter(QStringLiteral(" TX "));
+    QCOMPARE(sent.size(), (expected.size() + 3) / 4);
+    QVERIFY(sent.first().endsWith(QLatin1String(" TX AT+G")));
+    QVERIFY(phone.control("fault slow off"));
+    QCOMPARE(client.exchange("AT"), QByteArray("AT\r\r\nOK\r\n"));
+    QCOMPARE(phone.log_lines().filter(QStringLiteral(" TX ")).size(), sent.size() + 1);
+}
+
+void TestPhoneSim::fault_garbage()
+{
+    TestEnv env;
+    PhoneSim phone;
+    QVERIFY(phone.ready());
+    SerialClient client;
+    QVERIFY(client.open(phone.link_path()));
+    QVERIFY(phone.control("fault garbage"));
+    QByteArray got;
+    QVERIFY(wait_until([&] { return (got += client.port().readAll()).size() >= 11; }, 2000));
+    QVERIFY(got.contains('\0'));
+    QVERIFY(got.contains('\xff'));
+    QVERIFY(!got.contains("OK"));
+    QCOMPARE(client.exchange("AT"), QByteArray("AT\r\r\nOK\r\n"));  // the phone itself is fine
+}
+
+void TestPhoneSim::drop_and_reconnect()
+{
+    TestEnv env;
+    PhoneSim phone({"--echo", "off"});
+    QVERIFY(phone.ready());
+    SerialClient client;
+    QVERIFY(client.open(phone.link_path()));
+    QVERIFY(phone.control("incoming 0501234567"));
+    QVERIFY(!phone.control("reconnect"));  // the line is still up
+    QVERIFY(phone.control("drop"));
+    QVERIFY(!QFile::exists(phone.link_path()));
+    client.write("AT\r\n");
+    client.read_for(100);
+    QVERIFY(client.port().error() != QSerialPort::NoError);
+    client.close();
+
+    QVERIFY(phone.control("reconnect"));
+    QVERIFY(QFile::exists(phone.link_path()));
+    SerialClient again;
+    QVERIFY(again.open(phone.link_path()));
+    QCOMPARE(listed(again), QStringList{"1,1,4,0,0,\"0501234567\",129"});  // the phone kept its call
+}
+
+// A serial port forgets what its user left unread when it was closed.
+void TestPhoneSim::unread_reply_not_seen_after_reopen()
+{
+    TestEnv env;
+    PhoneSim phone;
+    QVERIFY(phone.ready());
+    {
+        SerialClient test_call;
+        QVERIFY(test_call.open(phone.link_path()));
+        test_call.write("ATD911;\r");
+        QVERIFY(phone.wait_for_command("ATD911;", 2000));
+        QVERIFY(wait_until([&] { return phone.log_lines().last().contains(QLatin1String(" TX ")); }, 2000));
+    }
+    SerialClient client;
+    QVERIFY(client.open(phone.link_path()));
+    QCOMPARE(client.exchange("AT+GMM"), QByteArray("AT+GMM\r\r\nPhoneSim 3000\r\n\r\nOK\r\n"));
+}
+
+void TestPhoneSim::log_lines()
+{
+    TestEnv env;
+    PhoneSim phone;
+    QVERIFY(phone.ready());
+    SerialClient client;
+    QVERIFY(client.open(phone.link_path()));
+    QVERIFY(phone.control("incoming 0501234567"));
+    client.exchange("AT");
+    client.exchange("at+clcc");
+    client.write("\x01junk\r");
+    QVERIFY(phone.wait_for_command("\\x01junk", 2000));
+    QCOMPARE(phone.received(), (QStringList{"AT", "at+clcc", "\\x01junk"}));
+    QCOMPARE(phone.count_received("AT"), 1);
+    QVERIFY(phone.received_at("AT") > 1.7e9);
+    QVERIFY(phone.received_at("at+clcc") >= phone.received_at("AT"));
+    QCOMPARE(phone.received_at("ATD"), -1.0);
+
+    static const QRegularExpression entry(QStringLiteral("^\\d{10}\\.\\d{6} (RX|TX|EV) \\S.*$"));
+    for (const QString& line : phone.log_lines())
+        QVERIFY2(entry.match(line).hasMatch(), qPrintable(line));
+    QCOMPARE(phone.log_lines().filter(QRegularExpression(QStringLiteral(" EV incoming 0501234567$"))).size(), 1);
+    QVERIFY(phone.log_lines().contains(phone.log_lines().filter(QStringLiteral(" RX AT")).first()));
+    QCOMPARE(client.read_for(100), QByteArray("\x01junk\r"));  // echoed, but no result: not an AT line
+}
+
+void TestPhoneSim::link_replaced_and_removed()
+{
+    TestEnv env;
+    const QString simulator = TestEnv::build_dir() + QStringLiteral("/tools/phonesim/phonesim");
+    const QString link = env.ports_dir() + QStringLiteral("/com2");
+    auto start = [&](QProcess& process, const QString& control) {
+        process.start(simulator, {"--ports", env.ports_dir(), "--port", "2", "--control", control});
+        return process.waitForReadyRead(5000) && process.readAll().startsWith("ready " + link.toLocal8Bit());
+    };
+    QProcess first, second;
+    QVERIFY(start(first, env.root() + QStringLiteral("/first.control")));
+    const QString first_target = QFile::symLinkTarget(link);
+    QVERIFY(start(second, env.root() + QStringLiteral("/second.control")));
+    const QString second_target = QFile::symLinkTarget(link);
+    QVERIFY(first_target != second_target);
+
+    first.terminate();
+    QVERIFY(first.waitForFinished(3000));
+    QCOMPARE(QFile::symLinkTarget(link), second_target);  // not the first one's to remove
+    second.terminate();
+    QVERIFY(second.waitForFinished(3000));
+    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+    QVERIFY(!QFileInfo::exists(link) && !QFileInfo(link).isSymLink());
+    QVERIFY(!QFileInfo::exists(env.root() + QStringLiteral("/second.control")));
+}
+
+void TestPhoneSim::shell_client()
+{
+    TestEnv env;
+    PhoneSim phone;
+    QVERIFY(phone.ready());
+    const QString simulator = TestEnv::build_dir() + QStringLiteral("/tools/phonesim/phonesim");
+    auto run = [&](const QStringList& args, QByteArray* out) {
+        QProcess process;
+        process.start(simulator, args);
+        process.waitForFinished(5000);
+        *out = process.readAllStandardOutput();
+        return process.exitCode();
+    };
+    QByteArray out;
+    QCOMPARE(run({"--send", phone.control_path(), "incoming", "0501234567"}, &out), 0);
+    QCOMPARE(out, QByteArray("OK\n"));
+    QCOMPARE(run({"ctl", phone.control_path(), "calls"}, &out), 0);
+    QCOMPARE(out, QByteArray("1,1,4,0,0,\"0501234567\",129\nOK\n"));
+    QCOMPARE(run({"ctl", phone.control_path(), "fly"}, &out), 1);
+    QVERIFY(out.startsWith("ERROR "));
+    QCOMPARE(run({"ctl", env.root() + QStringLiteral("/nothing.control"), "calls"}, &out), 2);
+    QCOMPARE(run({"--mode", "satellite"}, &out), 2);
+    QCOMPARE(run({"--help"}, &out), 0);
+    for (const char* word : {"--ring-after", "--auto-answer", "--far-hangup-after", "incoming-withheld", "waiting",
+                             "hangup", "result", "error-lower", "slow", "garbage", "drop", "calls", "quit"})
+        QVERIFY2(out.contains(word), word);
+    QVERIFY(phone.control("quit"));
+    QVERIFY(wait_until([&] { return !QFile::exists(phone.link_path()); }, 3000));
 }
 
 QTEST_GUILESS_MAIN(TestPhoneSim)
