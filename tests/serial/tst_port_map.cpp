@@ -4,36 +4,8 @@
 #include <QTest>
 
 #include "serial/serial_component.h"
+#include "tests/support/env_override.h"
 #include "tests/support/test_env.h"
-
-namespace {
-
-// Sets or clears an environment variable for one scope.
-class EnvOverride {
-public:
-    EnvOverride(const char* name, const QByteArray& value, bool set = true)
-        : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name))
-    {
-        if (set)
-            qputenv(name, value);
-        else
-            qunsetenv(name);
-    }
-    ~EnvOverride()
-    {
-        if (had_)
-            qputenv(name_, old_);
-        else
-            qunsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    bool had_;
-    QByteArray old_;
-};
-
-}  // namespace
 
 class TestPortMap : public QObject {
     Q_OBJECT
@@ -93,13 +65,13 @@ void TestPortMap::portsFolderLocation()
 
     const EnvOverride home("HOME", "/home/someone");
     {
-        const EnvOverride ports("VEKORRA_PORTS", "", false);
+        const auto ports = EnvOverride::unset("VEKORRA_PORTS");
         const EnvOverride config("XDG_CONFIG_HOME", "/tmp/cfg");
         QCOMPARE(ports_folder(), QStringLiteral("/tmp/cfg/vekorra/ports"));
     }
     {
         const EnvOverride ports("VEKORRA_PORTS", "");
-        const EnvOverride config("XDG_CONFIG_HOME", "", false);
+        const auto config = EnvOverride::unset("XDG_CONFIG_HOME");
         QCOMPARE(ports_folder(), QStringLiteral("/home/someone/.config/vekorra/ports"));
     }
 }
