@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QLoggingCategory>
 
+#include <algorithm>
 #include <chrono>
 #include <sqlite3.h>
 
@@ -45,6 +46,10 @@ const char* const statement_sql[] = {
 // a program polling a broken store does not pay the open cost every tick.
 constexpr qint64 reopen_interval_ms = 1000;
 constexpr int default_busy_timeout_ms = 5000;
+// Once a lock outlasted the full wait, later operations wait only this
+// long until one succeeds: a process that holds the store for good must
+// not freeze every tick of the others for the full wait per operation.
+constexpr int stuck_lock_wait_ms = 100;
 // Failure kinds beyond SQLite's result codes.
 constexpr int kind_file = -1;
 
@@ -54,7 +59,7 @@ qint64 now_ms()
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-int busy_timeout_ms()
+int configured_busy_timeout_ms()
 {
     bool ok = false;
     const int ms = qEnvironmentVariableIntValue("VEKORRA_STORE_BUSY_MS", &ok);
@@ -120,6 +125,10 @@ bool StoreConnection::check(int rc, const char* during)
 {
     if (rc == SQLITE_OK || rc == SQLITE_ROW || rc == SQLITE_DONE)
         return true;
+    if ((rc & 0xff) == SQLITE_BUSY && db_ && !lock_stuck_) {
+        lock_stuck_ = true;
+        sqlite3_busy_timeout(db_, std::min(stuck_lock_wait_ms, busy_timeout_ms_));
+    }
     const QString detail = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QString::fromUtf8(sqlite3_errstr(rc));
     report(rc & 0xff, QStringLiteral("%1: %2").arg(QLatin1String(during), detail));
     return false;
@@ -127,6 +136,10 @@ bool StoreConnection::check(int rc, const char* during)
 
 bool StoreConnection::start_operation()
 {
+    if (db_ && lock_stuck_ && !failed_) {
+        lock_stuck_ = false;
+        sqlite3_busy_timeout(db_, busy_timeout_ms_);
+    }
     failed_ = false;
     if (db_)
         return true;
@@ -154,7 +167,9 @@ bool StoreConnection::open()
     if (!check(sqlite3_open_v2(native.constData(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr),
                "open"))
         return false;
-    sqlite3_busy_timeout(db_, busy_timeout_ms());
+    busy_timeout_ms_ = configured_busy_timeout_ms();
+    lock_stuck_ = false;
+    sqlite3_busy_timeout(db_, busy_timeout_ms_);
     // WAL lets readers go on while another process writes; NORMAL syncs at
     // checkpoints only, which keeps writes cheap and still survives crashes.
     return check(sqlite3_exec(db_, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr), "journal mode")

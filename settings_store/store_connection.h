@@ -56,6 +56,8 @@ private:
     sqlite3* db_ = nullptr;
     sqlite3_stmt* statements_[StatementCount] = {};
     bool failed_ = false;
+    int busy_timeout_ms_ = 0;
+    bool lock_stuck_ = false;  // waiting briefly until the store is free again
     qint64 next_open_attempt_ms_ = 0;
     QSet<int> reported_kinds_;
 };
