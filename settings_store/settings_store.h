@@ -12,7 +12,8 @@
 // default, writes are dropped, and one warning per kind of failure goes to
 // the "vekorra.store" log category. An operation that finds the store
 // locked by another process waits up to 5 seconds ($VEKORRA_STORE_BUSY_MS
-// when set) before it counts as failed; a store that could not be opened
+// when set) before it counts as failed, and after such a failure only a
+// tenth of a second until it succeeds again; a store that could not be opened
 // is tried again at most once a second.
 
 QString read_setting(const QString& app, const QString& section, const QString& key,
