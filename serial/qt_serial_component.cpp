@@ -32,7 +32,7 @@ int QtSerialComponent::CommPort() const { return comm_port_; }
 
 void QtSerialComponent::setCommPort(int port)
 {
-    if (open_)
+    if (open_ && port != comm_port_)
         fail(QStringLiteral("COM%1: the port number cannot change while the port is open").arg(comm_port_));
     comm_port_ = port;
 }
@@ -130,11 +130,11 @@ void QtSerialComponent::require_usable(const char* operation)
     }
 }
 
-void QtSerialComponent::take_arrived()
+void QtSerialComponent::take_arrived(const char* operation)
 {
     // Without an event loop Qt reads from the device only when asked to.
     port_->waitForReadyRead(0);
-    require_usable("read");
+    require_usable(operation);
     const QByteArray arrived = port_->readAll();
     const qsizetype room = kReceiveCapacity - received_.size();
     if (arrived.size() > room)
@@ -166,14 +166,14 @@ void QtSerialComponent::Output(const QString& text)
 int QtSerialComponent::InBufferCount()
 {
     require_usable("InBufferCount");
-    take_arrived();
+    take_arrived("InBufferCount");
     return static_cast<int>(received_.size());
 }
 
 QString QtSerialComponent::Input()
 {
     require_usable("Input");
-    take_arrived();
+    take_arrived("Input");
     const QString text = QString::fromLatin1(received_);
     received_.clear();
     return text;

@@ -24,7 +24,7 @@ public:
     QtSerialComponent& operator=(const QtSerialComponent&) = delete;
 
     int CommPort() const override;
-    // Throws while the port is open.
+    // Throws when asked for another number while the port is open.
     void setCommPort(int port) override;
 
     bool PortOpen() const override;
@@ -46,7 +46,7 @@ private:
     // Throws unless the port is open and its device still there.
     void require_usable(const char* operation);
     // Moves what the device has received into the held characters.
-    void take_arrived();
+    void take_arrived(const char* operation);
 
     int comm_port_ = 1;
     bool open_ = false;

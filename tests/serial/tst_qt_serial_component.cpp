@@ -298,6 +298,8 @@ void TestQtSerialComponent::portNumberFixedWhileOpen()
     open_port(port, 1);
     QVERIFY_THROWS_EXCEPTION(SerialError, port.setCommPort(2));
     QCOMPARE(port.CommPort(), 1);
+    port.setCommPort(1);  // no change: nothing to refuse
+    QVERIFY(port.PortOpen());
     port.setPortOpen(false);
     port.setCommPort(2);
     QCOMPARE(port.CommPort(), 2);
