@@ -1,0 +1,282 @@
+#include "dialer/main_window/form_port.h"
+
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLoggingCategory>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QWindow>
+#include <functional>
+
+#include "dialer/dial/conference_add.h"
+#include "dialer/dial/dial_entry.h"
+#include "dialer/dial/dispatcher.h"
+#include "dialer/main_window/ballon_tip.h"
+#include "dialer/main_window/controllers.h"
+#include "dialer/main_window/start_mode.h"
+#include "dialer/main_window/watchers.h"
+#include "dialer/settings/settings_window.h"
+#include "platform/clock.h"
+#include "platform/messages.h"
+#include "serial/qt_serial_component.h"
+
+Q_LOGGING_CATEGORY(lcWatch, "vekorra.watch", QtWarningMsg)
+
+using main_window::CallButton;
+
+namespace {
+
+constexpr QSize kClientSize(737, 545);
+constexpr int kStatusPeriodMs = 100;
+constexpr int kIncomingPeriodMs = 100;
+constexpr int kRequestPeriodMs = 50;
+constexpr int kOnTopMs = 100;
+
+// The window's client area. Pointer movement over its bare surface (not
+// over a control) restores the pictures of hovered buttons.
+class WindowSurface : public QWidget {
+public:
+    WindowSurface(QWidget* parent, std::function<void()> on_surface_hovered)
+        : QWidget(parent), on_surface_hovered_(std::move(on_surface_hovered))
+    {
+        setMouseTracking(true);
+    }
+
+protected:
+    void mouseMoveEvent(QMouseEvent* event) override
+    {
+        if (childAt(event->position().toPoint()) != nullptr) {
+            event->ignore();
+            return;
+        }
+        event->accept();
+        on_surface_hovered_();
+    }
+
+private:
+    std::function<void()> on_surface_hovered_;
+};
+
+// A label that acts on a click, like a link.
+class LinkLabel : public QLabel {
+public:
+    LinkLabel(const QString& text, QWidget* parent, std::function<void()> on_click)
+        : QLabel(text, parent), on_click_(std::move(on_click))
+    {
+        setCursor(Qt::PointingHandCursor);
+        QPalette blue = palette();
+        blue.setColor(QPalette::WindowText, Qt::blue);
+        setPalette(blue);
+    }
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override
+    {
+        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+            on_click_();
+    }
+
+private:
+    std::function<void()> on_click_;
+};
+
+}  // namespace
+
+FormPort::FormPort(const QString& installation_folder, QWidget* parent)
+    : QMainWindow(parent), installation_folder_(installation_folder),
+      pictures_(main_window::skin_folder(installation_folder))
+{
+    setObjectName(QStringLiteral("FormPort"));
+    setWindowTitle(QStringLiteral("Vekorra"));
+    build_menus();
+    auto* surface = new WindowSurface(this, [this] { obnul_kartinki(); });
+    surface->setFixedSize(kClientSize);
+    setCentralWidget(surface);
+    build_controls(surface);
+    setFixedSize(sizeHint());
+
+    connect(&Timer1, &QTimer::timeout, this, &FormPort::run_status_pass);
+    connect(&Timer2, &QTimer::timeout, this, &FormPort::run_incoming_watcher);
+    connect(&Timer5, &QTimer::timeout, this, &FormPort::run_call_request_watcher);
+    Timer1.start(kStatusPeriodMs);
+    Timer2.start(kIncomingPeriodMs);
+    Timer5.start(kRequestPeriodMs);
+}
+
+FormPort::~FormPort() = default;
+
+void FormPort::build_menus()
+{
+    QMenu* svaz = menuBar()->addMenu(QStringLiteral("Связь"));
+    podkluchitsa = svaz->addAction(QStringLiteral("Подключиться"), this, [this] { start_controllers(); });
+    razorv_sv = svaz->addAction(QStringLiteral("Разорвать связь"), this, [this] { disconnect_phones(); });
+    nastr_menu = menuBar()->addAction(QStringLiteral("Настройки"));
+    connect(nastr_menu, &QAction::triggered, this, [this] { show_settings_window(*this, this); });
+}
+
+void FormPort::build_controls(QWidget* surface)
+{
+    Text2 = new QLineEdit(surface);
+    Text2->setObjectName(QStringLiteral("Text2"));
+    Text2->setGeometry(16, 8, 209, 19);
+    QPalette yellow = Text2->palette();
+    yellow.setColor(QPalette::Base, Qt::yellow);
+    Text2->setPalette(yellow);
+
+    Commanda1 = new QPushButton(QStringLiteral("Позвонить"), surface);
+    Commanda1->setObjectName(QStringLiteral("Commanda1"));
+    Commanda1->setGeometry(232, 5, 105, 25);
+    connect(Commanda1, &QPushButton::clicked, this, [this] { call_typed_number(); });
+
+    auto* Label20 = new QLabel(QStringLiteral("Версия программы:"), surface);
+    Label20->setGeometry(552, 0, 112, 17);
+    auto* Label21 = new QLabel(QString::fromLatin1(main_window::kProgramVersion), surface);
+    Label21->setGeometry(664, 0, 65, 17);
+    Label22 = new LinkLabel(QStringLiteral("Проверить обновление"), surface, [] {
+        open_link(QString::fromLatin1(main_window::kDownloadPageUrl));
+    });
+    Label22->setObjectName(QStringLiteral("Label22"));
+    Label22->setGeometry(608, 24, 121, 17);
+
+    const std::array<QPoint, main_window::kSerialSlots> corners{
+        QPoint(8, 40), QPoint(368, 40), QPoint(8, 160), QPoint(368, 160)};
+    for (int slot = 1; slot <= main_window::kSerialSlots; ++slot) {
+        auto* phone_frame = new PhoneFrame(slot, pictures_, surface);
+        phone_frame->setGeometry(QRect(corners[slot - 1], QSize(353, 121)));
+        connect(phone_frame, &PhoneFrame::surface_hovered, this, &FormPort::obnul_kartinki);
+        connect(phone_frame, &PhoneFrame::button_clicked, this, &FormPort::on_call_button);
+        frames_[slot - 1] = phone_frame;
+    }
+
+    SSTab1 = new QTabWidget(surface);
+    SSTab1->setObjectName(QStringLiteral("SSTab1"));
+    SSTab1->setGeometry(8, 296, 353, 241);
+    auto* call_log = new QWidget;
+    auto* Label1 = new QLabel(QStringLiteral("Последний звонок:"), call_log);
+    Label1->setGeometry(8, 12, 150, 17);
+    Text1 = new QLineEdit(call_log);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setGeometry(8, 32, 200, 22);
+    Text1->setReadOnly(true);
+    Text3 = new QLineEdit(call_log);
+    Text3->setObjectName(QStringLiteral("Text3"));
+    Text3->setGeometry(216, 32, 113, 22);
+    Text3->setReadOnly(true);
+    SSTab1->addTab(call_log, QStringLiteral("Журнал звонков"));
+
+    Text2->setFocus();
+}
+
+void FormPort::start_up()
+{
+    start_controllers();
+    Ballon_tip::Add_balloon(Commanda1, QStringLiteral("Позвонить"), this);
+    for (PhoneFrame* phone_frame : frames_)
+        phone_frame->load_initial_pictures();
+}
+
+void FormPort::start_controllers()
+{
+    const std::array<bool, 3> shown = main_window::start_enabled_controllers(installation_folder_);
+    for (int slot = 2; slot <= 4; ++slot)
+        set_phone_panel_visible(slot, shown[slot - 2]);
+}
+
+void FormPort::start_controller(int slot)
+{
+    main_window::start_controller(installation_folder_, slot);
+}
+
+void FormPort::set_phone_panel_visible(int slot, bool visible)
+{
+    if (slot >= 1 && slot <= main_window::kSerialSlots)
+        frames_[slot - 1]->setVisible(visible);
+}
+
+SerialComponent& FormPort::serial_port()
+{
+    if (!serial_port_)
+        serial_port_ = std::make_unique<QtSerialComponent>();
+    return *serial_port_;
+}
+
+void FormPort::disconnect_phones()
+{
+    main_window::withdraw_run_permissions();
+}
+
+void FormPort::closeEvent(QCloseEvent* event)
+{
+    main_window::withdraw_run_permissions();
+    Timer1.stop();
+    Timer2.stop();
+    Timer5.stop();
+    event->accept();
+}
+
+void FormPort::call_typed_number()
+{
+    const QString text = Text2->text();
+    if (text.isEmpty()) {
+        platform::show_message(QStringLiteral("Не введён номер!"), platform::MessageIcon::None);
+        return;
+    }
+    call_number(text, DialCaller::MainWindow);
+}
+
+void FormPort::on_call_button(int slot, CallButton button)
+{
+    if (button == CallButton::kf_dob_k)
+        show_conference_add_window(slot, this);
+    else
+        main_window::write_button_command(slot, button);
+}
+
+void FormPort::run_status_pass()
+{
+    const auto views = main_window::status_pass();
+    for (int index = 0; index < main_window::kSerialSlots; ++index)
+        frames_[index]->apply(views[index]);
+}
+
+void FormPort::run_incoming_watcher()
+{
+    const std::optional<main_window::IncomingCall> call = main_window::take_incoming_call();
+    if (!call)
+        return;
+    Text1->setText(call->number);
+    Text3->setText(call->time);
+    qCDebug(lcWatch, "incoming call shown: %s at %lld ms", qPrintable(call->number),
+            static_cast<long long>(QDateTime::currentMSecsSinceEpoch()));
+}
+
+void FormPort::run_call_request_watcher()
+{
+    if (main_window::call_request_pending())
+        hold_on_top_briefly();
+}
+
+void FormPort::hold_on_top_briefly()
+{
+    // The flag is set on the native window: setting it on the widget would
+    // re-create the window, which moves it and shows a hidden one.
+    QWindow* native = windowHandle();
+    const bool on_screen = isVisible() && !isMinimized();
+    if (native)
+        native->setFlag(Qt::WindowStaysOnTopHint, true);
+    if (on_screen)
+        raise();
+    platform::clock().sleep_ms(kOnTopMs);
+    if (native)
+        native->setFlag(Qt::WindowStaysOnTopHint, false);
+    qCDebug(lcWatch, "call request pending: window held on top");
+}
+
+void FormPort::obnul_kartinki()
+{
+    for (PhoneFrame* phone_frame : frames_)
+        phone_frame->restore_pictures();
+}

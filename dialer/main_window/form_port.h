@@ -1,0 +1,85 @@
+#pragma once
+#include <QMainWindow>
+#include <QTimer>
+#include <array>
+#include <memory>
+
+#include "dialer/main_window/phone_frame.h"
+#include "dialer/main_window/skin_button.h"
+#include "dialer/settings/main_window_link.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTabWidget;
+
+// The dialer's main window: the number field and call button, one frame
+// per serial phone slot, the call log, and the owner of the controllers.
+// Its three timers run from its creation until it closes.
+class FormPort : public QMainWindow, public MainWindowLink {
+    Q_OBJECT
+
+public:
+    explicit FormPort(const QString& installation_folder, QWidget* parent = nullptr);
+    ~FormPort() override;
+
+    // The start-up before the window is shown: the controllers of the
+    // enabled slots and their frames, the call button's balloon, the
+    // initial pictures of every frame.
+    void start_up();
+
+    // What the settings window uses.
+    void start_controller(int slot) override;
+    void set_phone_panel_visible(int slot, bool visible) override;
+    int poisk_aktiv() const override { return poisk_aktiv_; }
+    void set_poisk_aktiv(int value) override { poisk_aktiv_ = value; }
+    SerialComponent& serial_port() override;
+
+    PhoneFrame* frame(int slot) const { return frames_[slot - 1]; }
+    QLineEdit* number_field() const { return Text2; }
+    QPushButton* call_button() const { return Commanda1; }
+    QLineEdit* last_call_number() const { return Text1; }
+    QLineEdit* last_call_time() const { return Text3; }
+    QLabel* update_link() const { return Label22; }
+    QAction* connect_action() const { return podkluchitsa; }
+    QAction* disconnect_action() const { return razorv_sv; }
+    QAction* settings_action() const { return nastr_menu; }
+
+public slots:
+    void run_status_pass();         // Timer1
+    void run_incoming_watcher();    // Timer2
+    void run_call_request_watcher();  // Timer5
+    void obnul_kartinki();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void build_menus();
+    void build_controls(QWidget* surface);
+    void start_controllers();
+    void disconnect_phones();
+    void call_typed_number();
+    void on_call_button(int slot, main_window::CallButton button);
+    void hold_on_top_briefly();
+
+    QString installation_folder_;
+    SkinPictures pictures_;
+    int poisk_aktiv_ = 0;
+    std::unique_ptr<SerialComponent> serial_port_;
+
+    QAction* podkluchitsa = nullptr;
+    QAction* razorv_sv = nullptr;
+    QAction* nastr_menu = nullptr;
+    QLineEdit* Text2 = nullptr;
+    QPushButton* Commanda1 = nullptr;
+    QLabel* Label22 = nullptr;
+    QTabWidget* SSTab1 = nullptr;
+    QLineEdit* Text1 = nullptr;
+    QLineEdit* Text3 = nullptr;
+    std::array<PhoneFrame*, main_window::kSerialSlots> frames_{};
+
+    QTimer Timer1;
+    QTimer Timer2;
+    QTimer Timer5;
+};

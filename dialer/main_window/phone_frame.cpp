@@ -1,0 +1,123 @@
+#include "dialer/main_window/phone_frame.h"
+
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+
+using main_window::CallButton;
+using main_window::Placeholder;
+using main_window::SkinRole;
+
+namespace {
+
+QString frame_caption(int slot)
+{
+    // The third frame's caption is written without a space.
+    return slot == 3 ? QStringLiteral("Телефон3") : QStringLiteral("Телефон %1").arg(slot);
+}
+
+QColor to_qcolor(main_window::DisplayColour colour)
+{
+    const main_window::Rgb rgb = main_window::display_rgb(colour);
+    return QColor(rgb.red, rgb.green, rgb.blue);
+}
+
+void set_base_colour(QPlainTextEdit* display, main_window::DisplayColour colour)
+{
+    QPalette palette = display->palette();
+    palette.setColor(QPalette::Base, to_qcolor(colour));
+    display->setPalette(palette);
+}
+
+}  // namespace
+
+PhoneFrame::PhoneFrame(int slot, SkinPictures& pictures, QWidget* parent)
+    : QGroupBox(frame_caption(slot), parent), slot_(slot), pictures_(pictures), ekran_(new QPlainTextEdit(this))
+{
+    setObjectName(QStringLiteral("Frame1_%1").arg(slot - 1));
+    setMouseTracking(true);
+    ekran_->setObjectName(QStringLiteral("ekran_%1").arg(slot - 1));
+    ekran_->setGeometry(8, 16, 337, 57);
+    ekran_->setReadOnly(true);
+    set_base_colour(ekran_, display_.colour);
+
+    // Placeholders first, so that the buttons of a position lie above them.
+    for (int index = 0; index < main_window::kPlaceholderCount; ++index) {
+        placeholders_[index] = new SkinPlaceholder(static_cast<Placeholder>(index), this);
+        placeholders_[index]->hide();
+    }
+    for (int field = 0; field < main_window::kCallButtonCount; ++field) {
+        auto* skin_button = new SkinButton(main_window::call_button(field), pictures_, this);
+        buttons_[field] = skin_button;
+        connect(skin_button, &SkinButton::hovered, this, [this, field] { hover_marks_[field] = 1; });
+        connect(skin_button, &SkinButton::clicked, this,
+                [this, field] { emit button_clicked(slot_, main_window::call_button(field)); });
+    }
+}
+
+SkinButton* PhoneFrame::button(CallButton which) const { return buttons_[main_window::field_of(which)]; }
+
+SkinPlaceholder* PhoneFrame::placeholder(Placeholder which) const
+{
+    return placeholders_[static_cast<int>(which)];
+}
+
+int PhoneFrame::hover_mark(CallButton which) const { return hover_marks_[main_window::field_of(which)]; }
+
+void PhoneFrame::load_initial_pictures()
+{
+    for (SkinPlaceholder* placeholder : placeholders_)
+        placeholder->load_picture(pictures_);
+    for (SkinButton* skin_button : buttons_)
+        skin_button->show_picture(SkinRole::Normal);
+}
+
+void PhoneFrame::restore_pictures()
+{
+    for (int field = 0; field < main_window::kCallButtonCount; ++field) {
+        if (hover_marks_[field] == 1) {
+            buttons_[field]->show_picture(SkinRole::Normal);
+            hover_marks_[field] = 0;
+        }
+    }
+}
+
+void PhoneFrame::show_display(const main_window::DisplayState& state)
+{
+    if (state.text != display_.text) {
+        QString shown = state.text;
+        ekran_->setPlainText(shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    }
+    if (state.colour != display_.colour)
+        set_base_colour(ekran_, state.colour);
+    display_ = state;
+}
+
+void PhoneFrame::apply(const main_window::SlotView& view)
+{
+    if (view.display)
+        show_display(*view.display);
+    for (int field = 0; field < main_window::kCallButtonCount; ++field) {
+        if (view.buttons[field] && buttons_[field]->isHidden() == *view.buttons[field])
+            buttons_[field]->setVisible(*view.buttons[field]);
+    }
+    if (!view.placeholders)
+        return;
+    for (int index = 0; index < main_window::kPlaceholderCount; ++index) {
+        const bool visible = (*view.placeholders)[index];
+        if (placeholders_[index]->isHidden() == visible)
+            placeholders_[index]->setVisible(visible);
+    }
+}
+
+void PhoneFrame::mouseMoveEvent(QMouseEvent* event)
+{
+    // Movements over the display, the buttons or the placeholders are
+    // passed up from those controls; only the bare surface restores.
+    if (childAt(event->position().toPoint()) != nullptr) {
+        event->ignore();
+        return;
+    }
+    QGroupBox::mouseMoveEvent(event);
+    event->accept();
+    emit surface_hovered();
+}

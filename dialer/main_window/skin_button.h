@@ -1,0 +1,64 @@
+#pragma once
+#include <QLabel>
+#include <QPixmap>
+#include <array>
+#include <optional>
+
+#include "dialer/main_window/call_buttons.h"
+
+// The 24 skin pictures of an installation. Each is read from its file on
+// first use and kept. A picture that is missing or unreadable cannot be
+// drawn around: it is reported and the dialer ends.
+class SkinPictures {
+public:
+    explicit SkinPictures(QString folder);
+    const QPixmap& picture(main_window::SkinFamily family, main_window::SkinRole role);
+    QString folder() const { return folder_; }
+
+private:
+    QString folder_;
+    std::array<std::optional<QPixmap>, main_window::kSkinFamilyCount * main_window::kSkinRoleCount>
+        pictures_;
+};
+
+// One skinned call button: normal, hover and pressed pictures, a click on
+// the primary pointer button.
+class SkinButton : public QLabel {
+    Q_OBJECT
+
+public:
+    SkinButton(main_window::CallButton button, SkinPictures& pictures, QWidget* parent);
+    main_window::CallButton button() const { return button_; }
+    // Applies the role's picture unless it is shown already.
+    void show_picture(main_window::SkinRole role);
+    main_window::SkinRole shown_role() const { return shown_role_; }
+
+signals:
+    void hovered();
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    main_window::CallButton button_;
+    SkinPictures& pictures_;
+    main_window::SkinRole shown_role_ = main_window::SkinRole::Normal;
+    bool applied_ = false;
+    bool primary_pressed_ = false;
+};
+
+// An inactive placeholder picture; it takes the pointer's movements so that
+// they do not reach the frame below it.
+class SkinPlaceholder : public QLabel {
+    Q_OBJECT
+
+public:
+    SkinPlaceholder(main_window::Placeholder placeholder, QWidget* parent);
+    void load_picture(SkinPictures& pictures);
+
+private:
+    main_window::Placeholder placeholder_;
+};
