@@ -110,11 +110,14 @@ void Controller::evaluate_call_list(const QString& reply)
     view_.outgoing_number = at::outgoing_call(reply, 0);
     view_.outgoing_state = at::outgoing_call(reply, 1);
     view_.incoming_number = at::incoming_number(reply);
-    view_.incoming_mark = view_.incoming_number.isEmpty() ? QString() : QStringLiteral("Вх.вызов");
-    view_.call_mark_shown = !at::outgoing_call(reply, 0).isEmpty() || !at::waiting_number(reply).isEmpty()
-                            || !at::incoming_number(reply).isEmpty();
+    // The marks go by the calls' states, not by their numbers: a caller who
+    // withholds the number is still shown as ringing or waiting.
+    const bool incoming = !view_.incoming_number.isEmpty() || at::has_incoming(reply) == 1;
+    view_.incoming_mark = incoming ? QStringLiteral("Вх.вызов") : QString();
     view_.waiting_number = at::waiting_number(reply);
-    view_.second_line_mark = view_.waiting_number.isEmpty() ? QString() : QStringLiteral("2я линия");
+    const bool waiting = !view_.waiting_number.isEmpty() || at::has_waiting(reply) == 1;
+    view_.second_line_mark = waiting ? QStringLiteral("2я линия") : QString();
+    view_.call_mark_shown = !at::outgoing_call(reply, 0).isEmpty() || waiting || incoming;
 
     show_summaries_and_rows(reply);
     offer_call_buttons(reply);
