@@ -177,6 +177,7 @@ private slots:
         const QString config = env.root() + "/config";
         qputenv("VEKORRA_SETTINGS", "");
         qputenv("XDG_CONFIG_HOME", config.toLocal8Bit());
+        const auto restore = qScopeGuard([] { qunsetenv("XDG_CONFIG_HOME"); });
         settings_store::reopen();
         QCOMPARE(settings_store::store_path(), config + "/vekorra/settings.sqlite");
         const mode_t old_mask = ::umask(0);
@@ -188,8 +189,6 @@ private slots:
         QCOMPARE(mode_of(path), 0600);
         QCOMPARE(mode_of(path + "-wal"), 0600);
         QCOMPARE(mode_of(path + "-shm"), 0600);
-        qunsetenv("XDG_CONFIG_HOME");
-        settings_store::reopen();
     }
 
     void a_broken_store_gives_defaults_and_warns_once_data()
@@ -257,6 +256,7 @@ private slots:
     {
         TestEnv env;
         qputenv("VEKORRA_STORE_BUSY_MS", "100");
+        const auto restore = qScopeGuard([] { qunsetenv("VEKORRA_STORE_BUSY_MS"); });
         settings_store::reopen();
         write_setting("Kestrum", "1", "kf", "1");
         {
@@ -276,8 +276,6 @@ private slots:
         // Once the lock is gone, the same connection works again.
         QCOMPARE(take_setting("Kestrum", "1", "kf", "", true), QString("1"));
         QVERIFY(!settings_store::last_operation_failed());
-        qunsetenv("VEKORRA_STORE_BUSY_MS");
-        settings_store::reopen();
     }
 
     void a_store_that_failed_recovers_once_repaired()
