@@ -25,8 +25,21 @@
 
 namespace {
 
+// Median, 99th percentile and maximum of a list, sorted in place.
+struct Spread {
+    double median, p99, max;
+};
+
+Spread spread_of(std::vector<double>& list)
+{
+    std::sort(list.begin(), list.end());
+    const size_t p99 = size_t(std::ceil(0.99 * double(list.size()))) - 1;
+    return {list[list.size() / 2], list[p99], list.back()};
+}
+
 struct Totals {
     QMap<QString, std::vector<double>> latencies;  // by kind
+    QStringList process_lines;                     // each process's own spread
     int busy = 0;
     QMap<int, QList<int>> taken;  // by slot
     QMap<int, int> written;       // by slot
@@ -42,9 +55,16 @@ void read_worker_output(const QString& name, const QByteArray& output, Totals& t
             continue;
         const QByteArray& head = words[0];
         if (head == "lat") {
-            std::vector<double>& list = totals.latencies[QString::fromLatin1(words[1])];
+            std::vector<double> own;
             for (qsizetype i = 2; i < words.size(); ++i)
-                list.push_back(words[i].toDouble());
+                own.push_back(words[i].toDouble());
+            if (own.empty())
+                continue;
+            std::vector<double>& list = totals.latencies[QString::fromLatin1(words[1])];
+            list.insert(list.end(), own.begin(), own.end());
+            const Spread s = spread_of(own);
+            totals.process_lines << QString::asprintf("  %-12s %-6s %8zu %10.1f %10.1f %10.1f", qPrintable(name),
+                                                      words[1].constData(), own.size(), s.median, s.p99, s.max);
         } else if (head == "busy") {
             totals.busy += words[1].toInt();
         } else if (head == "taken") {
@@ -67,11 +87,11 @@ void print_latencies(Totals& totals)
         std::vector<double>& list = totals.latencies[kind];
         if (list.empty())
             continue;
-        std::sort(list.begin(), list.end());
-        const size_t p99 = size_t(std::ceil(0.99 * double(list.size()))) - 1;
-        std::printf("%-6s %8zu %10.1f %10.1f %10.1f\n", kind, list.size(), list[list.size() / 2], list[p99],
-                    list.back());
+        const Spread s = spread_of(list);
+        std::printf("%-6s %8zu %10.1f %10.1f %10.1f\n", kind, list.size(), s.median, s.p99, s.max);
     }
+    if (!totals.process_lines.isEmpty())
+        std::printf("per process:\n%s\n", qPrintable(totals.process_lines.join('\n')));
 }
 
 // Every sequence number the dialer wrote must have been taken once, or
