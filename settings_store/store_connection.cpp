@@ -100,7 +100,7 @@ StoreConnection::StoreConnection() = default;
 
 StoreConnection::~StoreConnection() { close(); }
 
-void StoreConnection::close()
+void StoreConnection::drop_connection()
 {
     for (sqlite3_stmt*& stmt : statements_) {
         sqlite3_finalize(stmt);
@@ -108,6 +108,11 @@ void StoreConnection::close()
     }
     sqlite3_close(db_);
     db_ = nullptr;
+}
+
+void StoreConnection::close()
+{
+    drop_connection();
     next_open_attempt_ms_ = 0;
     reported_kinds_.clear();
 }
@@ -149,8 +154,7 @@ bool StoreConnection::start_operation()
     }
     if (open())
         return true;
-    sqlite3_close(db_);
-    db_ = nullptr;
+    drop_connection();
     next_open_attempt_ms_ = now_ms() + reopen_interval_ms;
     return false;
 }

@@ -43,6 +43,7 @@ private:
     enum Statement { Select, Upsert, Delete, Begin, Commit, Rollback, ListAll, ListApp, ListSection, StatementCount };
 
     bool start_operation();
+    void drop_connection();
     bool open();
     bool prepare_all();
     sqlite3_stmt* statement(Statement which);

@@ -196,6 +196,7 @@ private slots:
         QTest::addColumn<QString>("kind");
         QTest::newRow("not a database") << QString("text");
         QTest::newRow("damaged database") << QString("damaged");
+        QTest::newRow("another program's database") << QString("foreign");
         QTest::newRow("unreadable file") << QString("unreadable");
         QTest::newRow("folder in the file's place") << QString("folder");
         QTest::newRow("folder under a regular file") << QString("under file");
@@ -219,6 +220,13 @@ private slots:
             QVERIFY(file.open(QIODevice::ReadWrite));
             file.seek(100);
             file.write(QByteArray(int(file.size()) - 100, '\xAB'));
+        } else if (kind == "foreign") {
+            sqlite3* foreign = nullptr;
+            sqlite3_open(path.toUtf8().constData(), &foreign);
+            QCOMPARE(sqlite3_exec(foreign, "PRAGMA journal_mode = WAL; CREATE TABLE settings (name, value)", nullptr,
+                                  nullptr, nullptr),
+                     SQLITE_OK);
+            sqlite3_close(foreign);
         } else if (kind == "unreadable") {
             if (::geteuid() == 0)
                 QSKIP("permissions do not stop root");
