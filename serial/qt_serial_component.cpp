@@ -4,9 +4,9 @@
 #include <QLoggingCategory>
 #include <QMetaObject>
 
-Q_LOGGING_CATEGORY(serialLog, "vekorra.serial", QtWarningMsg)
-
 namespace {
+
+Q_LOGGING_CATEGORY(serialLog, "vekorra.serial", QtWarningMsg)
 
 constexpr qint32 kBaudRate = 19200;
 // A write the device has not taken within this time fails the operation
