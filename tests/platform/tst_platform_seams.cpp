@@ -118,22 +118,12 @@ void TestPlatformSeams::unregisteredSchemeFails()
     // search through sixteen browser names.
     const EnvOverride browser("BROWSER", "false");
 
-    // xdg-open needs some forty helper processes to find that nothing
-    // handles the scheme: about 0.3 s on a quiet machine, but beyond the
-    // opener's one-second grace when the cores are busy, and then the
-    // opener cannot tell it from a handler that is running. A few attempts
-    // keep the test about the outcome, not about the machine's load.
+    // The opener asks xdg-mime before it runs xdg-open, so the outcome does
+    // not depend on how long xdg-open's browser search takes on a busy machine.
     platform::XdgLinkOpener opener;
-    platform::OpenResult result;
-    for (int attempt = 1; attempt <= 5; ++attempt) {
-        QElapsedTimer timer;
-        timer.start();
-        result = opener.open_address(QStringLiteral("vekorra-test-nothing:+380671234567"));
-        if (!result.ok)
-            break;
-        qInfo("attempt %d: xdg-open still searching after %lld ms", attempt, static_cast<long long>(timer.elapsed()));
-    }
-    QVERIFY2(!result.ok, "xdg-open was still searching for a handler whenever the opener gave up waiting");
+    const platform::OpenResult result =
+        opener.open_address(QStringLiteral("vekorra-test-nothing:+380671234567"));
+    QVERIFY(!result.ok);
     // xdg-open's "no method available" status.
     QCOMPARE(result.error_code, 3);
     QVERIFY(!QFile::exists(desktop.record_path()));
