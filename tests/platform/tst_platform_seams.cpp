@@ -2,7 +2,6 @@
 // registered in a private data folder, detached starts without a shell, and
 // the standard-error line of every message.
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
