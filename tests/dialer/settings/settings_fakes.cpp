@@ -1,0 +1,96 @@
+#include "settings_fakes.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QThread>
+#include <algorithm>
+
+#include "settings_store/settings_store.h"
+
+void RecordingMainWindow::start_controller(int slot)
+{
+    write_setting(QStringLiteral("Kestrum"), QString::number(slot), QStringLiteral("on_przv_exe"),
+                  QStringLiteral("1"));
+    calls << QStringLiteral("start %1").arg(slot);
+}
+
+void RecordingMainWindow::set_phone_panel_visible(int slot, bool visible)
+{
+    calls << QStringLiteral("panel %1 %2").arg(slot).arg(visible ? QStringLiteral("shown") : QStringLiteral("hidden"));
+}
+
+void RecordingMainWindow::set_poisk_aktiv(int value)
+{
+    poisk_aktiv_ = value;
+    calls << QStringLiteral("poisk_aktiv %1").arg(value);
+}
+
+QList<int> RecordingMainWindow::started() const
+{
+    QList<int> started_slots;
+    for (const QString& call : calls) {
+        if (call.startsWith(QLatin1String("start ")))
+            started_slots << call.mid(6).toInt();
+    }
+    return started_slots;
+}
+
+std::optional<bool> RecordingMainWindow::panel_visible(int slot) const
+{
+    const QString prefix = QStringLiteral("panel %1 ").arg(slot);
+    for (auto it = calls.crbegin(); it != calls.crend(); ++it) {
+        if (it->startsWith(prefix))
+            return it->endsWith(QLatin1String("shown"));
+    }
+    return std::nullopt;
+}
+
+FastClock::FastClock() { platform::set_clock(this); }
+FastClock::~FastClock() { platform::set_clock(nullptr); }
+
+void FastClock::sleep_ms(int ms)
+{
+    sleeps << ms;
+    // The reply wait stays long enough for a simulated phone to answer even
+    // on a busy machine; the per-port pause and the release wait shrink.
+    const int real_ms = ms >= 500 && ms < 1000 ? 150 : ms / 100;
+    QThread::msleep(static_cast<unsigned long>(real_ms));
+}
+
+void FastClock::pump()
+{
+    QCoreApplication::processEvents();
+    if (on_pump)
+        on_pump();
+}
+
+RecordingMessages::RecordingMessages() { platform::set_messages(this); }
+RecordingMessages::~RecordingMessages() { platform::set_messages(nullptr); }
+
+void RecordingMessages::show(const QString&, const QString& text, platform::MessageIcon icon)
+{
+    texts << text;
+    icons << icon;
+}
+
+void shield_real_ports(const QString& ports_dir)
+{
+    const QDir dir(ports_dir);
+    for (int port = 1; port <= 96; ++port) {
+        const QString entry = dir.filePath(QStringLiteral("com%1").arg(port));
+        if (!QFileInfo(entry).exists() && !QFileInfo(entry).isSymLink())
+            QFile::link(dir.filePath(QStringLiteral("absent-device-%1").arg(port)), entry);
+    }
+}
+
+QStringList store_contents()
+{
+    QStringList contents;
+    for (const settings_store::Entry& entry : settings_store::list_settings())
+        contents << entry.app + QLatin1Char('/') + entry.section + QLatin1Char('/') + entry.key +
+                        QLatin1Char('=') + entry.value;
+    std::sort(contents.begin(), contents.end());
+    return contents;
+}

@@ -1,0 +1,216 @@
+// The model query, the test call and the port loop against simulated phones
+// on real pseudo-terminals.
+#include <QtTest>
+
+#include "dialer/settings/modem_model.h"
+#include "dialer/settings/scan_ports.h"
+#include "tests/support/phonesim_driver.h"
+#include "settings_fakes.h"
+#include "settings_store/settings_store.h"
+#include "tests/support/test_env.h"
+
+class TestModemModel : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleans_replies_data();
+    void cleans_replies();
+    void asks_a_simulated_phone_data();
+    void asks_a_simulated_phone();
+    void unusable_ports_give_no_model();
+    void test_call_sends_the_dial_command_data();
+    void test_call_sends_the_dial_command();
+    void test_call_failure_is_reported();
+    void search_releases_then_lists_ports_in_order();
+    void stop_takes_effect_before_the_next_port();
+};
+
+void TestModemModel::cleans_replies_data()
+{
+    QTest::addColumn<QString>("reply");
+    QTest::addColumn<QString>("model");
+    QTest::newRow("no echo") << "\r\nNokia 6230i\r\n\r\nOK\r\n" << "Nokia 6230i";
+    QTest::newRow("echo and prefix") << "AT+GMM\r\r\n+GMM: Nokia 6230i\r\n\r\nOK\r\n" << "Nokia 6230i";
+    QTest::newRow("two lines") << "\r\nSiemens\r\n\r\nMC35i\r\n\r\nOK\r\n" << "Siemens  MC35i";
+    QTest::newRow("error") << "AT+GMM\r\r\nERROR\r\n" << "ERROR";
+    QTest::newRow("lone LF kept") << "\r\nA\nB\r\n" << "A\nB";
+    QTest::newRow("lone CR is a blank") << "A\rB" << "A B";
+    QTest::newRow("letter case is exact") << "ok Ok OK" << "ok Ok";
+    QTest::newRow("only tokens") << "\r\nOK\r\n" << "";
+    QTest::newRow("colon inside") << "Model:X1" << "ModelX1";
+}
+
+void TestModemModel::cleans_replies()
+{
+    QFETCH(QString, reply);
+    QFETCH(QString, model);
+    QCOMPARE(clean_model_reply(reply), model);
+}
+
+void TestModemModel::asks_a_simulated_phone_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("model");
+    QTest::newRow("echo off") << QStringList{"--echo", "off", "--model", "Nokia 6230i"} << "" << "Nokia 6230i";
+    QTest::newRow("echo on, +GMM prefix")
+        << QStringList{"--echo", "on", "--gmm-prefix", "--model", "Nokia 6230i"} << "" << "Nokia 6230i";
+    QTest::newRow("two lines") << QStringList{"--echo", "off", "--model", "Siemens\\nMC35i"} << ""
+                               << "Siemens  MC35i";
+    QTest::newRow("error") << QStringList{} << "fault error on" << "ERROR";
+    QTest::newRow("silent") << QStringList{} << "fault silence on" << "---";
+}
+
+void TestModemModel::asks_a_simulated_phone()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QString, fault);
+    QFETCH(QString, model);
+    TestEnv env;
+    FastClock clock;
+    PhoneSim phone(options, 3);
+    QVERIFY2(phone.ready(), qPrintable(phone.output()));
+    if (!fault.isEmpty())
+        QVERIFY(phone.control(fault));
+    QtSerialComponent serial;
+    QCOMPARE(Get_model(serial, 3), model);
+    QVERIFY(!serial.PortOpen());
+    QCOMPARE(phone.received(), QStringList{"AT+GMM"});
+    QVERIFY(clock.sleeps.contains(500));
+}
+
+void TestModemModel::unusable_ports_give_no_model()
+{
+    TestEnv env;
+    FastClock clock;
+    shield_real_ports(env.ports_dir());
+    QtSerialComponent serial;
+    QCOMPARE(Get_model(serial, 5), kNoModel);    // missing device
+    QCOMPARE(Get_model(serial, 256), kNoModel);  // no device family
+    QCOMPARE(Get_model(serial, 0), kNoModel);
+    QVERIFY(!serial.PortOpen());
+
+    // A port another opener holds is not listed, and not disturbed.
+    PhoneSim phone({"--echo", "off"}, 3);
+    QVERIFY(phone.ready());
+    QtSerialComponent holder;
+    holder.setCommPort(3);
+    holder.setPortOpen(true);
+    QCOMPARE(Get_model(serial, 3), kNoModel);
+    QVERIFY(holder.PortOpen());
+    holder.setPortOpen(false);
+    QCOMPARE(Get_model(serial, 3), QStringLiteral("PhoneSim 3000"));
+}
+
+void TestModemModel::test_call_sends_the_dial_command_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<int>("command");
+    QTest::addColumn<QString>("sent");
+    QTest::newRow("plain") << "gsm" << int(DialCommand::Plain) << "ATD911;";
+    QTest::newRow("CDMA") << "cdma" << int(DialCommand::Cdma) << "AT+CDV911;";
+}
+
+void TestModemModel::test_call_sends_the_dial_command()
+{
+    QFETCH(QString, mode);
+    QFETCH(int, command);
+    QFETCH(QString, sent);
+    TestEnv env;
+    FastClock clock;
+    RecordingMessages messages;
+    PhoneSim phone({"--mode", mode, "--echo", "off"}, 4);
+    QVERIFY(phone.ready());
+    QtSerialComponent serial;
+    QVERIFY(Test_call(serial, 4, QStringLiteral("911"), static_cast<DialCommand>(command)));
+    QVERIFY(!serial.PortOpen());
+    QCOMPARE(clock.sleeps, QList<int>{500});
+    // The simulator takes a command line at its CR: the line arrived whole.
+    QVERIFY(phone.wait_for_command(sent, 3000));
+    QCOMPARE(phone.received(), QStringList{sent});
+    QVERIFY(messages.texts.isEmpty());
+}
+
+void TestModemModel::test_call_failure_is_reported()
+{
+    TestEnv env;
+    FastClock clock;
+    RecordingMessages messages;
+    shield_real_ports(env.ports_dir());
+    QtSerialComponent serial;
+    QVERIFY(!Test_call(serial, 6, QStringLiteral("911"), DialCommand::Plain));
+    QCOMPARE(messages.texts, QStringList{"Ошибка модема!"});
+    QCOMPARE(messages.icons.first(), platform::MessageIcon::Error);
+    QVERIFY(!serial.PortOpen());
+
+    // The component is still usable for the next query.
+    PhoneSim phone({"--echo", "off", "--model", "X1"}, 7);
+    QVERIFY(phone.ready());
+    QCOMPARE(Get_model(serial, 7), QStringLiteral("X1"));
+}
+
+void TestModemModel::search_releases_then_lists_ports_in_order()
+{
+    TestEnv env;
+    FastClock clock;
+    PhoneSim late({"--echo", "off", "--model", "Late"}, 200);
+    PhoneSim early({"--echo", "on", "--model", "Early"}, 2);
+    QVERIFY(late.ready() && early.ready());
+    shield_real_ports(env.ports_dir());
+    for (int slot = 1; slot <= 4; ++slot)
+        write_setting("Kestrum", QString::number(slot), "on_przv_exe", "1");
+
+    RecordingMainWindow main_window;
+    Scan_ports scan(main_window.serial_port());
+    QStringList events;
+    int asked = 0;
+    Scan_ports::Observer observer;
+    observer.scanning = [&] { events << "scanning"; };
+    observer.asking = [&](int port) { asked = port; };
+    observer.found = [&](const QString& model, int port) { events << QStringLiteral("%1@%2").arg(model).arg(port); };
+
+    QCOMPARE(scan.search(main_window, observer), Scan_ports::Outcome::Done);
+    QCOMPARE(events, (QStringList{"scanning", "Early@2", "Late@200"}));
+    QCOMPARE(asked, 256);
+    QCOMPARE(main_window.poisk_aktiv(), 1);
+    for (int slot = 1; slot <= 4; ++slot)
+        QCOMPARE(read_setting("Kestrum", QString::number(slot), "on_przv_exe", "?"), QStringLiteral("0"));
+    QCOMPARE(clock.sleeps.first(), 3000);
+    QCOMPARE(clock.sleeps.count(200), 256);
+    QVERIFY(!main_window.serial_port().PortOpen());
+}
+
+void TestModemModel::stop_takes_effect_before_the_next_port()
+{
+    TestEnv env;
+    FastClock clock;
+    PhoneSim before({"--echo", "off", "--model", "Before"}, 40);
+    PhoneSim after({"--echo", "off", "--model", "After"}, 41);
+    QVERIFY(before.ready() && after.ready());
+    shield_real_ports(env.ports_dir());
+
+    RecordingMainWindow main_window;
+    Scan_ports scan(main_window.serial_port());
+    int asked = 0;
+    QStringList found;
+    Scan_ports::Observer observer;
+    observer.asking = [&](int port) { asked = port; };
+    observer.found = [&](const QString& model, int) { found << model; };
+    // A stop request during port 40, and a second start that must change nothing.
+    clock.on_pump = [&] {
+        if (asked == 40) {
+            QCOMPARE(scan.search(main_window, observer), Scan_ports::Outcome::Ignored);
+            scan.request_stop();
+        }
+    };
+    QCOMPARE(scan.search(main_window, observer), Scan_ports::Outcome::Stopped);
+    QCOMPARE(asked, 40);
+    QCOMPARE(found, QStringList{"Before"});
+    QVERIFY(after.received().isEmpty());
+    QCOMPARE(clock.sleeps.count(3000), 1);
+    QVERIFY(!scan.running());
+}
+
+QTEST_GUILESS_MAIN(TestModemModel)
+#include "tst_modem_model.moc"

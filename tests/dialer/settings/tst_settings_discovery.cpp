@@ -1,0 +1,227 @@
+// The search for phones from the settings window, against simulated phones
+// on real pseudo-terminals linked into the ports folder.
+#include <QtTest>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+#include "dialer/settings/nastr_form.h"
+#include "tests/support/phonesim_driver.h"
+#include "settings_fakes.h"
+#include "settings_store/settings_store.h"
+#include "tests/support/test_env.h"
+
+namespace {
+
+template <typename Widget>
+Widget* control(const QWidget& form, const QString& name)
+{
+    auto* widget = form.findChild<Widget*>(name);
+    if (!widget)
+        qFatal("no control %s", qPrintable(name));
+    return widget;
+}
+
+bool shown(const QWidget& form, const QString& name)
+{
+    return control<QWidget>(form, name)->isVisibleTo(&form);
+}
+
+// Each entry as "<text>@<port>".
+QStringList entries(const QWidget& form)
+{
+    auto* list = control<QListWidget>(form, "List1");
+    QStringList result;
+    for (int row = 0; row < list->count(); ++row)
+        result << QStringLiteral("%1@%2").arg(list->item(row)->text()).arg(list->item(row)->data(Qt::UserRole).toInt());
+    return result;
+}
+
+void select_port(const QWidget& form, int port)
+{
+    auto* list = control<QListWidget>(form, "List1");
+    for (int row = 0; row < list->count(); ++row) {
+        if (list->item(row)->data(Qt::UserRole).toInt() == port)
+            list->setCurrentRow(row);
+    }
+}
+
+QString kestrum(int slot, const QString& key)
+{
+    return read_setting("Kestrum", QString::number(slot), key, "<absent>");
+}
+
+}  // namespace
+
+class TestSettingsDiscovery : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void search_lists_answering_ports();
+    void stop_during_the_search();
+    void assign_and_test_call();
+    void closing_during_a_search_waits_for_it();
+};
+
+void TestSettingsDiscovery::search_lists_answering_ports()
+{
+    TestEnv env;
+    FastClock clock;
+    PhoneSim plain({"--echo", "off", "--model", "Nokia 6230i"}, 3);
+    PhoneSim echoing({"--echo", "on", "--gmm-prefix", "--model", "SIM300"}, 5);
+    PhoneSim two_lines({"--echo", "off", "--model", "Siemens\\nMC35i"}, 7);
+    PhoneSim refusing({}, 9);
+    PhoneSim silent({}, 11);
+    for (PhoneSim* phone : {&plain, &echoing, &two_lines, &refusing, &silent})
+        QVERIFY2(phone->ready(), qPrintable(phone->output()));
+    QVERIFY(refusing.control("fault error on"));
+    QVERIFY(silent.control("fault silence on"));
+    shield_real_ports(env.ports_dir());
+
+    RecordingMainWindow main_window;
+    Nastr_form form(main_window);
+    form.show();
+    QStringList progress;
+    bool stop_shown = true;
+    clock.on_pump = [&] {
+        const QString text = control<QLabel>(form, "Label4")->text();
+        if (progress.isEmpty() || progress.last() != text)
+            progress << text;
+        stop_shown = stop_shown && shown(form, "Command4");
+    };
+    QTest::mouseClick(control<QPushButton>(form, "Command2"), Qt::LeftButton);
+
+    QCOMPARE(entries(form), (QStringList{"Nokia 6230i@3", "SIM300@5", "Siemens  MC35i@7", "ERROR@9"}));
+    QCOMPARE(progress.first(), QStringLiteral("1 из 256"));
+    QCOMPARE(progress.last(), QStringLiteral("256 из 256"));
+    QCOMPARE(progress.size(), 256);
+    QVERIFY(stop_shown);
+    QCOMPARE(control<QLabel>(form, "Label4")->text(), QStringLiteral("Готово!"));
+    QVERIFY(!shown(form, "Command4"));
+    QCOMPARE(control<QListWidget>(form, "List1")->toolTip(), QStringLiteral("Привет!"));
+    QCOMPARE(clock.sleeps.first(), 3000);
+    QCOMPARE(main_window.poisk_aktiv(), 1);
+    QVERIFY(!main_window.serial_port().PortOpen());
+}
+
+void TestSettingsDiscovery::stop_during_the_search()
+{
+    TestEnv env;
+    FastClock clock;
+    PhoneSim early({"--echo", "off", "--model", "Early"}, 2);
+    PhoneSim late({"--echo", "off", "--model", "Late"}, 41);
+    QVERIFY(early.ready() && late.ready());
+    shield_real_ports(env.ports_dir());
+
+    RecordingMainWindow main_window;
+    Nastr_form form(main_window);
+    form.show();
+    bool clicked = false;
+    clock.on_pump = [&] {
+        if (control<QLabel>(form, "Label4")->text() == QStringLiteral("10 из 256") && !clicked) {
+            clicked = true;  // a second start during the search is ignored
+            QTest::mouseClick(control<QPushButton>(form, "Command2"), Qt::LeftButton);
+        }
+        if (control<QLabel>(form, "Label4")->text() == QStringLiteral("40 из 256"))
+            QTest::mouseClick(control<QPushButton>(form, "Command4"), Qt::LeftButton);
+    };
+    QTest::mouseClick(control<QPushButton>(form, "Command2"), Qt::LeftButton);
+
+    QVERIFY(clicked);
+    QCOMPARE(entries(form), QStringList{"Early@2"});
+    QVERIFY(late.received().isEmpty());
+    QCOMPARE(control<QLabel>(form, "Label4")->text(), QString());
+    QVERIFY(!shown(form, "Command4"));
+    QVERIFY(control<QListWidget>(form, "List1")->toolTip().isEmpty());
+    QCOMPARE(clock.sleeps.count(3000), 1);
+
+    // A new search starts from an empty list.
+    clock.on_pump = nullptr;
+    QTest::mouseClick(control<QPushButton>(form, "Command2"), Qt::LeftButton);
+    QCOMPARE(entries(form), (QStringList{"Early@2", "Late@41"}));
+}
+
+void TestSettingsDiscovery::assign_and_test_call()
+{
+    TestEnv env;
+    FastClock clock;
+    RecordingMessages messages;
+    PhoneSim gsm({"--echo", "off", "--model", "Nokia 6230i"}, 7);
+    PhoneSim cdma({"--mode", "cdma", "--echo", "off", "--model", "CDMA 1X"}, 3);
+    QVERIFY(gsm.ready() && cdma.ready());
+    shield_real_ports(env.ports_dir());
+    write_setting("Kestrum", "2", "ON", "1");
+
+    RecordingMainWindow main_window;
+    Nastr_form form(main_window);
+    form.show();
+
+    // Nothing selected yet: refused, nothing written.
+    control<QPushButton>(form, "Command5_1")->click();
+    control<QPushButton>(form, "Command3")->click();
+    QCOMPARE(messages.texts, (QStringList{"Не выбран телефон!", "Не выбран телефон!"}));
+    QCOMPARE(kestrum(2, "name_tlf"), QStringLiteral("<absent>"));
+
+    QTest::mouseClick(control<QPushButton>(form, "Command2"), Qt::LeftButton);
+    QCOMPARE(entries(form), (QStringList{"CDMA 1X@3", "Nokia 6230i@7"}));
+    QVERIFY(!shown(form, "Frame3"));
+
+    select_port(form, 7);
+    QVERIFY(shown(form, "Frame3"));
+    QCOMPARE(control<QLabel>(form, "Frame3_phone")->text(), QStringLiteral("Nokia 6230i"));
+    QVERIFY(shown(form, "Command5_0") && shown(form, "Command5_1"));
+    QTest::mouseClick(control<QPushButton>(form, "Command5_1"), Qt::LeftButton);
+    QCOMPARE(control<QLineEdit>(form, "Text6_1")->text(), QStringLiteral("7"));
+    QCOMPARE(kestrum(2, "port"), QStringLiteral("7"));
+    QCOMPARE(kestrum(2, "name_tlf"), QStringLiteral("Nokia 6230i"));
+
+    select_port(form, 3);
+    clock.sleeps.clear();
+    QTest::mouseClick(control<QPushButton>(form, "Command6"), Qt::LeftButton);
+    QVERIFY(cdma.wait_for_command("AT+CDV911;", 3000));
+    QCOMPARE(cdma.received().last(), QStringLiteral("AT+CDV911;"));
+    QCOMPARE(clock.sleeps, QList<int>{500});
+    QVERIFY(!main_window.serial_port().PortOpen());
+    QCOMPARE(messages.texts.size(), 2);
+
+    // A phone that went away: the test call reports it.
+    cdma.stop();
+    shield_real_ports(env.ports_dir());
+    QTest::mouseClick(control<QPushButton>(form, "Command3"), Qt::LeftButton);
+    QCOMPARE(messages.texts.last(), QStringLiteral("Ошибка модема!"));
+
+    // Closing hides the test-call frame.
+    QTest::mouseClick(control<QPushButton>(form, "OKButton"), Qt::LeftButton);
+    QVERIFY(!shown(form, "Frame3"));
+}
+
+void TestSettingsDiscovery::closing_during_a_search_waits_for_it()
+{
+    TestEnv env;
+    FastClock clock;
+    shield_real_ports(env.ports_dir());
+    RecordingMainWindow main_window;
+    Nastr_form form(main_window);
+    form.show();
+    int last_port = 0;
+    clock.on_pump = [&] {
+        last_port = control<QLabel>(form, "Label4")->text().section(' ', 0, 0).toInt();
+        if (last_port == 20 && form.isVisible())
+            form.close();
+    };
+    QTest::mouseClick(control<QPushButton>(form, "Command2"), Qt::LeftButton);
+
+    QCOMPARE(last_port, 20);
+    QVERIFY(!form.isVisible());
+    QVERIFY(form.unload_requested());
+    QVERIFY(!form.searching());
+    // The controllers came back only after the ports were let go.
+    QCOMPARE(main_window.started(), QList<int>{1});
+    QCOMPARE(main_window.poisk_aktiv(), 0);
+}
+
+QTEST_MAIN(TestSettingsDiscovery)
+#include "tst_settings_discovery.moc"
