@@ -34,6 +34,7 @@ constexpr int kStatusPeriodMs = 100;
 constexpr int kIncomingPeriodMs = 100;
 constexpr int kRequestPeriodMs = 50;
 constexpr int kOnTopMs = 100;
+constexpr int kDialogFontPixels = 11;
 
 // The window's client area. Pointer movement over its bare surface (not
 // over a control) restores the pictures of hovered buttons.
@@ -83,6 +84,15 @@ private:
     std::function<void()> on_click_;
 };
 
+// Shrinks a label's font until its text fits the label's fixed width.
+void fit_text(QLabel* label)
+{
+    QFont font = label->font();
+    while (font.pixelSize() > 8 && QFontMetrics(font).horizontalAdvance(label->text()) > label->width())
+        font.setPixelSize(font.pixelSize() - 1);
+    label->setFont(font);
+}
+
 }  // namespace
 
 FormPort::FormPort(const QString& installation_folder, QWidget* parent)
@@ -94,6 +104,11 @@ FormPort::FormPort(const QString& installation_folder, QWidget* parent)
     build_menus();
     auto* surface = new WindowSurface(this, [this] { obnul_kartinki(); });
     surface->setFixedSize(kClientSize);
+    // The controls' places were laid out for an 8-point dialog font at 96
+    // dpi; a font of the same pixel size keeps their texts inside them.
+    QFont dialog_font = surface->font();
+    dialog_font.setPixelSize(kDialogFontPixels);
+    surface->setFont(dialog_font);
     setCentralWidget(surface);
     build_controls(surface);
     setFixedSize(sizeHint());
@@ -140,6 +155,8 @@ void FormPort::build_controls(QWidget* surface)
     });
     Label22->setObjectName(QStringLiteral("Label22"));
     Label22->setGeometry(608, 24, 121, 17);
+    fit_text(Label20);
+    fit_text(Label22);
 
     const std::array<QPoint, main_window::kSerialSlots> corners{
         QPoint(8, 40), QPoint(368, 40), QPoint(8, 160), QPoint(368, 160)};

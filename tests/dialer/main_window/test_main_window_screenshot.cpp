@@ -1,0 +1,109 @@
+// Under a real X server (Xvfb): the main window with a call in progress on
+// phone 1, saved as build/screenshots/main_window_call.png for people to
+// look at. The test runs itself again under `xvfb-run -a` for that.
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QtTest>
+
+#include "child_launcher.h"
+#include "dialer/main_window/form_port.h"
+#include "phonesim_driver.h"
+#include "recording_seams.h"
+#include "settings_store/settings_store.h"
+#include "test_env.h"
+
+namespace {
+
+const char kChildMarker[] = "VEKORRA_SCREENSHOT_CHILD";
+
+QString screenshot_path()
+{
+    return TestEnv::build_dir() + QStringLiteral("/screenshots/main_window_call.png");
+}
+
+// Runs under Xvfb: a call on phone 1 answered by the far end, then the shot.
+int take_screenshot()
+{
+    TestEnv env;
+    PhoneSim phone({"--mode", "gsm", "--alert-ms", "100", "--auto-answer", "300", "--model", "Nokia 6230i"});
+    if (!phone.ready())
+        return 10;
+    write_setting("Kestrum", "1", "port", "1");
+    MessagesScope messages;
+    ChildLauncher controllers;
+    FormPort form(TestEnv::build_dir());
+    form.start_up();
+    form.show();
+    if (!QTest::qWaitForWindowExposed(&form))
+        return 11;
+    if (!wait_until([&] { return form.frame(1)->display_text() == "Nokia 6230i"; }, 15000))
+        return 12;
+    form.number_field()->setText(QStringLiteral("067 123 45 67"));
+    form.call_button()->click();
+    if (!wait_until([&] { return form.frame(1)->display_text().startsWith(QStringLiteral("Разг.")); }, 15000))
+        return 13;
+    phone.control(QStringLiteral("waiting 0501112233"));
+    wait_until([&] { return !form.frame(1)->button(main_window::CallButton::prin1_k)->isHidden(); }, 5000);
+    QTest::qWait(300);
+
+    QDir().mkpath(QFileInfo(screenshot_path()).path());
+    const QPixmap shot = form.screen()->grabWindow(form.winId());
+    if (shot.isNull() || !shot.save(screenshot_path()))
+        return 14;
+    form.close();
+    wait_until([&] { return controllers.running() == 0; }, 5000);
+    return 0;
+}
+
+}  // namespace
+
+class MainWindowScreenshotTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void call_in_progress_under_xvfb();
+};
+
+void MainWindowScreenshotTest::call_in_progress_under_xvfb()
+{
+    const QString xvfb_run = QStandardPaths::findExecutable(QStringLiteral("xvfb-run"));
+    if (xvfb_run.isEmpty())
+        QSKIP("xvfb-run is not installed");
+    QFile::remove(screenshot_path());
+
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(kChildMarker, QStringLiteral("1"));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    child.setProcessEnvironment(environment);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(xvfb_run, {"-a", "-s", "-screen 0 1024x768x24", QCoreApplication::applicationFilePath()});
+    const bool ended = child.waitForFinished(120000);
+    if (!ended)
+        child.kill();
+    const QString output = QString::fromLocal8Bit(child.readAll());
+    QVERIFY2(ended, qPrintable(output));
+    QVERIFY2(child.exitCode() == 0, qPrintable(QStringLiteral("exit %1: %2").arg(child.exitCode()).arg(output)));
+
+    const QImage image(screenshot_path());
+    QVERIFY(!image.isNull());
+    QVERIFY(image.width() >= 737 && image.height() >= 545);
+    // The display of phone 1 shows the call on light green.
+    QCOMPARE(image.pixelColor(8 + 8 + 300, image.height() - 545 + 40 + 16 + 50), QColor(128, 255, 128));
+}
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    if (qEnvironmentVariableIsSet(kChildMarker))
+        return take_screenshot();
+    MainWindowScreenshotTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_main_window_screenshot.moc"
