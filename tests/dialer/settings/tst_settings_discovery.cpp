@@ -63,6 +63,7 @@ private slots:
     void search_lists_answering_ports();
     void stop_during_the_search();
     void assign_and_test_call();
+    void closing_during_a_search_waits_for_it_data();
     void closing_during_a_search_waits_for_it();
 };
 
@@ -198,8 +199,16 @@ void TestSettingsDiscovery::assign_and_test_call()
     QVERIFY(!shown(form, "Frame3"));
 }
 
+void TestSettingsDiscovery::closing_during_a_search_waits_for_it_data()
+{
+    QTest::addColumn<bool>("close_box");
+    QTest::newRow("close box") << true;
+    QTest::newRow("Закрыть") << false;
+}
+
 void TestSettingsDiscovery::closing_during_a_search_waits_for_it()
 {
+    QFETCH(bool, close_box);
     TestEnv env;
     FastClock clock;
     shield_real_ports(env.ports_dir());
@@ -209,16 +218,21 @@ void TestSettingsDiscovery::closing_during_a_search_waits_for_it()
     int last_port = 0;
     clock.on_pump = [&] {
         last_port = control<QLabel>(form, "Label4")->text().section(' ', 0, 0).toInt();
-        if (last_port == 20 && form.isVisible())
+        if (last_port != 20 || !form.isVisible())
+            return;
+        if (close_box)
             form.close();
+        else
+            QTest::mouseClick(control<QPushButton>(form, "OKButton"), Qt::LeftButton);
+        // The controllers may not come back while ports are still asked.
+        QVERIFY(main_window.started().isEmpty());
     };
     QTest::mouseClick(control<QPushButton>(form, "Command2"), Qt::LeftButton);
 
     QCOMPARE(last_port, 20);
     QVERIFY(!form.isVisible());
-    QVERIFY(form.unload_requested());
+    QCOMPARE(form.unload_requested(), close_box);
     QVERIFY(!form.searching());
-    // The controllers came back only after the ports were let go.
     QCOMPARE(main_window.started(), QList<int>{1});
     QCOMPARE(main_window.poisk_aktiv(), 0);
 }
