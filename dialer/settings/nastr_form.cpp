@@ -92,9 +92,9 @@ void Nastr_form::connect_handlers()
                               QString::number(position));
         });
     }
-    connect(Text3, &QLineEdit::textChanged, this, [this] { on_city_code_changed(Text3, "kod3", 3); });
-    connect(Text4, &QLineEdit::textChanged, this, [this] { on_city_code_changed(Text4, "kod4", 4); });
-    connect(Text5, &QLineEdit::textChanged, this, [this] { on_city_code_changed(Text5, "kod5", 5); });
+    connect(Text3, &QLineEdit::textChanged, this, [this] { on_city_code_changed(Text3, Reestr::kKod3, 3); });
+    connect(Text4, &QLineEdit::textChanged, this, [this] { on_city_code_changed(Text4, Reestr::kKod4, 4); });
+    connect(Text5, &QLineEdit::textChanged, this, [this] { on_city_code_changed(Text5, Reestr::kKod5, 5); });
     write_on_edit(Text1, Reestr::kKodS1);
     write_on_edit(Text7, Reestr::kPlusReplNom);
     write_on_toggle(Check1, Reestr::kKodGorPlus);
@@ -177,12 +177,12 @@ void Nastr_form::apply_cascade()
     }
 }
 
-void Nastr_form::on_city_code_changed(QLineEdit* box, const char* key, int width)
+void Nastr_form::on_city_code_changed(QLineEdit* box, const Reestr::Setting& setting, int width)
 {
     const nastr_logic::CityCodeStep step = nastr_logic::city_code_step(box->text(), width);
     switch (step.kind) {
     case nastr_logic::CityCodeStep::Store:
-        write_setting(QStringLiteral("MyApp"), QStringLiteral("vekorra"), QLatin1String(key), step.text);
+        write(setting, step.text);
         break;
     case nastr_logic::CityCodeStep::Shorten:
         box->setText(step.text);  // comes back here and stores the shorter text

@@ -2,6 +2,7 @@
 #include <QDialog>
 #include <array>
 
+#include "dialer/dial/reestr.h"
 #include "dialer/settings/modem_model.h"
 #include "dialer/settings/scan_ports.h"
 
@@ -68,7 +69,7 @@ private:
     void load();
     void on_enable_changed(int slot, bool checked);
     void apply_cascade();
-    void on_city_code_changed(QLineEdit* box, const char* key, int width);
+    void on_city_code_changed(QLineEdit* box, const Reestr::Setting& setting, int width);
     void refresh_models();
     void close_by_button();
 

@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include "dialer/dial/reestr.h"
 #include "dialer/settings/main_window_link.h"
 #include "dialer/settings/nastr_form.h"
 #include "platform/messages.h"
@@ -98,8 +99,9 @@ void Nastr_form::assign_to_slot(int slot)
     Text6[slot - 1]->setText(port);
     // The box may already show this port while the store holds another
     // (the controller's own search writes it too): store it regardless.
-    write_setting(QStringLiteral("Kestrum"), section, QStringLiteral("port"), port);
-    write_setting(QStringLiteral("Kestrum"), section, QStringLiteral("name_tlf"), entry->text());
+    const QString blackboard = QLatin1String(Reestr::kBlackboardApp);
+    write_setting(blackboard, section, QStringLiteral("port"), port);
+    write_setting(blackboard, section, QStringLiteral("name_tlf"), entry->text());
 }
 
 void Nastr_form::test_call(DialCommand command)
