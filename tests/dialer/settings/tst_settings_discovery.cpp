@@ -87,11 +87,15 @@ void TestSettingsDiscovery::search_lists_answering_ports()
     form.show();
     QStringList progress;
     bool stop_shown = true;
+    bool test_call_offered = false;
     clock.on_pump = [&] {
         const QString text = control<QLabel>(form, "Label4")->text();
         if (progress.isEmpty() || progress.last() != text)
             progress << text;
         stop_shown = stop_shown && shown(form, "Command4");
+        // A test call now would take the port away from the query in progress.
+        test_call_offered = test_call_offered || control<QPushButton>(form, "Command3")->isEnabled() ||
+                            control<QPushButton>(form, "Command6")->isEnabled();
     };
     QTest::mouseClick(control<QPushButton>(form, "Command2"), Qt::LeftButton);
 
@@ -100,6 +104,8 @@ void TestSettingsDiscovery::search_lists_answering_ports()
     QCOMPARE(progress.last(), QStringLiteral("256 из 256"));
     QCOMPARE(progress.size(), 256);
     QVERIFY(stop_shown);
+    QVERIFY(!test_call_offered);
+    QVERIFY(control<QPushButton>(form, "Command3")->isEnabled());
     QCOMPARE(control<QLabel>(form, "Label4")->text(), QStringLiteral("Готово!"));
     QVERIFY(!shown(form, "Command4"));
     QCOMPARE(control<QListWidget>(form, "List1")->toolTip(), QStringLiteral("Привет!"));
@@ -178,6 +184,10 @@ void TestSettingsDiscovery::assign_and_test_call()
     QCOMPARE(control<QLineEdit>(form, "Text6_1")->text(), QStringLiteral("7"));
     QCOMPARE(kestrum(2, "port"), QStringLiteral("7"));
     QCOMPARE(kestrum(2, "name_tlf"), QStringLiteral("Nokia 6230i"));
+    // The box already shows 7, the store holds another port: stored again.
+    write_setting("Kestrum", "2", "port", "5");
+    QTest::mouseClick(control<QPushButton>(form, "Command5_1"), Qt::LeftButton);
+    QCOMPARE(kestrum(2, "port"), QStringLiteral("7"));
 
     select_port(form, 3);
     clock.sleeps.clear();
