@@ -89,6 +89,9 @@ Balloon::Balloon(QWidget* control, QString text, QWidget* form)
     hide_timer_.setInterval(kDisplayTimeMs);
     connect(&hide_timer_, &QTimer::timeout, this, &QWidget::hide);
     control->installEventFilter(this);
+    // Like the platform tooltip it replaces, the balloon shows also while
+    // its window is not the active one.
+    form->window()->setAttribute(Qt::WA_AlwaysShowToolTips);
 }
 
 void Balloon::show_at(const QPoint& pointer)

@@ -102,6 +102,15 @@ void MainWindowEndToEndTest::dial_answer_ring_and_hand_over()
     QVERIFY2(phone.wait_for_command("ATD0671234567;", 10000, 2), qPrintable(phone.received().join('|')));
     QVERIFY(messages.messages.texts.isEmpty());
 
+    // A tel: link from the desktop: the scheme is cleaned away with the
+    // other non-digits.
+    QProcess link;
+    link.setProcessChannelMode(QProcess::MergedChannels);
+    link.start(TestEnv::build_dir() + "/vekorra", {"tel:+380671234567"});
+    QVERIFY(link.waitForFinished(20000));
+    QCOMPARE(link.exitCode(), 0);
+    QVERIFY2(phone.wait_for_command("ATD+380671234567;", 10000), qPrintable(phone.received().join('|')));
+
     // Closing the window lets the controller end in order.
     form.close();
     QVERIFY(wait_until([] { return slot1("on_pr_exe") == "0"; }, 10000));

@@ -1,6 +1,7 @@
 // Under a real X server (Xvfb): the main window with a call in progress on
 // phone 1, saved as build/screenshots/main_window_call.png for people to
-// look at. The test runs itself again under `xvfb-run -a` for that.
+// look at, and the call button's balloon tooltip brought up by the pointer
+// (main_window_balloon.png). The test runs itself again under `xvfb-run -a` for that.
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
@@ -11,6 +12,7 @@
 #include <QtTest>
 
 #include "child_launcher.h"
+#include "dialer/main_window/ballon_tip.h"
 #include "dialer/main_window/form_port.h"
 #include "phonesim_driver.h"
 #include "recording_seams.h"
@@ -24,6 +26,11 @@ const char kChildMarker[] = "VEKORRA_SCREENSHOT_CHILD";
 QString screenshot_path()
 {
     return TestEnv::build_dir() + QStringLiteral("/screenshots/main_window_call.png");
+}
+
+QString balloon_path()
+{
+    return TestEnv::build_dir() + QStringLiteral("/screenshots/main_window_balloon.png");
 }
 
 // Runs under Xvfb: a call on phone 1 answered by the far end, then the shot.
@@ -55,6 +62,25 @@ int take_screenshot()
     const QPixmap shot = form.screen()->grabWindow(form.winId());
     if (shot.isNull() || !shot.save(screenshot_path()))
         return 14;
+
+    // The pointer rests on the call button: the balloon comes up after the
+    // usual delay, from a real pointer movement of the X server.
+    auto* balloon = form.findChild<Ballon_tip::Balloon*>();
+    const QPoint pointer = form.call_button()->mapToGlobal(QPoint(40, 12));
+    QCursor::setPos(pointer - QPoint(5, 0));
+    QTest::qWait(50);
+    QCursor::setPos(pointer);
+    if (!balloon || !wait_until([&] { return balloon->isVisible(); }, 5000))
+        return 15;
+    if (balloon->pos() != pointer + QPoint(-2, 20))
+        return 16;
+    QTest::qWait(200);
+    const QRect area = QRect(form.frameGeometry().topLeft(), QSize(480, 140));
+    form.screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).save(balloon_path());
+    // Moving off the button hides it.
+    QCursor::setPos(form.mapToGlobal(QPoint(500, 400)));
+    if (!wait_until([&] { return !balloon->isVisible(); }, 5000))
+        return 17;
     form.close();
     wait_until([&] { return controllers.running() == 0; }, 5000);
     return 0;
