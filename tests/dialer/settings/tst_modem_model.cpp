@@ -23,7 +23,6 @@ private slots:
     void test_call_sends_the_dial_command();
     void test_call_failure_is_reported();
     void search_releases_then_lists_ports_in_order();
-    void stop_takes_effect_before_the_next_port();
 };
 
 void TestModemModel::cleans_replies_data()
@@ -179,37 +178,6 @@ void TestModemModel::search_releases_then_lists_ports_in_order()
     QCOMPARE(clock.sleeps.first(), 3000);
     QCOMPARE(clock.sleeps.count(200), 256);
     QVERIFY(!main_window.serial_port().PortOpen());
-}
-
-void TestModemModel::stop_takes_effect_before_the_next_port()
-{
-    TestEnv env;
-    FastClock clock;
-    PhoneSim before({"--echo", "off", "--model", "Before"}, 40);
-    PhoneSim after({"--echo", "off", "--model", "After"}, 41);
-    QVERIFY(before.ready() && after.ready());
-    shield_real_ports(env.ports_dir());
-
-    RecordingMainWindow main_window;
-    Scan_ports scan(main_window.serial_port());
-    int asked = 0;
-    QStringList found;
-    Scan_ports::Observer observer;
-    observer.asking = [&](int port) { asked = port; };
-    observer.found = [&](const QString& model, int) { found << model; };
-    // A stop request during port 40, and a second start that must change nothing.
-    clock.on_pump = [&] {
-        if (asked == 40) {
-            QCOMPARE(scan.search(main_window, observer), Scan_ports::Outcome::Ignored);
-            scan.request_stop();
-        }
-    };
-    QCOMPARE(scan.search(main_window, observer), Scan_ports::Outcome::Stopped);
-    QCOMPARE(asked, 40);
-    QCOMPARE(found, QStringList{"Before"});
-    QVERIFY(after.received().isEmpty());
-    QCOMPARE(clock.sleeps.count(3000), 1);
-    QVERIFY(!scan.running());
 }
 
 QTEST_GUILESS_MAIN(TestModemModel)
