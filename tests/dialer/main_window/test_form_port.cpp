@@ -2,6 +2,7 @@
 // start-up, the menus, the status panel, the watchers, the skinned buttons
 // and the balloon tooltip.
 #include <QApplication>
+#include <QDialog>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -111,6 +112,7 @@ private slots:
     void call_button_with_empty_field_only_warns();
     void call_button_hands_the_typed_text_to_the_dial_entry();
     void update_link_opens_the_download_page();
+    void settings_menu_opens_the_settings_window_while_timers_run();
     void balloon_shows_below_the_pointer_and_hides_on_leave();
     void balloon_is_drawn_with_its_pointer_and_body();
     void missing_or_unreadable_picture_ends_the_dialer_data();
@@ -431,6 +433,27 @@ void FormPortTest::update_link_opens_the_download_page()
     QTest::mouseClick(w.form->update_link(), Qt::LeftButton, {}, QPoint(20, 8));
     platform::set_link_opener(nullptr);
     QCOMPARE(opener.addresses, QStringList{QString::fromLatin1(main_window::kDownloadPageUrl)});
+}
+
+void FormPortTest::settings_menu_opens_the_settings_window_while_timers_run()
+{
+    Window w;
+    QString opened;
+    bool panel_refreshed = false;
+    QTimer::singleShot(100, [&] { put(2, "vhod_zvonok", "0442223344"); });
+    QTimer::singleShot(600, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal) {
+            opened = modal->windowTitle();
+            panel_refreshed = w.form->last_call_number()->text() == QLatin1String("0442223344");
+            modal->hide();
+            if (auto* dialog = qobject_cast<QDialog*>(modal))
+                dialog->reject();
+        }
+    });
+    w.form->settings_action()->trigger();
+    QCOMPARE(opened, QStringLiteral("Настройки программы"));
+    QVERIFY(panel_refreshed);
 }
 
 void FormPortTest::balloon_shows_below_the_pointer_and_hides_on_leave()
