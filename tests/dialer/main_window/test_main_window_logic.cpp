@@ -1,13 +1,11 @@
 // The main window's logic without a window: the status pass, the watchers,
-// the controllers' start and the mode choice, against a real store.
+// and the mode choice, against a real store.
 #include <QtTest>
 
 #include "dialer/main_window/call_buttons.h"
-#include "dialer/main_window/controllers.h"
 #include "dialer/main_window/start_mode.h"
 #include "dialer/main_window/status_pass.h"
 #include "dialer/main_window/watchers.h"
-#include "recording_seams.h"
 #include "settings_store/settings_store.h"
 #include "test_env.h"
 
@@ -76,10 +74,6 @@ private slots:
     void incoming_time_without_number_is_consumed_silently();
     void call_requests_depend_on_the_window_switch_data();
     void call_requests_depend_on_the_window_switch();
-    void controllers_of_enabled_slots_start_in_order();
-    void withdrawing_permissions_writes_four_zeros();
-    void buttons_write_their_command_to_their_slot_only_data();
-    void buttons_write_their_command_to_their_slot_only();
     void argument_text_and_mode();
 };
 
@@ -296,61 +290,9 @@ void MainWindowLogicTest::call_requests_depend_on_the_window_switch()
         QCOMPARE(get(section, "pozvonit"), QStringLiteral("0671234567"));
 }
 
-void MainWindowLogicTest::controllers_of_enabled_slots_start_in_order()
-{
-    TestEnv env;
-    LauncherScope scope;
-    put(2, "ON", "true");
-    put(3, "ON", "1");
-    put(4, "ON", "0");
 
-    const auto shown = start_enabled_controllers("/opt/vekorra");
-    QCOMPARE(shown, (std::array<bool, 3>{false, true, false}));
-    QCOMPARE(scope.launcher.starts.size(), 2);
-    QCOMPARE(scope.launcher.starts[0].program, QStringLiteral("/opt/vekorra/1/kestrum"));
-    QCOMPARE(scope.launcher.starts[0].arguments, QStringList{"0"});
-    QCOMPARE(scope.launcher.starts[1].program, QStringLiteral("/opt/vekorra/3/kestrum"));
-    QCOMPARE(get(1, "on_przv_exe"), QStringLiteral("1"));
-    QCOMPARE(get(2, "on_przv_exe"), QStringLiteral("<absent>"));
-    QCOMPARE(get(3, "on_przv_exe"), QStringLiteral("1"));
-}
 
-void MainWindowLogicTest::withdrawing_permissions_writes_four_zeros()
-{
-    TestEnv env;
-    put(1, "on_przv_exe", "1");
-    put(3, "on_przv_exe", "1");
-    withdraw_run_permissions();
-    for (int slot = 1; slot <= 4; ++slot)
-        QCOMPARE(get(slot, "on_przv_exe"), QStringLiteral("0"));
-}
 
-void MainWindowLogicTest::buttons_write_their_command_to_their_slot_only_data()
-{
-    QTest::addColumn<int>("field");
-    QTest::addColumn<QString>("key");
-    const QStringList keys{"vzat_t_pr", "poloz_t_pr", "vzat_t", "ud_otklon", "poloz_t", "vzat_t",
-                           "poloz_t", "kf", "kf1", "kf_oj", ""};
-    for (int field = 0; field < kCallButtonCount; ++field)
-        QTest::newRow(qPrintable(button_name(call_button(field)))) << field << keys[field];
-}
-
-void MainWindowLogicTest::buttons_write_their_command_to_their_slot_only()
-{
-    QFETCH(int, field);
-    QFETCH(QString, key);
-    TestEnv env;
-    write_button_command(2, call_button(field));
-    const auto written = settings_store::list_settings();
-    if (key.isEmpty()) {
-        QVERIFY(written.isEmpty());
-        return;
-    }
-    QCOMPARE(written.size(), 1);
-    QCOMPARE(written[0].section, QStringLiteral("2"));
-    QCOMPARE(written[0].key, key);
-    QCOMPARE(written[0].value, QStringLiteral("1"));
-}
 
 void MainWindowLogicTest::argument_text_and_mode()
 {
