@@ -20,8 +20,7 @@ class FastClock : public platform::Clock {
 public:
     void sleep_ms(int ms) override
     {
-        if (ms >= 500)
-            long_sleeps.append(ms);
+        (ms >= 500 ? long_sleeps : short_sleeps).append(ms);
         QThread::msleep(static_cast<unsigned long>(ms >= 500 ? 2 : ms));
     }
     void pump() override
@@ -36,6 +35,7 @@ public:
     QString time_of_day() override { return QStringLiteral("14:05:33"); }
 
     QList<int> long_sleeps;
+    QList<int> short_sleeps;
     std::function<void()> in_next_pump;
 };
 
