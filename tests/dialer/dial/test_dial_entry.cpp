@@ -1,0 +1,183 @@
+// The dial entry from both of its callers, with the real chooser window
+// offscreen and a real store; the platform is written down.
+#include <QtTest>
+#include <QApplication>
+#include <QListWidget>
+#include <QPushButton>
+
+#include "dialer/dial/dial_entry.h"
+#include "dialer/dial/number_chooser.h"
+#include "dialer/dial/number_chooser_window.h"
+#include "recording_seams.h"
+#include "settings_store/settings_store.h"
+#include "tests/support/test_env.h"
+
+Q_DECLARE_METATYPE(DialCaller)
+Q_DECLARE_METATYPE(DialOutcome)
+
+namespace {
+
+const QString kNoNumberBox = QStringLiteral("message Vekorra error: Не введён номер!");
+
+// A main window runs and phone 1 is the only, connected phone; completion
+// is off, so pozvonit of slot 1 shows exactly what reached the dispatcher.
+void set_up_single_connected_phone()
+{
+    write_setting("Kestrum", "1", "on_przv_exe", "1");
+    write_setting("Kestrum", "1", "on_pr", "True");
+    write_setting("MyApp", "vekorra", "kodGor_Plus", "0");
+}
+
+QString dispatched() { return read_setting("Kestrum", "1", "pozvonit", "<none>"); }
+
+QStringList store_contents()
+{
+    QStringList lines;
+    for (const settings_store::Entry& entry : settings_store::list_settings())
+        lines << QStringList{entry.app, entry.section, entry.key, entry.value}.join('/');
+    return lines;
+}
+
+// Acts on the chooser once it is open (the entry blocks in its loop).
+void when_chooser_opens(const std::function<void(Dialog*)>& action)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, action] {
+        if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
+            timer->deleteLater();
+            timer->stop();
+            action(dialog);
+            QTimer::singleShot(3000, dialog, &QDialog::reject);  // never hang the test
+        }
+    });
+    timer->start();
+}
+
+}  // namespace
+
+class TestDialEntry : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { install_number_chooser(); }
+    void texts_data();
+    void texts();
+    void chooser_choice_is_dispatched_data();
+    void chooser_choice_is_dispatched();
+    void cancelled_chooser_is_no_number_data();
+    void cancelled_chooser_is_no_number();
+    void no_chooser_installed_refuses();
+};
+
+void TestDialEntry::texts_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<DialCaller>("caller");
+    QTest::addColumn<DialOutcome>("outcome");
+    QTest::addColumn<QString>("reaches_dispatcher");  // "<none>": nothing dispatched
+
+    const auto main_window = DialCaller::MainWindow;
+    const auto hand_over = DialCaller::HandOver;
+    const auto dispatched = DialOutcome::Dispatched;
+    const auto no_number = DialOutcome::NoNumber;
+    QTest::newRow("trunk 8 form") << "8 (067) 123-45-67" << main_window << dispatched << "0671234567";
+    QTest::newRow("international form") << "+38 (067) 123-45-67" << hand_over << dispatched << "+380671234567";
+    QTest::newRow("local number unchanged") << "1234567" << main_window << dispatched << "1234567";
+    QTest::newRow("one number and an extension") << "0671234567, 123" << main_window << dispatched
+                                                 << "0671234567123";
+    QTest::newRow("tel: address handed over") << "tel:+380671234567" << hand_over << dispatched << "+380671234567";
+    QTest::newRow("no digits, main window") << "tel." << main_window << no_number << "<none>";
+    QTest::newRow("no digits, hand-over") << "tel." << hand_over << no_number << "<none>";
+    QTest::newRow("one space") << " " << main_window << no_number << "<none>";
+    // Marks only: something to clean, nothing to dial.
+    QTest::newRow("a mark only") << "^" << main_window << no_number << "<none>";
+    QTest::newRow("marks only, hand-over") << "^^^" << hand_over << no_number << "<none>";
+}
+
+void TestDialEntry::texts()
+{
+    QFETCH(QString, text);
+    QFETCH(DialCaller, caller);
+    QFETCH(DialOutcome, outcome);
+    QFETCH(QString, reaches_dispatcher);
+    TestEnv env;
+    RecordingSeams seams;
+    set_up_single_connected_phone();
+    const QStringList before = store_contents();
+
+    QCOMPARE(call_number(text, caller), outcome);
+
+    QCOMPARE(dispatched(), reaches_dispatcher);
+    if (outcome == DialOutcome::NoNumber) {
+        QCOMPARE(seams.events, QStringList{kNoNumberBox});
+        QCOMPARE(store_contents(), before);  // the window's state stays as it was
+    } else {
+        QCOMPARE(seams.events, QStringList{});
+    }
+}
+
+void TestDialEntry::chooser_choice_is_dispatched_data()
+{
+    QTest::addColumn<DialCaller>("caller");
+    QTest::newRow("main window") << DialCaller::MainWindow;
+    QTest::newRow("hand-over") << DialCaller::HandOver;
+}
+
+void TestDialEntry::chooser_choice_is_dispatched()
+{
+    QFETCH(DialCaller, caller);
+    TestEnv env;
+    RecordingSeams seams;
+    set_up_single_connected_phone();
+    QStringList listed;
+    when_chooser_opens([&listed](Dialog* dialog) {
+        auto* list = dialog->findChild<QListWidget*>("List1");
+        for (int row = 0; row < list->count(); ++row)
+            listed << list->item(row)->text();
+        list->setCurrentRow(1);
+        QTest::mouseClick(dialog->findChild<QPushButton*>("OKButton"), Qt::LeftButton);
+    });
+
+    QCOMPARE(call_number(QStringLiteral("067-123-45-67, 050-765-43-21"), caller), DialOutcome::Dispatched);
+    QCOMPARE(listed, (QStringList{"0671234567", "0507654321"}));
+    QCOMPARE(dispatched(), QStringLiteral("0507654321"));
+    QCOMPARE(seams.events, QStringList{});
+}
+
+void TestDialEntry::cancelled_chooser_is_no_number_data()
+{
+    chooser_choice_is_dispatched_data();
+}
+
+void TestDialEntry::cancelled_chooser_is_no_number()
+{
+    QFETCH(DialCaller, caller);
+    TestEnv env;
+    RecordingSeams seams;
+    set_up_single_connected_phone();
+    const QStringList before = store_contents();
+    when_chooser_opens([](Dialog* dialog) {
+        QTest::mouseClick(dialog->findChild<QPushButton*>("CancelButton"), Qt::LeftButton);
+    });
+
+    QCOMPARE(call_number(QStringLiteral("067-123-45-67, 050-765-43-21"), caller), DialOutcome::NoNumber);
+    QCOMPARE(seams.events, QStringList{kNoNumberBox});
+    QCOMPARE(store_contents(), before);
+}
+
+void TestDialEntry::no_chooser_installed_refuses()
+{
+    TestEnv env;
+    RecordingSeams seams;
+    set_up_single_connected_phone();
+    set_number_chooser(nullptr);
+    QCOMPARE(call_number(QStringLiteral("0671234567, 0501234567"), DialCaller::HandOver), DialOutcome::NoNumber);
+    install_number_chooser();
+    QCOMPARE(dispatched(), QStringLiteral("<none>"));
+    QCOMPARE(seams.events, QStringList{kNoNumberBox});
+}
+
+QTEST_MAIN(TestDialEntry)
+#include "test_dial_entry.moc"
