@@ -28,6 +28,7 @@ private slots:
     void wired_tick_reports_no_dialtone();
     void wired_tick_gives_up_on_a_silent_modem();
     void command_for_another_mode_stays_pending();
+    void engine_tick_goes_by_the_exact_phone_type();
     void watchdog_ends_in_order();
 };
 
@@ -273,6 +274,20 @@ void TestSerialLink::command_for_another_mode_stays_pending()
     set_board("vzat_t", "x");  // not a number: consumed as 0
     rig.publish();
     QCOMPARE(rig.state().vzat_t, qint16(0));
+}
+
+void TestSerialLink::engine_tick_goes_by_the_exact_phone_type()
+{
+    ControllerRig rig({"--mode", "modem"}, "gsm");
+    QVERIFY(rig.phone.ready());
+    rig.tick();
+    QCOMPARE(rig.state().tip_tlf, QStringLiteral("gsm"));
+    QVERIFY(!rig.controller->serial().PortOpen());  // "gsm" is no phone type
+    QCOMPARE(rig.phone.received(), QStringList());
+    set_board("tip_TLF", "Provod");  // names match in any case
+    rig.round();
+    QVERIFY(rig.phone.wait_for_command("AT", 2000));
+    QCOMPARE(board("knopki_zv"), QStringLiteral("1@1@@@@@@@@@"));
 }
 
 void TestSerialLink::watchdog_ends_in_order()
