@@ -6,7 +6,7 @@
 #include "platform/clock.h"
 #include "serial/serial_component.h"
 
-Q_LOGGING_CATEGORY(lcAt, "kestrum.at", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcKestrumAt, "kestrum.at", QtWarningMsg)
 
 namespace kestrum {
 
@@ -24,14 +24,14 @@ QString visible(const QString& text)
 
 void Controller::send(const QString& text)
 {
-    qCDebug(lcAt).noquote() << "COM" + QString::number(serial_->CommPort()) << "<-" << visible(text);
+    qCDebug(lcKestrumAt).noquote() << "COM" + QString::number(serial_->CommPort()) << "<-" << visible(text);
     serial_->Output(text);
 }
 
 QString Controller::take_input()
 {
     const QString input = serial_->Input();
-    qCDebug(lcAt).noquote() << "COM" + QString::number(serial_->CommPort()) << "->" << visible(input);
+    qCDebug(lcKestrumAt).noquote() << "COM" + QString::number(serial_->CommPort()) << "->" << visible(input);
     return input;
 }
 
@@ -117,7 +117,7 @@ QString Controller::at_exchange(const QString& command, int port)
         clock.pump();
         return reply;
     } catch (const std::exception& failure) {
-        qCDebug(lcAt).noquote() << "COM" + QString::number(serial_->CommPort()) << "failed:" << failure.what();
+        qCDebug(lcKestrumAt).noquote() << "COM" + QString::number(serial_->CommPort()) << "failed:" << failure.what();
         clock.pump();
         close_port_quietly();
         return QStringLiteral("ER");

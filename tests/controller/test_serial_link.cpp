@@ -21,6 +21,7 @@ private slots:
     void upper_case_error_is_final_lower_case_is_retried_once();
     void silent_phone_times_out_and_closes_port();
     void port_change_moves_to_the_new_phone();
+    void model_query_asks_one_port_and_closes_it();
     void plain_gsm_tick_dials_without_reading();
     void plain_gsm_tick_without_port_loses_connection();
     void cdma_tick_dials_and_keeps_alive();
@@ -158,6 +159,17 @@ void TestSerialLink::port_change_moves_to_the_new_phone()
     QCOMPARE(rig.state().model, QStringLiteral("Motorola C350"));
     QCOMPARE(com4.received().mid(0, 2), (QStringList{"AT+CLCC", "AT+GMM"}));
     QCOMPARE(com3.received().size(), at_com3);
+}
+
+void TestSerialLink::model_query_asks_one_port_and_closes_it()
+{
+    ControllerRig rig({"--model", "Nokia 6310", "--gmm-prefix"});
+    QVERIFY(rig.phone.ready());
+    rig.controller->engine_timer().start();
+    QCOMPARE(rig.controller->model_query(1), QStringLiteral(" Nokia 6310 "));
+    QVERIFY(!rig.controller->serial().PortOpen());
+    QVERIFY(!rig.controller->engine_timer().isActive());
+    QCOMPARE(rig.controller->model_query(9), QStringLiteral("---"));
 }
 
 void TestSerialLink::plain_gsm_tick_dials_without_reading()
