@@ -2,6 +2,7 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <initializer_list>
 
 // Runs the phone simulator (tools/phonesim) for a test: a phone on a
 // pseudo-terminal linked as comN into the current VEKORRA_PORTS folder
@@ -24,6 +25,9 @@
 class PhoneSim {
 public:
     explicit PhoneSim(const QStringList& options = {}, int port = 1);
+    // So that PhoneSim phone({}) and PhoneSim phone({"--echo", "off"}, 2) read well.
+    explicit PhoneSim(std::initializer_list<QString> options, int port = 1)
+        : PhoneSim(QStringList(options), port) {}
     ~PhoneSim();
     PhoneSim(const PhoneSim&) = delete;
     PhoneSim& operator=(const PhoneSim&) = delete;

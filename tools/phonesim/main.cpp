@@ -1,5 +1,6 @@
 // phonesim: a phone or modem on a pseudo-terminal (see --help).
 #include <QCoreApplication>
+#include <QDir>
 #include <QLocalServer>
 #include <QSocketNotifier>
 
@@ -85,10 +86,17 @@ int main(int argc, char** argv)
     }
     PtyLine line;
     QString error;
+    QDir().mkpath(options.ports_dir);
     if (!line.open(options.ports_dir, options.port, &error)) {
         fprintf(stderr, "phonesim: %s\n", qPrintable(error));
         return 1;
     }
+    QObject::connect(&line, &PtyLine::client_opened, &app, [&log](int opens) {
+        log.write("EV", "line opened " + QByteArray::number(opens));
+    });
+    QObject::connect(&line, &PtyLine::client_closed, &app, [&log](int opens) {
+        log.write("EV", "line closed " + QByteArray::number(opens));
+    });
     Phone phone(options, &line, &log);
     ControlServer control(&phone, &line, &log);
     if (!control.listen(options.control_path, &error)) {

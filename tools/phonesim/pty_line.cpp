@@ -8,8 +8,24 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/inotify.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
+
+namespace {
+
+// No echo and no CR/LF translation: bytes pass unchanged both ways.
+bool make_raw(int fd)
+{
+    termios raw {};
+    if (tcgetattr(fd, &raw) != 0)
+        return false;
+    cfmakeraw(&raw);
+    cfsetspeed(&raw, B19200);
+    return tcsetattr(fd, TCSANOW, &raw) == 0;
+}
+
+}  // namespace
 
 PtyLine::PtyLine(QObject* parent) : QObject(parent) {}
 
@@ -32,16 +48,11 @@ bool PtyLine::open(const QString& ports_dir, int port, QString* error)
     }
     slave_path_ = QString::fromLocal8Bit(name);
     slave_ = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK);
-    termios raw {};
-    if (slave_ < 0 || tcgetattr(slave_, &raw) != 0) {
+    if (slave_ < 0 || !make_raw(slave_)) {
         *error = QStringLiteral("cannot open %1: %2").arg(slave_path_, qt_error_string(errno));
         close();
         return false;
     }
-    // No echo and no CR/LF translation: bytes pass unchanged both ways.
-    cfmakeraw(&raw);
-    cfsetspeed(&raw, B19200);
-    tcsetattr(slave_, TCSANOW, &raw);
 
     inotify_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (inotify_ >= 0 && inotify_add_watch(inotify_, name, IN_OPEN | IN_CLOSE) >= 0) {
@@ -111,9 +122,6 @@ void PtyLine::write(const QByteArray& bytes)
 
 void PtyLine::read_master()
 {
-    // Opens that happened before these bytes were sent must be seen first,
-    // or their discard would swallow the reply to these bytes.
-    read_open_events();
     QByteArray bytes;
     char chunk[4096];
     for (;;) {
@@ -125,6 +133,10 @@ void PtyLine::read_master()
         else
             break;
     }
+    // The client opened the line before it sent these bytes, so its open
+    // event is queued by now: it must be handled before the reply goes out,
+    // or its discard would swallow the reply.
+    read_open_events();
     if (!bytes.isEmpty())
         emit received(bytes);
 }
@@ -144,9 +156,11 @@ void PtyLine::read_open_events()
             if (event->mask & IN_OPEN) {
                 if (client_opens_++ == 0)
                     discard_unread();
+                emit client_opened(client_opens_);
             } else if (event->mask & IN_CLOSE) {
                 if (client_opens_ > 0 && --client_opens_ == 0)
-                    discard_unread();
+                    reset_after_client();
+                emit client_closed(client_opens_);
             }
         }
     }
@@ -156,4 +170,17 @@ void PtyLine::discard_unread()
 {
     if (slave_ >= 0)
         tcflush(slave_, TCIFLUSH);
+}
+
+// The last close of a real serial device also ends its exclusive mode and
+// line settings. Here the held descriptor keeps the terminal alive, so a
+// client that died without closing cleanly would leave it exclusive and
+// every later open by an ordinary user would fail with EBUSY.
+void PtyLine::reset_after_client()
+{
+    discard_unread();
+    if (slave_ < 0)
+        return;
+    ioctl(slave_, TIOCNXCL);
+    make_raw(slave_);
 }

@@ -14,7 +14,10 @@ class QSocketNotifier;
 // what it received while no one had it open and what its user left
 // unread at close; the held descriptor would keep such bytes in the
 // pseudo-terminal instead, so the line watches the slave's opens and
-// closes and discards them the same way.
+// closes and discards them the same way, and ends a dead client's
+// exclusive mode as the last close of a real device would. It learns of a
+// close a moment after it happened (an inotify event): a client that
+// reopens at once may still find the bytes left by the one before.
 class PtyLine : public QObject
 {
     Q_OBJECT
@@ -32,11 +35,15 @@ public:
 
 signals:
     void received(const QByteArray& bytes);
+    // A client opened or closed the slave; opens = how many hold it now.
+    void client_opened(int opens);
+    void client_closed(int opens);
 
 private:
     void read_master();
     void read_open_events();
     void discard_unread();
+    void reset_after_client();
     void remove_link();
 
     int master_ = -1;

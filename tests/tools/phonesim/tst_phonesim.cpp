@@ -4,6 +4,11 @@
 #include <QRegularExpression>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
 #include "serial_client.h"
 #include "tests/support/phonesim_driver.h"
 #include "tests/support/test_env.h"
@@ -44,6 +49,7 @@ private slots:
     void fault_garbage();
     void drop_and_reconnect();
     void unread_reply_not_seen_after_reopen();
+    void exclusive_mode_ends_with_its_client();
     void log_lines();
     void link_replaced_and_removed();
     void shell_client();
@@ -199,8 +205,9 @@ void TestPhoneSim::held_call_joined()
 void TestPhoneSim::withheld_caller_lists_five_fields()
 {
     TestEnv env;
-    PhoneSim phone({"--echo", "off"});
+    PhoneSim phone({});
     QVERIFY(phone.ready());
+    QVERIFY(phone.control("echo off"));
     SerialClient client;
     QVERIFY(client.open(phone.link_path()));
     QVERIFY(phone.control("incoming-withheld"));
@@ -368,9 +375,47 @@ void TestPhoneSim::unread_reply_not_seen_after_reopen()
         QVERIFY(phone.wait_for_command("ATD911;", 2000));
         QVERIFY(wait_until([&] { return phone.log_lines().last().contains(QLatin1String(" TX ")); }, 2000));
     }
+    // The simulator learns of the close a moment after it happened.
+    QVERIFY(wait_until([&] { return phone.log_lines().last().endsWith(QLatin1String(" EV line closed 0")); }, 2000));
     SerialClient client;
     QVERIFY(client.open(phone.link_path()));
-    QCOMPARE(client.exchange("AT+GMM"), QByteArray("AT+GMM\r\r\nPhoneSim 3000\r\n\r\nOK\r\n"));
+    const QByteArray reply = client.exchange("AT+GMM");
+    QVERIFY2(reply == "AT+GMM\r\r\nPhoneSim 3000\r\n\r\nOK\r\n",
+             qPrintable(QString::fromLatin1(reply.toPercentEncoding()) + "\n" + phone.log_lines().join('\n')));
+}
+
+// A client that dies leaves no close-time cleanup behind; the line must
+// not stay exclusive (ordinary users could never open it again) nor keep
+// the dead client's line settings.
+void TestPhoneSim::exclusive_mode_ends_with_its_client()
+{
+    TestEnv env;
+    PhoneSim phone;
+    QVERIFY(phone.ready());
+    const QByteArray path = QFile::encodeName(phone.link_path());
+    const int dead = ::open(path.constData(), O_RDWR | O_NOCTTY);
+    QVERIFY(dead >= 0);
+    QCOMPARE(::ioctl(dead, TIOCEXCL), 0);
+    termios cooked {};
+    QCOMPARE(tcgetattr(dead, &cooked), 0);
+    cooked.c_lflag |= ECHO | ICANON;
+    QCOMPARE(tcsetattr(dead, TCSANOW, &cooked), 0);
+    ::close(dead);  // no TIOCNXCL, as when the process is killed
+
+    int exclusive = 1;
+    QVERIFY(wait_until([&] {
+        const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY);  // root may open even while exclusive
+        if (fd < 0)
+            return false;
+        termios now {};
+        const bool reset = ::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && !exclusive
+                           && tcgetattr(fd, &now) == 0 && !(now.c_lflag & (ECHO | ICANON));
+        ::close(fd);
+        return reset;
+    }, 2000));
+    SerialClient client;
+    QVERIFY(client.open(phone.link_path()));
+    QCOMPARE(client.exchange("AT"), QByteArray("AT\r\r\nOK\r\n"));
 }
 
 void TestPhoneSim::log_lines()
