@@ -82,6 +82,11 @@ QWidget* Nastr_form::build_phones_tab()
         frames->addWidget(Frame1[index], 2, index - 4);
     }
     frames->setRowStretch(3, 1);
+    // Both columns keep their width while the frames of a column are hidden.
+    for (int column = 0; column < 2; ++column) {
+        frames->setColumnStretch(column, 1);
+        frames->setColumnMinimumWidth(column, Frame1[0]->sizeHint().width());
+    }
 
     auto* left = new QVBoxLayout;
     left->addWidget(build_enable_column());
