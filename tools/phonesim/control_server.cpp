@@ -98,6 +98,14 @@ QString ControlServer::run(const QString& command)
         emit reconnect_requested(&why);
         return answer(why);
     }
+    if (verb == QLatin1String("delay") && words.size() == 2) {
+        bool number = false;
+        const int ms = words[1].toInt(&number);
+        if (!number || ms < 0)
+            return answer(QStringLiteral("bad delay %1").arg(words[1]));
+        phone_->set_reply_delay(ms);
+        return answer({});
+    }
     if (verb == QLatin1String("echo") && words.size() == 2 && on_off(words[1], &on)) {
         phone_->set_echo(on);
         return answer({});

@@ -36,6 +36,10 @@ Options:
                         an incoming call from NUMBER MS after start ("withheld"
                         for a caller without number); may be repeated.
   --far-hangup-after MS the far end hangs up a call MS after it became active.
+  --reply-delay MS      the result of each command follows its echo after MS
+                        (default 0), as a phone that takes its time.
+  --ring-urc MS         while a call comes in (state 4), send the unsolicited
+                        result "RING" at once and then every MS (default: never).
   --exit-with-parent    end when the process that started the simulator ends.
   --help                this text.
 
@@ -72,6 +76,7 @@ line "OK" or "ERROR <why>"; "calls" sends one line before it):
                         fails; calls, log and control channel stay
   reconnect             after drop: a new pseudo-terminal is linked as comN
                         (and "ready <link>" printed again)
+  delay MS              the pause between echo and result from now on
   echo on|off           command echo
   model TEXT            the model name
   calls                 the call list: one line of +CLCC fields, calls joined
@@ -153,6 +158,10 @@ QString parse_options(const QStringList& args, SimOptions* o)
             ok = to_ms(*v, &o->alert_ms);
         } else if (name == QLatin1String("--auto-answer")) {
             ok = to_ms(*v, &o->auto_answer_ms);
+        } else if (name == QLatin1String("--reply-delay")) {
+            ok = to_ms(*v, &o->reply_delay_ms);
+        } else if (name == QLatin1String("--ring-urc")) {
+            ok = to_ms(*v, &o->ring_urc_ms) && o->ring_urc_ms > 0;
         } else if (name == QLatin1String("--far-hangup-after")) {
             ok = to_ms(*v, &o->far_hangup_ms);
         } else if (name == QLatin1String("--ring-after")) {

@@ -18,6 +18,8 @@ struct SimOptions {
     int alert_ms = 300;
     int auto_answer_ms = -1;  // -1: the far end answers only when told
     int far_hangup_ms = -1;   // -1: the far end never hangs up by itself
+    int reply_delay_ms = 0;   // pause between a command's echo and its result
+    int ring_urc_ms = -1;     // -1: no unsolicited RING while a call comes in
     QList<QPair<int, QString>> rings;  // incoming calls at a time after start
     bool exit_with_parent = false;
 };

@@ -27,6 +27,10 @@ Phone::Phone(const SimOptions& options, PtyLine* line, SimLog* log, QObject* par
 {
     connect(line_, &PtyLine::received, this, &Phone::take_bytes);
     connect(&slow_timer_, &QTimer::timeout, this, &Phone::send_piece);
+    reply_delay_ms_ = options.reply_delay_ms;
+    if (options.ring_urc_ms > 0)
+        ring_timer_.setInterval(options.ring_urc_ms);
+    connect(&ring_timer_, &QTimer::timeout, this, &Phone::ring);
 }
 
 bool Phone::is_gsm() const
@@ -57,7 +61,9 @@ void Phone::take_command(const QByteArray& line)
     log_->write("RX", line);
     if (silent_)
         return;
-    QByteArray out = echo_ ? line + '\r' : QByteArray();
+    if (echo_)
+        send(line + '\r');
+    QByteArray out;
     if (always_error_) {
         out += error_reply;
     } else if (error_lower_ && line != error_lower_given_) {
@@ -67,7 +73,11 @@ void Phone::take_command(const QByteArray& line)
         error_lower_given_.clear();
         out += execute(QString::fromLatin1(line));
     }
-    send(out);
+    // Results keep their order: every one waits the same pause.
+    if (reply_delay_ms_ > 0)
+        QTimer::singleShot(reply_delay_ms_, this, [this, out] { send(out); });
+    else
+        send(out);
 }
 
 QByteArray Phone::execute(const QString& command)
@@ -261,6 +271,23 @@ void Phone::calls_changed()
         if (!calls_.find_serial(gone.serial))
             log_->write("EV", "call " + QByteArray::number(gone.id) + " released");
     last_seen_ = calls_.calls();
+    if (options_.ring_urc_ms > 0 && !ring_timer_.isActive())
+        ring();
+}
+
+// The unsolicited result code of a ringing phone, repeated while it rings.
+void Phone::ring()
+{
+    const auto& calls = calls_.calls();
+    const bool ringing = std::any_of(calls.begin(), calls.end(), [](const Call& c) { return c.stat == Call::Incoming; });
+    if (!ringing) {
+        ring_timer_.stop();
+        return;
+    }
+    if (!ring_timer_.isActive())
+        ring_timer_.start();
+    if (!silent_)
+        send("\r\nRING\r\n");
 }
 
 void Phone::schedule(int ms, quint64 serial, const std::function<void(quint64)>& action)

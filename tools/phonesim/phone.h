@@ -32,6 +32,7 @@ public:
     QString set_fault(const QString& fault, bool on, int piece = 3, int gap_ms = 150);
     void send_garbage();
     void set_echo(bool on) { echo_ = on; }
+    void set_reply_delay(int ms) { reply_delay_ms_ = ms; }
     void set_model(const QString& model) { options_.model = model; }
     QString calls_line() const;
     bool is_gsm() const;
@@ -47,6 +48,7 @@ private:
     QByteArray modem_dial();
     void send(const QByteArray& bytes);
     void send_piece();
+    void ring();
     void calls_changed();
     void schedule(int ms, quint64 serial, const std::function<void(quint64)>& action);
 
@@ -66,4 +68,6 @@ private:
     int slow_piece_ = 3;
     QByteArray slow_queue_;
     QTimer slow_timer_;
+    int reply_delay_ms_ = 0;
+    QTimer ring_timer_;
 };

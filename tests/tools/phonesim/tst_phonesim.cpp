@@ -47,6 +47,8 @@ private slots:
     void fault_error_lower_once_per_command();
     void fault_slow_sends_pieces();
     void fault_garbage();
+    void result_follows_echo_after_delay();
+    void rings_while_incoming();
     void drop_and_reconnect();
     void unread_reply_not_seen_after_reopen();
     void exclusive_mode_ends_with_its_client();
@@ -320,7 +322,7 @@ void TestPhoneSim::fault_slow_sends_pieces()
     QVERIFY(sent.first().endsWith(QLatin1String(" TX AT+G")));
     QVERIFY(phone.control("fault slow off"));
     QCOMPARE(client.exchange("AT"), QByteArray("AT\r\r\nOK\r\n"));
-    QCOMPARE(phone.log_lines().filter(QStringLiteral(" TX ")).size(), sent.size() + 1);
+    QCOMPARE(phone.log_lines().filter(QStringLiteral(" TX ")).size(), sent.size() + 2);  // echo, result
 }
 
 void TestPhoneSim::fault_garbage()
@@ -337,6 +339,40 @@ void TestPhoneSim::fault_garbage()
     QVERIFY(got.contains('\xff'));
     QVERIFY(!got.contains("OK"));
     QCOMPARE(client.exchange("AT"), QByteArray("AT\r\r\nOK\r\n"));  // the phone itself is fine
+}
+
+void TestPhoneSim::result_follows_echo_after_delay()
+{
+    TestEnv env;
+    PhoneSim phone({"--reply-delay", "100"});
+    QVERIFY(phone.ready());
+    SerialClient client;
+    QVERIFY(client.open(phone.link_path()));
+    QCOMPARE(client.exchange("AT"), QByteArray("AT\r\r\nOK\r\n"));
+    const QStringList sent = phone.log_lines().filter(QStringLiteral(" TX "));
+    QCOMPARE(sent.size(), 2);
+    QVERIFY(sent[0].endsWith(QLatin1String(" TX AT\\x0d")));
+    QVERIFY(sent[1].endsWith(QLatin1String(" TX \\x0d\\x0aOK\\x0d\\x0a")));
+    QVERIFY(sent[1].section(' ', 0, 0).toDouble() - sent[0].section(' ', 0, 0).toDouble() >= 0.09);
+
+    QVERIFY(phone.control("delay 0"));
+    QVERIFY(!phone.control("delay soon"));
+    QCOMPARE(client.exchange("AT+GMM"), QByteArray("AT+GMM\r\r\nPhoneSim 3000\r\n\r\nOK\r\n"));
+}
+
+void TestPhoneSim::rings_while_incoming()
+{
+    TestEnv env;
+    PhoneSim phone({"--echo", "off", "--ring-urc", "40"});
+    QVERIFY(phone.ready());
+    SerialClient client;
+    QVERIFY(client.open(phone.link_path()));
+    QVERIFY(phone.control("incoming 0501234567"));
+    QByteArray got;
+    QVERIFY(wait_until([&] { return (got += client.port().readAll()).count("\r\nRING\r\n") >= 2; }, 3000));
+    QVERIFY(got.replace("\r\nRING\r\n", "").isEmpty());
+    QVERIFY(client.exchange("ATA").endsWith("\r\nOK\r\n"));
+    QCOMPARE(client.read_for(150), QByteArray());  // answered: no more rings
 }
 
 void TestPhoneSim::drop_and_reconnect()
@@ -493,7 +529,7 @@ void TestPhoneSim::shell_client()
     QCOMPARE(run({"ctl", env.root() + QStringLiteral("/nothing.control"), "calls"}, &out), 2);
     QCOMPARE(run({"--mode", "satellite"}, &out), 2);
     QCOMPARE(run({"--help"}, &out), 0);
-    for (const char* word : {"--ring-after", "--auto-answer", "--far-hangup-after", "incoming-withheld", "waiting",
+    for (const char* word : {"--ring-after", "--reply-delay", "--ring-urc", "delay", "--auto-answer", "--far-hangup-after", "incoming-withheld", "waiting",
                              "hangup", "result", "error-lower", "slow", "garbage", "drop", "calls", "quit"})
         QVERIFY2(out.contains(word), word);
     QVERIFY(phone.control("quit"));
