@@ -209,7 +209,8 @@ void FormPort::start_controller(int slot)
 
 void FormPort::set_phone_panel_visible(int slot, bool visible)
 {
-    if (slot >= 1 && slot <= main_window::kSerialSlots)
+    // The frame of phone 1 is always shown.
+    if (slot >= 2 && slot <= main_window::kSerialSlots)
         frames_[slot - 1]->setVisible(visible);
 }
 
