@@ -79,6 +79,9 @@ DialogChooser dialog_chooser;
 
 void show_busy_pointer(bool busy)
 {
+    // Pointers belong to a GUI application; a Core-only one has none.
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        return;
     if (busy)
         QApplication::setOverrideCursor(Qt::WaitCursor);
     else
