@@ -9,8 +9,11 @@
 
 #include "dialer/dial/conference_add.h"
 #include "dialer/dial/conference_add_window.h"
+#include "dialer/dial/dispatcher.h"
 #include "dialer/dial/number_chooser.h"
 #include "dialer/dial/number_chooser_window.h"
+#include "platform/link_opener.h"
+#include "platform/messages.h"
 #include "settings_store/settings_store.h"
 #include "tests/support/test_env.h"
 
@@ -63,6 +66,34 @@ QString pozvonit_of(int slot)
     return read_setting("Kestrum", QString::number(slot), "pozvonit", "<absent>");
 }
 
+bool wait_pointer_shown()
+{
+    const QCursor* cursor = QGuiApplication::overrideCursor();
+    return cursor && cursor->shape() == Qt::WaitCursor;
+}
+
+// Notes whether the busy pointer was up while the address was opened and
+// while the failure box was open.
+class PointerWitness : public platform::LinkOpener, public platform::Messages {
+public:
+    PointerWitness() { platform::set_link_opener(this); platform::set_messages(this); }
+    ~PointerWitness() override { platform::set_link_opener(nullptr); platform::set_messages(nullptr); }
+    platform::OpenResult open_address(const QString&) override
+    {
+        busy_while_opening = wait_pointer_shown();
+        return {succeed, 2};
+    }
+    void show(const QString&, const QString&, platform::MessageIcon) override
+    {
+        box_shown = true;
+        busy_while_box_open = wait_pointer_shown();
+    }
+    bool succeed = true;
+    bool busy_while_opening = false;
+    bool box_shown = false;
+    bool busy_while_box_open = true;
+};
+
 const QString kTwoNumbers = QStringLiteral("067-123-45-67, 050-765-43-21");
 
 }  // namespace
@@ -80,6 +111,7 @@ private slots:
     void chooser_cancel();
     void chooser_lists_duplicates_and_only_the_new_text();
     void one_candidate_opens_no_window();
+    void open_link_shows_busy_pointer();
     void conference_add_captions();
     void conference_add_cancel_keeps_text();
     void conference_add_ok_writes_as_typed_data();
@@ -181,6 +213,21 @@ void TestDialWindows::one_candidate_opens_no_window()
     QCOMPARE(pick_number(text), text);
     QCoreApplication::processEvents();
     QVERIFY(!driver.opened);
+}
+
+void TestDialWindows::open_link_shows_busy_pointer()
+{
+    PointerWitness witness;
+    open_link(QStringLiteral("skype:0671234567"));
+    QVERIFY(witness.busy_while_opening);
+    QVERIFY(!wait_pointer_shown());
+
+    witness.succeed = false;
+    open_link(QStringLiteral("skype:0671234567"));
+    QVERIFY(witness.busy_while_opening);
+    QVERIFY(witness.box_shown);
+    QVERIFY(!witness.busy_while_box_open);
+    QVERIFY(!wait_pointer_shown());
 }
 
 void TestDialWindows::conference_add_captions()
