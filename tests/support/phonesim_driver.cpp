@@ -132,6 +132,11 @@ bool PhoneSim::wait_for_command(const QString& prefix, int timeout_ms, int count
     return wait_until([&] { return count_received(prefix) >= count; }, timeout_ms);
 }
 
+bool PhoneSim::wait_for_log(const QString& text, int timeout_ms)
+{
+    return wait_until([&] { return log_text().contains(text); }, timeout_ms);
+}
+
 double PhoneSim::received_at(const QString& prefix, bool last) const
 {
     double at = -1;

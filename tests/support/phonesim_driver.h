@@ -48,7 +48,8 @@ public:
     // The current calls as +CLCC fields, e.g. "1,0,3,0,0,\"0501234567\",129".
     QStringList calls();
 
-    // Command lines that reached the phone, in order, as sent (without CR/LF).
+    // Command lines that reached the phone, in order, as sent (without CR/LF;
+    // control bytes written as \xNN).
     QStringList received() const;
     // Whether at least `count` commands starting with prefix arrive within
     // timeout_ms (counting those that arrived before the call).
@@ -57,8 +58,11 @@ public:
     // Epoch seconds (with microseconds) at which the first (or last) command
     // starting with prefix arrived; -1 when none did.
     double received_at(const QString& prefix, bool last = false) const;
-    // Every log line: "<epoch>.<us> RX|TX|EV <text>".
+    // Every log line: "<epoch>.<us> RX|TX|EV <text>" (see phonesim --help),
+    // e.g. "... EV line closed 0" once the client closed the port.
     QStringList log_lines() const;
+    // Whether a log line containing text appears within timeout_ms.
+    bool wait_for_log(const QString& text, int timeout_ms);
 
     void stop();
 

@@ -26,9 +26,17 @@ Options:
   --port N              link the line as DIR/comN (default 1); an existing
                         link is replaced.
   --control PATH        control socket (default DIR/comN.control).
-  --log PATH            traffic log (default none): one line per event,
-                        "<epoch seconds.microseconds> RX <command>", "... TX <bytes>",
-                        "... EV <event>"; control bytes are written as \xNN.
+  --log PATH            traffic log (default none), one flushed line each:
+                          <epoch seconds.microseconds> RX <command line received>
+                          ... TX <bytes sent>
+                          ... EV <event>: "start <mode> <link> <pty>", every
+                              control command as given, "call <+CLCC fields>"
+                              on each change of a call, "call <id> released",
+                              "line opened <n>" / "line closed <n>" when a
+                              client opens or closes the port (n = openers
+                              now), "ring-after <number>", "far-hangup-after",
+                              "exit".
+                        Control bytes are written as \xNN.
   --alert-ms MS         an outgoing call turns from dialing (2) to alerting (3)
                         after MS (default 300).
   --auto-answer MS      the far end answers outgoing calls MS after the dial.
@@ -50,6 +58,20 @@ AT+CHUP, ATH, ATH1, AT+CHLD=0|1|1x|2|2x|3|?. Anything else: ERROR. Lines that
 do not start with AT are logged and otherwise ignored. Replies are verbose:
 CR LF <text> CR LF per line, then CR LF OK CR LF (or ERROR, NO CARRIER,
 BUSY, NO DIALTONE). With echo on, the command line is echoed followed by CR.
+A command ends at CR (an LF after it is ignored) or at a lone LF.
+
+Calls (gsm modes): ATD<number>; dials (state 2, then 3 after --alert-ms) and
+puts an active call on hold; it is refused while another call is set up or
+rings, or when active and held calls both exist. ATA takes the incoming call,
+or the waiting one (the active call goes on hold). AT+CHUP and ATH release
+active, dialling, alerting and incoming calls; a waiting call left alone
+turns incoming. AT+CHLD=0 rejects the waiting (or incoming) call, else
+releases the held ones; =1 releases the active calls and takes the waiting
+or held one; =1x releases call x; =2 holds the active calls and takes the
+waiting or held one; =2x keeps only call x active; =3 joins active and held
+calls into one conference (multiparty 1). AT+CLCC lists
++CLCC: <id>,<dir>,<stat>,0,<mpty>,"<number>",<129|145> per call (a caller
+without number ends after <mpty>).
 
 Control channel (a local socket; one command per line, each answered by one
 line "OK" or "ERROR <why>"; "calls" sends one line before it):

@@ -41,6 +41,7 @@ private slots:
     void waiting_call_swapped_and_rejected();
     void held_call_joined();
     void withheld_caller_lists_five_fields();
+    void conference_split_and_release();
     void far_end_busy_and_modem_results();
     void scripted_far_end();
     void faults_error_and_silence();
@@ -215,6 +216,40 @@ void TestPhoneSim::withheld_caller_lists_five_fields()
     QVERIFY(phone.control("incoming-withheld"));
     QCOMPARE(client.exchange("AT+CLCC"), QByteArray("\r\n+CLCC: 1,1,4,0,0\r\n\r\nOK\r\n"));
     QCOMPARE(phone.calls(), QStringList{"1,1,4,0,0"});
+}
+
+void TestPhoneSim::conference_split_and_release()
+{
+    TestEnv env;
+    PhoneSim phone({"--echo", "off"});
+    QVERIFY(phone.ready());
+    SerialClient client;
+    QVERIFY(client.open(phone.link_path()));
+    QVERIFY(phone.control("incoming 0501111111"));
+    QCOMPARE(client.exchange("ATA"), QByteArray("\r\nOK\r\n"));
+    QCOMPARE(client.exchange("ATD0672222222;"), QByteArray("\r\nOK\r\n"));
+    QCOMPARE(client.exchange("ATD0633333333;"), QByteArray("\r\nERROR\r\n"));  // one setup at a time
+    QVERIFY(phone.control("answer"));
+    QCOMPARE(client.exchange("ATD0633333333;"), QByteArray("\r\nERROR\r\n"));  // active and held already
+    QCOMPARE(client.exchange("AT+CHLD=3"), QByteArray("\r\nOK\r\n"));
+
+    const QString a = QStringLiteral(",\"0501111111\",129"), b = QStringLiteral(",\"0672222222\",129");
+    const QList<QPair<QByteArray, QStringList>> steps {
+        {"AT+CHLD=21", {"1,1,0,0,0" + a, "2,0,1,0,0" + b}},  // private talk with call 1
+        {"AT+CHLD=2", {"1,1,1,0,0" + a, "2,0,0,0,0" + b}},
+        {"AT+CHLD=12", {"1,1,1,0,0" + a}},
+        {"AT+CHLD=2", {"1,1,0,0,0" + a}},                    // back from hold
+    };
+    for (const auto& [command, calls] : steps) {
+        QCOMPARE(client.exchange(command), QByteArray("\r\nOK\r\n"));
+        QCOMPARE(listed(client), calls);
+    }
+    QVERIFY(phone.control("waiting 0633333333"));
+    QCOMPARE(client.exchange("AT+CHLD=1"), QByteArray("\r\nOK\r\n"));  // end this one, take the other
+    QCOMPARE(listed(client), QStringList{"2,1,0,0,0,\"0633333333\",129"});
+    for (const char* refused : {"AT+CHLD=19", "AT+CHLD=4", "AT+CHLD=3"})
+        QCOMPARE(client.exchange(refused), QByteArray("\r\nERROR\r\n"));
+    QCOMPARE(client.exchange("AT+CHLD=?"), QByteArray("\r\n+CHLD: (0,1,1x,2,2x,3)\r\n\r\nOK\r\n"));
 }
 
 void TestPhoneSim::far_end_busy_and_modem_results()
@@ -412,7 +447,7 @@ void TestPhoneSim::unread_reply_not_seen_after_reopen()
         QVERIFY(wait_until([&] { return phone.log_lines().last().contains(QLatin1String(" TX ")); }, 2000));
     }
     // The simulator learns of the close a moment after it happened.
-    QVERIFY(wait_until([&] { return phone.log_lines().last().endsWith(QLatin1String(" EV line closed 0")); }, 2000));
+    QVERIFY(phone.wait_for_log(QStringLiteral(" EV line closed 0"), 2000));
     SerialClient client;
     QVERIFY(client.open(phone.link_path()));
     const QByteArray reply = client.exchange("AT+GMM");
