@@ -167,7 +167,7 @@ QByteArray Phone::dial(const QString& text)
 {
     if (!text.endsWith(QLatin1Char(';')))
         return "\r\nNO CARRIER\r\n";  // a data call: this phone does voice only
-    QString number = text.chopped(1);
+    QString number = text.chopped(1).remove(QLatin1Char(' '));  // dial strings may be spaced out
     if (number.endsWith(QLatin1Char('I'), Qt::CaseInsensitive) || number.endsWith(QLatin1Char('G'), Qt::CaseInsensitive))
         number.chop(1);  // caller-ID and closed-group modifiers
     static const QRegularExpression dialable(QStringLiteral("^[0-9+*#pPwW,]+$"));

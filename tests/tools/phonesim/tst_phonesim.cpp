@@ -85,6 +85,10 @@ void TestPhoneSim::replies_data()
                                   << QByteArray("AT+CLCC\r\n") << QByteArray("\r\nERROR\r\n");
     QTest::newRow("gsm without call list still dials") << QStringList{"--mode", "gsm-noclcc", "--echo", "off"}
                                                        << QByteArray("ATD0501234567;\r\n") << QByteArray("\r\nOK\r\n");
+    QTest::newRow("spaces in the number") << QStringList{"--echo", "off"} << QByteArray("ATD 050 123 45 67;\r\n")
+                                          << QByteArray("\r\nOK\r\n");
+    QTest::newRow("letters in the number") << QStringList{"--echo", "off"} << QByteArray("ATD05012x4567;\r\n")
+                                           << QByteArray("\r\nERROR\r\n");
     QTest::newRow("data call refused") << QStringList{"--echo", "off"} << QByteArray("ATD0501234567\r\n")
                                        << QByteArray("\r\nNO CARRIER\r\n");
     QTest::newRow("cdma dial") << QStringList{"--mode", "cdma"} << QByteArray("AT+CDV911;\r\n")
