@@ -1,0 +1,50 @@
+# VEKORRA_SANITIZE=ON builds every target with AddressSanitizer and
+# UndefinedBehaviorSanitizer. Undefined behaviour is never recovered from, so
+# it fails the process that meets it. Qt and SQLite stay uninstrumented.
+#
+# Under ctest every test process and every program it starts (kestrum,
+# vekorra, phonesim) writes its sanitizer reports into
+# <build>/sanitizer-reports instead of its standard error; the test
+# sanitizer_reports, run after all others, fails when any report is there
+# and prints them. So a report of a child process fails the run even when
+# the test that started it never looks at the child's exit status.
+option(VEKORRA_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+
+set(VEKORRA_SANITIZER_REPORTS ${CMAKE_BINARY_DIR}/sanitizer-reports)
+
+if(VEKORRA_SANITIZE)
+  set(vekorra_sanitizer_flags -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  add_compile_options(${vekorra_sanitizer_flags})
+  add_link_options(${vekorra_sanitizer_flags})
+endif()
+
+# The environment of a test under the sanitizers (a list for the
+# ENVIRONMENT test property); empty without them.
+function(vekorra_sanitizer_test_environment out_var)
+  if(NOT VEKORRA_SANITIZE)
+    set(${out_var} "" PARENT_SCOPE)
+    return()
+  endif()
+  set(reports ${VEKORRA_SANITIZER_REPORTS})
+  set(supp ${PROJECT_SOURCE_DIR}/tools/sanitizers)
+  set(env
+    "ASAN_OPTIONS=log_path=${reports}/asan:detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1"
+    "LSAN_OPTIONS=suppressions=${supp}/lsan.supp:print_suppressions=0"
+    "UBSAN_OPTIONS=log_path=${reports}/ubsan:print_stacktrace=1:halt_on_error=1")
+  set(${out_var} "${env}" PARENT_SCOPE)
+endfunction()
+
+# The two tests around the whole run: one empties the report folder before
+# the first test, the other fails when any process left a report.
+function(vekorra_add_sanitizer_report_tests)
+  if(NOT VEKORRA_SANITIZE)
+    return()
+  endif()
+  set(script ${PROJECT_SOURCE_DIR}/tools/sanitizers/reports.cmake)
+  add_test(NAME sanitizer_reports_clear
+    COMMAND ${CMAKE_COMMAND} -DREPORTS=${VEKORRA_SANITIZER_REPORTS} -DMODE=clear -P ${script})
+  add_test(NAME sanitizer_reports
+    COMMAND ${CMAKE_COMMAND} -DREPORTS=${VEKORRA_SANITIZER_REPORTS} -DMODE=check -P ${script})
+  set_tests_properties(sanitizer_reports_clear PROPERTIES FIXTURES_SETUP sanitizer_reports)
+  set_tests_properties(sanitizer_reports PROPERTIES FIXTURES_CLEANUP sanitizer_reports)
+endfunction()
