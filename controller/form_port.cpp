@@ -10,6 +10,8 @@
 #include <QVBoxLayout>
 
 #include "controller/controller.h"
+#include "controller/dial_window.h"
+#include "controller/search_mod.h"
 
 namespace kestrum {
 
@@ -48,42 +50,57 @@ QLabel* FormPort::add_label(QGridLayout* layout, int row, int column, const QStr
     return label;
 }
 
-QPushButton* FormPort::add_button(QGridLayout* layout, int row, int column, const QString& caption)
+QPushButton* FormPort::add_button(QGridLayout* layout, int row, int column, const QString& caption,
+                                  const QString& name)
 {
     auto* button = new QPushButton(caption, this);
+    button->setObjectName(name);
     button->setAutoDefault(false);
     layout->addWidget(button, row, column);
     return button;
 }
 
+QPushButton* FormPort::add_button(QHBoxLayout* layout, const QString& caption, const QString& name)
+{
+    auto* button = new QPushButton(caption, this);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    layout->addWidget(button);
+    return button;
+}
+
 FormPort::FormPort(Controller& controller, QWidget* parent)
-    : QWidget(parent), controller_(controller), refresh_timer_(new QTimer(this))
+    : QWidget(parent), controller_(controller), dial_(controller), refresh_timer_(new QTimer(this))
 {
     setWindowTitle(QStringLiteral("Телефонный Kestrum"));
     auto* columns = new QHBoxLayout(this);
     auto* left = new QVBoxLayout;
     columns->addLayout(left, 3);
 
+    auto* commands = new QHBoxLayout;
+    left->addLayout(commands);
+    connect_button_ = add_button(commands, QStringLiteral("Подклчюить"), QStringLiteral("podkl"));
+    disconnect_button_ = add_button(commands, QStringLiteral("Отключить"), QStringLiteral("otkluch"));
+    search_button_ = add_button(commands, QStringLiteral("Поиск телефонов"), QStringLiteral("poisk"));
+    dial_button_ = add_button(commands, QStringLiteral("Набрать номер"), QStringLiteral("nabrat"));
+    commands->addStretch();
+
     auto* top = new QGridLayout;
     left->addLayout(top);
-    connect_button_ = add_button(top, 0, 0, QStringLiteral("Подклчюить"));
-    disconnect_button_ = add_button(top, 0, 1, QStringLiteral("Отключить"));
-    dial_button_ = add_button(top, 0, 2, QStringLiteral("Набрать номер"));
-    dial_button_->setEnabled(false);  // the dial window comes with the manual controls
-    slot_label_ = add_label(top, 1, 0);
-    model_label_ = add_label(top, 1, 1);
-    port_state_label_ = add_label(top, 1, 2);
-    status_label_ = add_label(top, 2, 0);
-    indicator_ = add_label(top, 2, 1);
+    slot_label_ = add_label(top, 0, 0);
+    model_label_ = add_label(top, 0, 1);
+    port_state_label_ = add_label(top, 0, 2);
+    status_label_ = add_label(top, 1, 0);
+    indicator_ = add_label(top, 1, 1);
     indicator_->setFixedSize(12, 12);
-    wired_reply_label_ = add_label(top, 2, 2);
+    wired_reply_label_ = add_label(top, 1, 2);
 
     auto* call_frame = new QGroupBox(QStringLiteral("Входящий / исходящий"), this);
     auto* calls = new QGridLayout(call_frame);
     left->addWidget(call_frame);
-    take_line_button_ = add_button(calls, 0, 0, QStringLiteral("Снять трубку"));
-    wired_hang_up_button_ = add_button(calls, 0, 1, QStringLiteral("Положить трубку"));
-    hang_up_button_ = add_button(calls, 0, 2, QStringLiteral("Положить трубку"));
+    take_line_button_ = add_button(calls, 0, 0, QStringLiteral("Снять трубку"), QStringLiteral("sn_tr"));
+    wired_hang_up_button_ = add_button(calls, 0, 1, QStringLiteral("Положить трубку"), QStringLiteral("pol_tr1"));
+    hang_up_button_ = add_button(calls, 0, 2, QStringLiteral("Положить трубку"), QStringLiteral("pol_tr2"));
     dialled_number_label_ = add_label(calls, 1, 0);
     progress_label_ = add_label(calls, 1, 1);
     call_mark_label_ = add_label(calls, 1, 2, QStringLiteral("☎"));
@@ -91,23 +108,22 @@ FormPort::FormPort(Controller& controller, QWidget* parent)
     outgoing_state_label_ = add_label(calls, 2, 1);
     waiting_number_label_ = add_label(calls, 3, 0);
     second_line_label_ = add_label(calls, 3, 1);
-    accept_waiting_button_ = add_button(calls, 3, 2, QStringLiteral("Принять"));
-    reject_waiting_button_ = add_button(calls, 3, 3, QStringLiteral("Отклонить"));
+    accept_waiting_button_ = add_button(calls, 3, 2, QStringLiteral("Принять"), QStringLiteral("prin1"));
+    reject_waiting_button_ = add_button(calls, 3, 3, QStringLiteral("Отклонить"), QStringLiteral("otklon1"));
     incoming_number_label_ = add_label(calls, 4, 0);
     incoming_mark_label_ = add_label(calls, 4, 1);
-    accept_incoming_button_ = add_button(calls, 4, 2, QStringLiteral("Принять"));
-    reject_incoming_button_ = add_button(calls, 4, 3, QStringLiteral("Отклонить"));
+    accept_incoming_button_ = add_button(calls, 4, 2, QStringLiteral("Принять"), QStringLiteral("prin2"));
+    reject_incoming_button_ = add_button(calls, 4, 3, QStringLiteral("Отклонить"), QStringLiteral("otklon2"));
     row_state_labels_[0] = add_label(calls, 5, 0);
     row_number_labels_[0] = add_label(calls, 5, 1);
 
     auto* conference_frame = new QGroupBox(QStringLiteral("Конференция / ожидание"), this);
     auto* conference = new QGridLayout(conference_frame);
     left->addWidget(conference_frame);
-    conference_hold_button_ = add_button(conference, 0, 0, QStringLiteral("Конф - ожидание"));
-    conference_button_ = add_button(conference, 0, 1, QStringLiteral("Конференция"));
-    join_button_ = add_button(conference, 1, 0, QStringLiteral("Объеденить вызовы для конференции"));
-    add_party_button_ = add_button(conference, 1, 1, QStringLiteral("Добавить в конференцию"));
-    add_party_button_->setEnabled(false);  // opens the dial window, which comes later
+    conference_hold_button_ = add_button(conference, 0, 0, QStringLiteral("Конф - ожидание"), QStringLiteral("kf_oj"));
+    conference_button_ = add_button(conference, 0, 1, QStringLiteral("Конференция"), QStringLiteral("kf"));
+    join_button_ = add_button(conference, 1, 0, QStringLiteral("Объеденить вызовы для конференции"), QStringLiteral("kf1"));
+    add_party_button_ = add_button(conference, 1, 1, QStringLiteral("Добавить в конференцию"), QStringLiteral("kf_dob"));
     for (int row = 1; row < 6; ++row) {
         row_state_labels_[row] = add_label(conference, row + 1, 0);
         row_number_labels_[row] = add_label(conference, row + 1, 1);
@@ -140,6 +156,9 @@ FormPort::FormPort(Controller& controller, QWidget* parent)
     connect(conference_hold_button_, &QPushButton::clicked, this, [&state] { state.ud_perekl = 1; });
     connect(conference_button_, &QPushButton::clicked, this, [&state] { state.ud_perekl = 1; });
     connect(join_button_, &QPushButton::clicked, this, [&state] { state.ud_konf = 1; });
+    connect(dial_button_, &QPushButton::clicked, this, &FormPort::open_dial_window);
+    connect(add_party_button_, &QPushButton::clicked, this, &FormPort::open_dial_window);
+    connect(search_button_, &QPushButton::clicked, this, &FormPort::open_search);
 
     refresh();
     connect(refresh_timer_, &QTimer::timeout, this, &FormPort::refresh);
@@ -200,6 +219,22 @@ void FormPort::refresh()
     show_list(missed_list_, now.missed, shown_.missed, first);
     shown_ = now;
     shown_once_ = true;
+}
+
+void FormPort::open_dial_window()
+{
+    if (!dial_window_)
+        dial_window_ = new DialWindow(dial_, this);
+    // No engine tick runs while the user types.
+    dial_.begin();
+    dial_window_->exec();
+}
+
+void FormPort::open_search()
+{
+    if (!search_window_)
+        search_window_ = new SearchMod(controller_, this);
+    search_window_->exec();
 }
 
 void FormPort::closeEvent(QCloseEvent* event)

@@ -4,21 +4,26 @@
 #include <array>
 
 #include "controller/controller_view.h"
+#include "controller/manual_dial.h"
 
 class QLabel;
 class QListWidget;
 class QPushButton;
 class QTimer;
 class QGridLayout;
+class QHBoxLayout;
 class QCloseEvent;
 
 namespace kestrum {
 
 class Controller;
+class DialWindow;
+class SearchMod;
 
 // The controller's main window, "Телефонный Kestrum": shows what the
-// engines left in the controller's view and turns the connect and
-// disconnect buttons into the controller's requests. Closing it ends the
+// engines left in the controller's view and turns its buttons into the
+// controller's flags, which the next engine tick carries out; it also
+// opens the dial window and the phone search. Closing it ends the
 // controller in order.
 class FormPort : public QWidget {
     Q_OBJECT
@@ -34,15 +39,24 @@ protected:
 
 private:
     QLabel* add_label(QGridLayout* layout, int row, int column, const QString& text = QString());
-    QPushButton* add_button(QGridLayout* layout, int row, int column, const QString& caption);
+    QPushButton* add_button(QGridLayout* layout, int row, int column, const QString& caption, const QString& name);
+    QPushButton* add_button(QHBoxLayout* layout, const QString& caption, const QString& name);
+    // "Набрать номер" and "Добавить в конференцию".
+    void open_dial_window();
+    // "Поиск телефонов".
+    void open_search();
 
     Controller& controller_;
+    ManualDial dial_;
+    DialWindow* dial_window_ = nullptr;
+    SearchMod* search_window_ = nullptr;
     QTimer* refresh_timer_;
     ControllerView shown_;
     bool shown_once_ = false;
 
     QPushButton* connect_button_;
     QPushButton* disconnect_button_;
+    QPushButton* search_button_;
     QLabel* slot_label_;
     QLabel* model_label_;
     QLabel* port_state_label_;

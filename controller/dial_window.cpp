@@ -1,0 +1,70 @@
+#include "controller/dial_window.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+#include "controller/manual_dial.h"
+
+namespace kestrum {
+
+namespace {
+const QString kPrompt = QStringLiteral("Введите номер телефона!");
+}
+
+DialWindow::DialWindow(ManualDial& dial, QWidget* parent) : QDialog(parent), dial_(dial)
+{
+    setWindowTitle(QStringLiteral("Набор номера"));
+    auto* layout = new QVBoxLayout(this);
+    prompt_ = new QLabel(kPrompt, this);
+    layout->addWidget(prompt_);
+    number_box_ = new QLineEdit(this);
+    layout->addWidget(number_box_);
+    auto* buttons = new QHBoxLayout;
+    layout->addLayout(buttons);
+    call_button_ = new QPushButton(QStringLiteral("Позвонить"), this);
+    call_button_->setDefault(true);
+    buttons->addWidget(call_button_);
+    cancel_button_ = new QPushButton(QStringLiteral("Отмена"), this);
+    cancel_button_->setAutoDefault(false);
+    buttons->addWidget(cancel_button_);
+
+    connect(number_box_, &QLineEdit::textChanged, prompt_, &QLabel::clear);
+    connect(call_button_, &QPushButton::clicked, this, &DialWindow::press_call);
+    connect(cancel_button_, &QPushButton::clicked, this, &DialWindow::press_cancel);
+}
+
+void DialWindow::showEvent(QShowEvent* event)
+{
+    // Emptying the box on the last close cleared the prompt as well.
+    prompt_->setText(kPrompt);
+    number_box_->setFocus();
+    QDialog::showEvent(event);
+}
+
+void DialWindow::press_call()
+{
+    if (!dial_.call(number_box_->text())) {
+        prompt_->setText(QStringLiteral("Не введён номер!"));
+        return;
+    }
+    hide();
+    number_box_->clear();
+}
+
+void DialWindow::press_cancel()
+{
+    number_box_->clear();
+    hide();
+    dial_.cancel();
+}
+
+void DialWindow::reject()
+{
+    press_cancel();
+}
+
+}  // namespace kestrum

@@ -1,0 +1,134 @@
+#include "controller/phone_search.h"
+
+#include <QRegularExpression>
+#include <cmath>
+#include <limits>
+
+#include "controller/blackboard.h"
+#include "controller/controller.h"
+#include "platform/clock.h"
+
+namespace kestrum {
+
+namespace {
+constexpr int kPauseMs = 200;
+const QString kNoModel = QStringLiteral("---");
+
+// Clears the running flag however the loop is left.
+class RunningFlag {
+public:
+    explicit RunningFlag(bool& running) : running_(running) { running_ = true; }
+    ~RunningFlag() { running_ = false; }
+    RunningFlag(const RunningFlag&) = delete;
+    RunningFlag& operator=(const RunningFlag&) = delete;
+
+private:
+    bool& running_;
+};
+
+void notify(const std::function<void()>& event)
+{
+    if (event)
+        event();
+}
+}  // namespace
+
+QString PhoneSearch::read_type()
+{
+    controller_.state().tip_tlf = read_board(QStringLiteral("Tip_tlf"), QStringLiteral("GSM"));
+    return controller_.state().tip_tlf;
+}
+
+void PhoneSearch::choose_type(const QString& type)
+{
+    write_board(QStringLiteral("Tip_Tlf"), type);
+}
+
+bool PhoneSearch::run(const Observer& observer)
+{
+    if (running_)
+        return false;
+    platform::Clock& clock = platform::clock();
+    {
+        RunningFlag flag(running_);
+        stop_search_ = false;
+        notify(observer.began);
+        clock.pump();
+        clock.sleep_ms(kPauseMs);
+        notify(observer.listing);
+        for (int port = kFirstPort; port <= kLastPort && !stop_search_; ++port) {
+            if (observer.asking)
+                observer.asking(port);
+            clock.pump();
+            const QString model = controller_.model_query(port);
+            if (model != kNoModel && observer.found)
+                observer.found(port, model);
+            clock.pump();
+            clock.sleep_ms(kPauseMs);
+        }
+        notify(observer.ended);
+    }
+    if (connect_after_search_) {
+        connect_after_search_ = false;
+        controller_.press_connect();
+    }
+    return true;
+}
+
+std::optional<qint16> PhoneSearch::port_number(const QString& text)
+{
+    static const QRegularExpression number(QStringLiteral("^ *[+-]?([0-9]+(\\.[0-9]*)?|\\.[0-9]+) *$"));
+    if (!number.match(text).hasMatch())
+        return std::nullopt;
+    bool ok = false;
+    const double value = text.trimmed().toDouble(&ok);
+    if (!ok)
+        return std::nullopt;
+    // Rounded as the engine rounds the `port` key: to nearest, ties to even.
+    const double rounded = std::nearbyint(value);
+    if (rounded < std::numeric_limits<qint16>::min() || rounded > std::numeric_limits<qint16>::max())
+        return std::nullopt;
+    return static_cast<qint16>(rounded);
+}
+
+bool PhoneSearch::take_port_text(const QString& text)
+{
+    const std::optional<qint16> port = port_number(text);
+    if (!port)
+        return false;
+    controller_.state().port_1 = *port;
+    write_board(QStringLiteral("port"), text);
+    return true;
+}
+
+bool PhoneSearch::connect_port(const QString& port_text)
+{
+    const std::optional<qint16> port = port_number(port_text);
+    if (!port || *port <= 0)
+        return false;
+    controller_.state().port_1 = *port;
+    // The engine opens the port the key names, which another program may
+    // have changed since the box last wrote it.
+    write_board(QStringLiteral("port"), QString::number(*port));
+    request_connect();
+    return true;
+}
+
+bool PhoneSearch::connect_entry(int port)
+{
+    if (port <= 0 || port > std::numeric_limits<qint16>::max())
+        return false;
+    return connect_port(QString::number(port));
+}
+
+void PhoneSearch::request_connect()
+{
+    if (running_) {
+        stop_search_ = true;
+        connect_after_search_ = true;
+        return;
+    }
+    controller_.press_connect();
+}
+
+}  // namespace kestrum
