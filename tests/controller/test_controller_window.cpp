@@ -1,13 +1,16 @@
-// The controller's window shows the engines' view and turns its two
-// buttons into the controller's connect and disconnect requests; the About
+// The controller's window shows the engines' view and turns its buttons
+// into the controller's flags, which the next engine tick sends to the
+// phone; the dial window hands a typed number to the engine; the About
 // window ends with OK.
 #include <QtTest>
 
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 
+#include "controller/dial_window.h"
 #include "controller/form_port.h"
 #include "controller_fixture.h"
 
@@ -18,6 +21,41 @@ QPushButton* button(QWidget& window, const QString& caption)
         if (candidate->text() == caption)
             return candidate;
     return nullptr;
+}
+
+QPushButton* named(QWidget& window, const char* name)
+{
+    auto* found = window.findChild<QPushButton*>(QString::fromLatin1(name));
+    if (!found)
+        qFatal("no button %s", name);
+    return found;
+}
+
+QLabel* prompt_of(kestrum::DialWindow& dial)
+{
+    return dial.findChildren<QLabel*>().first();
+}
+
+// Clicks `name` in the main window and runs `inside` once the dial window
+// it opens modally is on screen; returns the dial window.
+kestrum::DialWindow* with_dial_window(QWidget& window, const char* name,
+                                      const std::function<void(kestrum::DialWindow&)>& inside)
+{
+    bool ran = false;
+    QTimer::singleShot(0, &window, [&] {
+        auto* dial = window.findChild<kestrum::DialWindow*>();
+        QVERIFY(dial && dial->isVisible());
+        QCOMPARE(dial->windowTitle(), QStringLiteral("Набор номера"));
+        QVERIFY(dial->isModal());
+        inside(*dial);
+        ran = true;
+        if (dial->isVisible())
+            qFatal("the dial window stayed open");
+    });
+    named(window, name)->click();
+    if (!ran)
+        qFatal("the dial window did not open");
+    return window.findChild<kestrum::DialWindow*>();
 }
 
 bool shows_text(QWidget& window, const QString& text)
@@ -35,6 +73,12 @@ class TestControllerWindow : public QObject {
 private slots:
     void connect_and_disconnect_drive_the_engine_timer();
     void window_shows_a_call_and_the_lists();
+    void each_button_sends_its_command_at_the_next_tick_data();
+    void each_button_sends_its_command_at_the_next_tick();
+    void cdma_reject_sets_the_flag_and_sends_nothing();
+    void dial_window_dials_the_text_as_typed();
+    void dial_window_cancel_drops_the_number();
+    void add_party_dials_beside_the_active_call();
     void closing_the_window_ends_in_order();
     void about_window_ends_with_ok();
 };
@@ -96,6 +140,171 @@ void TestControllerWindow::window_shows_a_call_and_the_lists()
     QCOMPARE(lists.size(), 2);
     QCOMPARE(lists.at(0)->count(), 1);
     QCOMPARE(lists.at(0)->item(0)->text(), QStringLiteral("0671112233"));
+}
+
+void TestControllerWindow::each_button_sends_its_command_at_the_next_tick_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("command");
+    QTest::newRow("Снять трубку") << "modem" << "Provod" << "sn_tr" << "ATH1";
+    QTest::newRow("first Положить трубку") << "modem" << "Provod" << "pol_tr1" << "ATH";
+    QTest::newRow("second Положить трубку") << "gsm" << "GSM" << "pol_tr2" << "AT+CHUP";
+    QTest::newRow("Принять, waiting") << "gsm" << "GSM" << "prin1" << "ATA";
+    QTest::newRow("Отклонить, waiting") << "gsm" << "GSM" << "otklon1" << "AT+CHLD=0";
+    QTest::newRow("Принять, incoming") << "gsm" << "GSM" << "prin2" << "ATA";
+    QTest::newRow("Отклонить, incoming") << "gsm" << "GSM" << "otklon2" << "AT+CHUP";
+    QTest::newRow("Конф - ожидание") << "gsm" << "GSM" << "kf_oj" << "AT+CHLD=2";
+    QTest::newRow("Конференция") << "gsm" << "GSM" << "kf" << "AT+CHLD=2";
+    QTest::newRow("Объеденить вызовы") << "gsm" << "GSM" << "kf1" << "AT+CHLD=3";
+}
+
+void TestControllerWindow::each_button_sends_its_command_at_the_next_tick()
+{
+    QFETCH(QString, mode);
+    QFETCH(QString, type);
+    QFETCH(QString, button);
+    QFETCH(QString, command);
+    ControllerRig rig({"--mode", mode}, type);
+    QVERIFY(rig.phone.ready());
+    kestrum::FormPort window(*rig.controller);
+    window.show();
+    rig.connect_phone();
+    rig.tick();  // the call engine (or the wired tick) runs from now on
+    const QStringList before = rig.phone.received();
+
+    named(window, button.toLatin1().constData())->click();
+    // The button only sets a flag; nothing reaches the phone before the tick.
+    QTest::qWait(50);
+    QCOMPARE(rig.phone.received(), before);
+    rig.tick();
+    QVERIFY(wait_until([&] { return rig.phone.received().size() > before.size(); }, 3000));
+    QCOMPARE(rig.phone.received().mid(before.size()), QStringList{command});
+    const kestrum::ControllerState& state = rig.state();
+    QCOMPARE(state.vzat_t + state.poloz_t + state.ud_otklon + state.ud_perekl + state.ud_konf + state.vzat_t_pr
+                 + state.poloz_t_pr,
+             0);  // taken by the tick that sent it
+}
+
+void TestControllerWindow::cdma_reject_sets_the_flag_and_sends_nothing()
+{
+    ControllerRig rig({"--mode", "cdma"}, QStringLiteral("CDMA"));
+    QVERIFY(rig.phone.ready());
+    kestrum::FormPort window(*rig.controller);
+    window.show();
+    rig.connect_phone();
+    named(window, "otklon2")->click();
+    QCOMPARE(rig.state().poloz_t, qint16(1));
+    rig.tick();
+    rig.tick();
+    QVERIFY(rig.phone.wait_for_command("AT", 3000, 2));
+    QCOMPARE(rig.phone.count_received("AT+CHUP"), 0);
+    QCOMPARE(rig.state().poloz_t, qint16(1));
+}
+
+void TestControllerWindow::dial_window_dials_the_text_as_typed()
+{
+    ControllerRig rig;
+    QVERIFY(rig.phone.ready());
+    kestrum::FormPort window(*rig.controller);
+    window.show();
+    rig.connect_phone();
+    rig.tick();
+    rig.controller->engine_timer().start();
+    const int dials_before = rig.phone.count_received("ATD");
+
+    with_dial_window(window, "nabrat", [&](kestrum::DialWindow& dial) {
+        QVERIFY(!rig.controller->engine_timer().isActive());  // no tick while the user types
+        QCOMPARE(prompt_of(dial)->text(), QStringLiteral("Введите номер телефона!"));
+        button(dial, QStringLiteral("Позвонить"))->click();
+        QVERIFY(dial.isVisible());
+        QCOMPARE(prompt_of(dial)->text(), QStringLiteral("Не введён номер!"));
+        QVERIFY(rig.state().tlf_numb.isEmpty());
+        QVERIFY(!rig.controller->engine_timer().isActive());
+        QTest::keyClicks(dial.number_box(), QStringLiteral("050 123-45"));
+        QCOMPARE(prompt_of(dial)->text(), QString());  // typing clears the prompt
+        button(dial, QStringLiteral("Позвонить"))->click();
+    });
+    QCOMPARE(rig.state().tlf_numb, QStringLiteral("050 123-45"));  // not cleaned
+    QVERIFY(rig.controller->engine_timer().isActive());
+    rig.controller->engine_timer().stop();
+    QCOMPARE(rig.phone.count_received("ATD"), dials_before);
+    rig.tick();
+    QVERIFY(rig.phone.wait_for_command("ATD", 3000, dials_before + 1));
+    QCOMPARE(rig.phone.received().last(), QStringLiteral("ATD050 123-45;"));
+    QVERIFY(rig.state().tlf_numb.isEmpty());
+
+    // Opened again: the box is empty and the prompt is back.
+    with_dial_window(window, "nabrat", [&](kestrum::DialWindow& dial) {
+        QCOMPARE(dial.number_box()->text(), QString());
+        QCOMPARE(prompt_of(dial)->text(), QStringLiteral("Введите номер телефона!"));
+        button(dial, QStringLiteral("Отмена"))->click();
+    });
+}
+
+void TestControllerWindow::dial_window_cancel_drops_the_number()
+{
+    ControllerRig rig;
+    QVERIFY(rig.phone.ready());
+    kestrum::FormPort window(*rig.controller);
+    window.show();
+    rig.connect_phone();
+    rig.tick();
+
+    // A running engine runs again after "Отмена"; the number typed and one
+    // that was pending before the window opened are both dropped.
+    rig.controller->engine_timer().start();
+    rig.state().tlf_numb = QStringLiteral("0679998877");
+    kestrum::DialWindow* dial = with_dial_window(window, "nabrat", [&](kestrum::DialWindow& dial) {
+        QTest::keyClicks(dial.number_box(), QStringLiteral("0501112233"));
+        button(dial, QStringLiteral("Отмена"))->click();
+    });
+    QVERIFY(!dial->isVisible());
+    QCOMPARE(dial->number_box()->text(), QString());
+    QVERIFY(rig.state().tlf_numb.isEmpty());
+    QVERIFY(rig.controller->engine_timer().isActive());
+    rig.controller->engine_timer().stop();
+    rig.tick();
+    rig.tick();
+    QCOMPARE(rig.phone.count_received("ATD"), 0);
+
+    // A stopped engine (never connected, or just disconnected) stays
+    // stopped: cancelling must not connect the phone. Escape cancels too.
+    with_dial_window(window, "nabrat", [&](kestrum::DialWindow& dial) {
+        QTest::keyClicks(dial.number_box(), QStringLiteral("0501112233"));
+        QTest::keyClick(&dial, Qt::Key_Escape);
+    });
+    QVERIFY(!rig.controller->engine_timer().isActive());
+    QVERIFY(rig.state().tlf_numb.isEmpty());
+    QCOMPARE(dial->number_box()->text(), QString());
+}
+
+void TestControllerWindow::add_party_dials_beside_the_active_call()
+{
+    ControllerRig rig({"--alert-ms", "10", "--auto-answer", "20"});
+    QVERIFY(rig.phone.ready());
+    kestrum::FormPort window(*rig.controller);
+    window.show();
+    rig.connect_phone();
+    rig.state().tlf_numb = QStringLiteral("0501234567");
+    rig.round();
+    QVERIFY(wait_until([&] { return rig.phone.calls() == QStringList{"1,0,0,0,0,\"0501234567\",129"}; }, 3000));
+    rig.round();
+    window.refresh();
+    QPushButton* add_party = named(window, "kf_dob");
+    QVERIFY(add_party->isVisible() && add_party->isEnabled());
+    QVERIFY(!named(window, "nabrat")->isVisible());  // a call is listed
+
+    with_dial_window(window, "kf_dob", [&](kestrum::DialWindow& dial) {
+        QVERIFY(!rig.controller->engine_timer().isActive());
+        QTest::keyClicks(dial.number_box(), QStringLiteral("0677654321"));
+        QTest::keyClick(dial.number_box(), Qt::Key_Return);  // "Позвонить" is the default
+    });
+    rig.controller->engine_timer().stop();
+    rig.tick();
+    QVERIFY(rig.phone.wait_for_command("ATD0677654321;", 3000));
+    QVERIFY(wait_until([&] { return rig.phone.calls().size() == 2; }, 3000));
 }
 
 void TestControllerWindow::closing_the_window_ends_in_order()
