@@ -108,10 +108,13 @@ void Controller::Exit_pr()
 void Controller::status_tick()
 {
     write_board(QStringLiteral("on_pr_exe"), QStringLiteral("1"));
+    // Read first so that an absent key is never created; then take it in one
+    // step, because a number the dialer writes between a separate read and
+    // reset would be wiped without ever being dialled.
     const QString number = read_board(QStringLiteral("pozvonit"), QString());
     if (!number.isEmpty()) {
-        state_.tlf_numb = number;
-        write_board(QStringLiteral("pozvonit"), QString());
+        const QString latest = take_board(QStringLiteral("pozvonit"), QString(), true);
+        state_.tlf_numb = latest.isEmpty() ? number : latest;
     }
     const QString port_state = port_open_quietly() ? QStringLiteral("True") : QStringLiteral("False");
     write_board(QStringLiteral("on_pr"), port_state);

@@ -1,0 +1,98 @@
+// The status tick's hand-over of a number to dial while the dialer keeps
+// writing new ones: every number the tick wipes from the blackboard must be
+// the one it keeps for dialling.
+#include <QProcess>
+#include <QSet>
+#include <QtTest>
+#include <sqlite3.h>
+
+#include "controller_fixture.h"
+
+class TestStatusTick : public QObject {
+    Q_OBJECT
+
+private slots:
+    void number_written_during_the_hand_over_is_not_lost();
+};
+
+namespace {
+// Records, inside the store itself, every number that a reset of
+// "pozvonit" overwrote, whichever process did the reset.
+bool record_wiped_numbers(const QString& store)
+{
+    sqlite3* db = nullptr;
+    bool ok = sqlite3_open(store.toUtf8().constData(), &db) == SQLITE_OK
+              && sqlite3_exec(db,
+                              "CREATE TABLE wiped (number TEXT);"
+                              "CREATE TRIGGER record_wipe AFTER UPDATE ON settings"
+                              " WHEN new.key_fold = 'pozvonit' AND new.value = '' AND old.value <> ''"
+                              " BEGIN INSERT INTO wiped VALUES (old.value); END;",
+                              nullptr, nullptr, nullptr)
+                     == SQLITE_OK;
+    sqlite3_close(db);
+    return ok;
+}
+
+QStringList wiped_numbers(const QString& store)
+{
+    QStringList numbers;
+    sqlite3* db = nullptr;
+    sqlite3_stmt* query = nullptr;
+    if (sqlite3_open(store.toUtf8().constData(), &db) == SQLITE_OK
+        && sqlite3_prepare_v2(db, "SELECT number FROM wiped", -1, &query, nullptr) == SQLITE_OK) {
+        while (sqlite3_step(query) == SQLITE_ROW)
+            numbers.append(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(query, 0))));
+    }
+    sqlite3_finalize(query);
+    sqlite3_close(db);
+    return numbers;
+}
+}  // namespace
+
+void TestStatusTick::number_written_during_the_hand_over_is_not_lost()
+{
+    ControllerRig rig;
+    QVERIFY(rig.phone.ready());
+    rig.publish();
+    QVERIFY(record_wiped_numbers(rig.env.store_path()));
+
+    // The dialer's side: a new number as fast as another process can write
+    // one, without waiting for the previous one to be taken.
+    QProcess dialer;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("STATUS_TICK_WRITER"), QStringLiteral("20000"));
+    dialer.setProcessEnvironment(environment);
+    dialer.start(QCoreApplication::applicationFilePath(), {});
+    QVERIFY(dialer.waitForStarted());
+
+    QSet<QString> kept_for_dialling;
+    while (dialer.state() != QProcess::NotRunning) {
+        rig.publish();
+        kept_for_dialling.insert(rig.state().tlf_numb);
+        dialer.waitForFinished(0);
+    }
+    rig.publish();
+    kept_for_dialling.insert(rig.state().tlf_numb);
+    QCOMPARE(dialer.exitCode(), 0);
+
+    const QStringList wiped = wiped_numbers(rig.env.store_path());
+    QVERIFY2(wiped.size() > 20, qPrintable(QString::number(wiped.size())));
+    for (const QString& number : wiped)
+        QVERIFY2(kept_for_dialling.contains(number), qPrintable(number + " was wiped but never kept for dialling"));
+}
+
+// Started again as the writing dialer: writes the given count of numbers.
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const int numbers = qEnvironmentVariableIntValue("STATUS_TICK_WRITER");
+    if (numbers > 0) {
+        for (int i = 0; i < numbers; ++i)
+            write_setting(QStringLiteral("Kestrum"), QStringLiteral("1"), QStringLiteral("pozvonit"),
+                          QStringLiteral("05%1").arg(i));
+        return settings_store::last_operation_failed() ? 1 : 0;
+    }
+    TestStatusTick test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "test_status_tick.moc"
