@@ -234,7 +234,18 @@ void FormPort::open_search()
 {
     if (!search_window_)
         search_window_ = new SearchMod(controller_, this);
-    search_window_->exec();
+    if (search_window_->search().running()) {
+        // Closed during its search, which goes on below this handler: shown
+        // again, it goes on showing the search; the dialog's own loop,
+        // further down, keeps it modal.
+        search_window_->show();
+        return;
+    }
+    // "Закрыть" during the search ended the loop early; opened again
+    // meanwhile, it stays modal until closed.
+    do
+        search_window_->exec();
+    while (search_window_->isVisible());
 }
 
 void FormPort::closeEvent(QCloseEvent* event)

@@ -51,9 +51,11 @@ void SearchMod::build_controls()
 {
     auto* layout = new QVBoxLayout(this);
     status_label_ = new QLabel(this);
+    status_label_->setObjectName(QStringLiteral("status_label"));
     status_label_->setStyleSheet(QStringLiteral("color: green;"));
     layout->addWidget(status_label_);
     progress_label_ = new QLabel(this);
+    progress_label_->setObjectName(QStringLiteral("progress_label"));
     layout->addWidget(progress_label_);
     layout->addWidget(new QLabel(QStringLiteral("Найденные порты модемов:"), this));
     found_list_ = new QListWidget(this);
