@@ -9,6 +9,8 @@ packages=(
   xdg-utils fonts-wine
   # tests only
   xvfb xauth xdotool imagemagick socat procps
+  # the Debian package (cpack finds the Depends with dpkg-shlibdeps)
+  dpkg-dev file
 )
 
 missing=()
