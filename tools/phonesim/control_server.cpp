@@ -47,6 +47,31 @@ namespace {
 
 QString answer(const QString& why) { return why.isEmpty() ? QStringLiteral("OK") : QStringLiteral("ERROR ") + why; }
 
+// \r, \n, \\ and \xNN written out in a control line, as the bytes they name;
+// everything else as its UTF-8 bytes.
+QByteArray unescaped(const QString& text)
+{
+    const QByteArray in = text.toUtf8();
+    QByteArray out;
+    for (qsizetype at = 0; at < in.size(); ++at) {
+        const char next = at + 1 < in.size() ? in[at + 1] : '\0';
+        bool hex = false;
+        const int code = in.mid(at + 2, 2).size() == 2 ? in.mid(at + 2, 2).toInt(&hex, 16) : 0;
+        if (in[at] != '\\') {
+            out += in[at];
+        } else if (next == 'r' || next == 'n' || next == '\\') {
+            out += next == 'r' ? '\r' : next == 'n' ? '\n' : '\\';
+            ++at;
+        } else if (next == 'x' && hex) {
+            out += char(code);
+            at += 3;
+        } else {
+            out += in[at];
+        }
+    }
+    return out;
+}
+
 // "on"/"off" into on; any other word is refused.
 bool on_off(const QString& word, bool* on)
 {
@@ -79,7 +104,27 @@ QString ControlServer::run(const QString& command)
     if (verb == QLatin1String("result") && !rest.isEmpty())
         return answer(phone_->set_dial_result(rest));
     if (verb == QLatin1String("fault") && words.value(1) == QLatin1String("garbage")) {
-        phone_->send_garbage();
+        bool count_ok = true;
+        bool seed_ok = true;
+        const int count = words.size() > 2 ? words[2].toInt(&count_ok) : 0;
+        const uint seed = words.size() > 3 ? words[3].toUInt(&seed_ok) : 1;
+        if (!count_ok || !seed_ok || count < 0 || words.size() > 4)
+            return answer(QStringLiteral("bad garbage count or seed"));
+        phone_->send_garbage(count, seed);
+        return answer({});
+    }
+    if (verb == QLatin1String("fault") && words.value(1) == QLatin1String("long") && on_off(words.value(2), &on)) {
+        bool bytes_ok = true;
+        const int bytes = words.size() > 3 ? words[3].toInt(&bytes_ok) : 102400;
+        if (!bytes_ok || bytes < 1)
+            return answer(QStringLiteral("bad length %1").arg(words.value(3)));
+        phone_->set_long_reply(on ? bytes : 0);
+        return answer({});
+    }
+    if (verb == QLatin1String("fault") && words.value(1) == QLatin1String("clcc") && words.size() > 2) {
+        static const QString head = QStringLiteral("clcc ");
+        const QString text = command.mid(command.indexOf(head) + head.size());
+        phone_->set_clcc_override(text == QLatin1String("off") ? QByteArray() : unescaped(text));
         return answer({});
     }
     if (verb == QLatin1String("fault") && on_off(words.value(2), &on)) {

@@ -92,7 +92,21 @@ line "OK" or "ERROR <why>"; "calls" sends one line before it):
   fault slow on|off [BYTES [MS]]
                         replies go out in pieces of BYTES (default 3) with MS
                         (default 150) between them
-  fault garbage         send some garbage bytes now
+  fault garbage [BYTES [SEED]]
+                        send garbage now: without BYTES a fixed mix of NUL,
+                        control, high Latin-1 and printable bytes; with it
+                        BYTES random bytes (all 256 values) from a generator
+                        seeded with SEED (default 1). Output the client does
+                        not read yet waits in order until it does.
+  fault long on|off [BYTES]
+                        every reply gets an information line of BYTES
+                        (default 102400) printable characters before its
+                        result
+  fault clcc TEXT|off   AT+CLCC is answered with TEXT, then OK, instead of
+                        the real calls (gsm mode); \r, \n, \\ and \xNN in
+                        TEXT stand for those bytes, e.g.
+                        fault clcc \r\n+CLCC: 1,0,0,0,0,"05\xff\r\n
+                        "off": the real call list again
   drop                  the line is dropped: the pseudo-terminal is closed and
                         the link removed, so the client's next operation
                         fails; calls, log and control channel stay

@@ -2,6 +2,7 @@
 
 #include "pty_line.h"
 
+#include <QRandomGenerator>
 #include <QRegularExpression>
 
 namespace {
@@ -72,6 +73,8 @@ void Phone::take_command(const QByteArray& line)
     } else {
         error_lower_given_.clear();
         out += execute(QString::fromLatin1(line));
+        if (long_reply_bytes_ > 0 && !out.isEmpty())
+            out.prepend(long_line());
     }
     // Results keep their order: every one waits the same pause.
     if (reply_delay_ms_ > 0)
@@ -155,8 +158,19 @@ QByteArray Phone::model_reply() const
     return reply + ok_reply;
 }
 
+// A line of printable characters that looks like text but means nothing.
+QByteArray Phone::long_line() const
+{
+    QByteArray line(long_reply_bytes_, 'x');
+    for (int at = 0; at < line.size(); ++at)
+        line[at] = char('!' + at % 94);
+    return "\r\n" + line + "\r\n";
+}
+
 QByteArray Phone::clcc_reply() const
 {
+    if (!clcc_override_.isEmpty())
+        return clcc_override_ + ok_reply;
     const QStringList fields = calls_.clcc_fields();
     if (fields.isEmpty())
         return ok_reply;
@@ -376,8 +390,16 @@ QString Phone::set_fault(const QString& fault, bool on, int piece, int gap_ms)
     return {};
 }
 
-void Phone::send_garbage()
+void Phone::send_garbage(int count, quint32 seed)
 {
+    if (count > 0) {
+        QRandomGenerator random(seed);
+        QByteArray bytes(count, '\0');
+        for (char& byte : bytes)
+            byte = char(random.bounded(256));
+        send(bytes);
+        return;
+    }
     // Bytes a noisy line or a confused phone produces: NUL, backspace,
     // vertical tab, high Latin-1 and a lone LF among printable noise.
     static const QByteArray garbage("\x00\x08~#%\xff\x0b\t\xe9q\n", 11);

@@ -30,7 +30,16 @@ public:
     QString far_hangup(const QString& number);  // "" = every call
     QString set_dial_result(const QString& result);
     QString set_fault(const QString& fault, bool on, int piece = 3, int gap_ms = 150);
-    void send_garbage();
+    // Without a count: a fixed mix of control, high Latin-1 and printable
+    // bytes. With one: that many random bytes (all 256 values) from a
+    // generator started at seed, so a failing run can be repeated.
+    void send_garbage(int count = 0, quint32 seed = 1);
+    // The call list is answered with these bytes (then OK) instead of the
+    // real calls; empty = the real list again.
+    void set_clcc_override(const QByteArray& lines) { clcc_override_ = lines; }
+    // Every reply gets an information line of this many characters ahead of
+    // its result (0 = off).
+    void set_long_reply(int bytes) { long_reply_bytes_ = bytes; }
     void set_echo(bool on) { echo_ = on; }
     void set_reply_delay(int ms) { reply_delay_ms_ = ms; }
     void set_model(const QString& model) { options_.model = model; }
@@ -43,6 +52,7 @@ private:
     QByteArray execute(const QString& command);
     QByteArray model_reply() const;
     QByteArray clcc_reply() const;
+    QByteArray long_line() const;
     QByteArray dial(const QString& text);
     QByteArray chld(const QString& argument);
     QByteArray modem_dial();
@@ -69,5 +79,7 @@ private:
     QByteArray slow_queue_;
     QTimer slow_timer_;
     int reply_delay_ms_ = 0;
+    QByteArray clcc_override_;
+    int long_reply_bytes_ = 0;
     QTimer ring_timer_;
 };

@@ -62,6 +62,9 @@ bool PtyLine::open(const QString& ports_dir, int port, QString* error)
     client_opens_ = 0;
     master_notifier_ = new QSocketNotifier(master_, QSocketNotifier::Read, this);
     connect(master_notifier_, &QSocketNotifier::activated, this, &PtyLine::read_master);
+    write_notifier_ = new QSocketNotifier(master_, QSocketNotifier::Write, this);
+    write_notifier_->setEnabled(false);
+    connect(write_notifier_, &QSocketNotifier::activated, this, &PtyLine::flush_pending);
 
     // Link atomically, replacing whatever comN pointed to before.
     link_path_ = QStringLiteral("%1/com%2").arg(ports_dir).arg(port);
@@ -84,6 +87,9 @@ void PtyLine::close()
     master_notifier_ = nullptr;
     delete inotify_notifier_;
     inotify_notifier_ = nullptr;
+    delete write_notifier_;
+    write_notifier_ = nullptr;
+    pending_.clear();
     for (int* fd : {&inotify_, &slave_, &master_}) {
         if (*fd >= 0)
             ::close(*fd);
@@ -108,9 +114,17 @@ void PtyLine::remove_link()
 
 void PtyLine::write(const QByteArray& bytes)
 {
+    if (master_ < 0)
+        return;
+    pending_ += bytes;
+    flush_pending();
+}
+
+void PtyLine::flush_pending()
+{
     qsizetype done = 0;
-    while (master_ >= 0 && done < bytes.size()) {
-        const ssize_t n = ::write(master_, bytes.constData() + done, size_t(bytes.size() - done));
+    while (master_ >= 0 && done < pending_.size()) {
+        const ssize_t n = ::write(master_, pending_.constData() + done, size_t(pending_.size() - done));
         if (n > 0)
             done += n;
         else if (n < 0 && errno == EINTR)
@@ -118,6 +132,9 @@ void PtyLine::write(const QByteArray& bytes)
         else
             break;
     }
+    pending_.remove(0, done);
+    if (write_notifier_)
+        write_notifier_->setEnabled(!pending_.isEmpty());
 }
 
 void PtyLine::read_master()
@@ -178,6 +195,9 @@ void PtyLine::discard_unread()
 // every later open by an ordinary user would fail with EBUSY.
 void PtyLine::reset_after_client()
 {
+    pending_.clear();
+    if (write_notifier_)
+        write_notifier_->setEnabled(false);
     discard_unread();
     if (slave_ < 0)
         return;

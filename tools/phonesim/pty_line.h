@@ -30,7 +30,10 @@ public:
     bool is_open() const { return master_ >= 0; }
     QString link_path() const { return link_path_; }
     QString slave_path() const { return slave_path_; }
-    // Bytes the client cannot take (buffer full, no one reading) are lost.
+    // Bytes the pseudo-terminal cannot take at once (its buffer is full
+    // while the client does not read) wait in order and go out as the client
+    // reads; they are forgotten when the line is dropped or its last client
+    // closes it, as a real line forgets them.
     void write(const QByteArray& bytes);
 
 signals:
@@ -41,6 +44,7 @@ signals:
 
 private:
     void read_master();
+    void flush_pending();
     void read_open_events();
     void discard_unread();
     void reset_after_client();
@@ -52,6 +56,8 @@ private:
     int client_opens_ = 0;
     QSocketNotifier* master_notifier_ = nullptr;
     QSocketNotifier* inotify_notifier_ = nullptr;
+    QSocketNotifier* write_notifier_ = nullptr;
+    QByteArray pending_;
     QString slave_path_;
     QString link_path_;
 };

@@ -48,6 +48,7 @@ private slots:
     void fault_error_lower_once_per_command();
     void fault_slow_sends_pieces();
     void fault_garbage();
+    void fault_random_garbage_long_reply_and_broken_call_list();
     void result_follows_echo_after_delay();
     void rings_while_incoming();
     void drop_and_reconnect();
@@ -378,6 +379,46 @@ void TestPhoneSim::fault_garbage()
     QVERIFY(got.contains('\xff'));
     QVERIFY(!got.contains("OK"));
     QCOMPARE(client.exchange("AT"), QByteArray("AT\r\r\nOK\r\n"));  // the phone itself is fine
+}
+
+void TestPhoneSim::fault_random_garbage_long_reply_and_broken_call_list()
+{
+    TestEnv env;
+    PhoneSim phone({"--echo", "off"});
+    QVERIFY(phone.ready());
+    SerialClient client;
+    QVERIFY(client.open(phone.link_path()));
+
+    // 100 000 random bytes, far more than the pseudo-terminal holds: all of
+    // them arrive, in the order one seed gives every time.
+    QVERIFY(phone.control("fault garbage 100000 7"));
+    QByteArray first;
+    QVERIFY(wait_until([&] { return (first += client.port().readAll()).size() >= 100000; }, 10000));
+    QCOMPARE(first.size(), 100000);
+    QVERIFY(first.count('\0') > 100 && first.count('\xff') > 100);
+    QVERIFY(phone.control("fault garbage 100000 7"));
+    QByteArray second;
+    QVERIFY(wait_until([&] { return (second += client.port().readAll()).size() >= 100000; }, 10000));
+    QCOMPARE(second, first);
+    QVERIFY(!phone.control("fault garbage many"));
+
+    // A reply of 100 KB: one long information line, then the result.
+    QVERIFY(phone.control("fault long on"));
+    const QByteArray long_reply = client.exchange("AT", 10000);
+    QCOMPARE(long_reply.size(), 2 + 102400 + 2 + 6);
+    QVERIFY(long_reply.startsWith("\r\n!\"#$"));
+    QVERIFY(long_reply.endsWith("\r\n\r\nOK\r\n"));
+    QVERIFY(phone.control("fault long on 10"));
+    QCOMPARE(client.exchange("AT"), QByteArray("\r\n!\"#$%&'()*\r\n\r\nOK\r\n"));
+    QVERIFY(phone.control("fault long off"));
+
+    // A broken call list with bytes that are no text, exactly as ordered.
+    QVERIFY(phone.control(R"(fault clcc \r\n+CLCC: 1,0,\xff\xd0,"05\r\n+CLCC:\\\r\n)"));
+    QCOMPARE(client.exchange("AT+CLCC"),
+             QByteArray("\r\n+CLCC: 1,0,\xff\xd0,\"05\r\n+CLCC:\\\r\n\r\nOK\r\n"));
+    QVERIFY(phone.control("fault clcc off"));
+    QVERIFY(phone.control("incoming 0501112233"));
+    QCOMPARE(client.exchange("AT+CLCC"), QByteArray("\r\n+CLCC: 1,1,4,0,0,\"0501112233\",129\r\n\r\nOK\r\n"));
 }
 
 void TestPhoneSim::result_follows_echo_after_delay()
