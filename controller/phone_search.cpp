@@ -52,6 +52,7 @@ bool PhoneSearch::run(const Observer& observer)
     {
         RunningFlag flag(running_);
         stop_search_ = false;
+        controller_.engine_timer().stop();
         notify(observer.began);
         clock.pump();
         clock.sleep_ms(kPauseMs);
@@ -60,6 +61,10 @@ bool PhoneSearch::run(const Observer& observer)
             if (observer.asking)
                 observer.asking(port);
             clock.pump();
+            // Connected or dialling from the main window while the dialog
+            // was closed: the engine has the port from now on.
+            if (engine_wanted())
+                break;
             const QString model = controller_.model_query(port);
             if (model != kNoModel && observer.found)
                 observer.found(port, model);
@@ -119,6 +124,11 @@ bool PhoneSearch::connect_entry(int port)
     if (port <= 0 || port > std::numeric_limits<qint16>::max())
         return false;
     return connect_port(QString::number(port));
+}
+
+bool PhoneSearch::engine_wanted() const
+{
+    return controller_.state().Podkl_tel == 1 || controller_.engine_timer().isActive();
 }
 
 void PhoneSearch::request_connect()

@@ -34,9 +34,12 @@ public:
 
     // Asks the ports in turn, yielding to pending events around each one;
     // a stop request takes effect before the next port. The engine timer
-    // stays stopped and the port closed afterwards. Returns false, doing
-    // nothing, while a search already runs (a search started from inside
-    // another one's pump would share the serial port with it).
+    // is stopped and the port left closed. A connect or dial started from
+    // elsewhere during the search (the engine timer running again, or a
+    // connect request waiting) ends the search before the next port.
+    // Returns false, doing nothing, while a search already runs (a search
+    // started from inside another one's pump would share the serial port
+    // with it).
     bool run(const Observer& observer);
     void stop() { stop_search_ = true; }
     bool running() const { return running_; }
@@ -60,6 +63,7 @@ public:
     bool connect_entry(int port);
 
 private:
+    bool engine_wanted() const;
     void request_connect();
 
     Controller& controller_;

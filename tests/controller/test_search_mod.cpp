@@ -185,6 +185,7 @@ private slots:
     void double_click_connects_within_a_service_tick();
     void connecting_during_a_search_waits_for_its_end();
     void reopened_during_its_search_goes_on_with_it();
+    void connect_from_the_main_window_ends_a_closed_search();
 };
 
 void TestSearchMod::opening_searches_all_ports_and_lists_the_phones()
@@ -441,6 +442,42 @@ void TestSearchMod::reopened_during_its_search_goes_on_with_it()
     QVERIFY(progress.contains(QStringLiteral("256 из 256")));
     QCOMPARE(dialog->findChild<QListWidget*>(QStringLiteral("List1"))->count(), 2);
     QVERIFY(!dialog->isVisible());
+}
+
+void TestSearchMod::connect_from_the_main_window_ends_a_closed_search()
+{
+    SearchRig rig;
+    rig.dialog.reset();
+    QVERIFY(rig.phone3.ready() && rig.phone11.ready());
+    rig.controller->state().port_1 = 3;  // the opening puts it into the box, which writes `port`
+    set_board("Tip_tlf", "GSM");
+    kestrum::FormPort window(*rig.controller);
+    window.show();
+    QString last_asked;
+    rig.clock.on_pump = [&] {
+        auto* dialog = window.findChild<kestrum::SearchMod*>();
+        if (!dialog)
+            return;
+        last_asked = dialog->findChild<QLabel*>(QStringLiteral("progress_label"))->text();
+        if (last_asked == QStringLiteral("2 из 256") && dialog->isVisible()) {
+            for (QPushButton* b : dialog->findChildren<QPushButton*>())
+                if (b->text() == QStringLiteral("Закрыть"))
+                    b->click();
+        }
+        if (last_asked == QStringLiteral("5 из 256") && rig.controller->state().Podkl_tel == 0
+            && !rig.controller->engine_timer().isActive())
+            window.findChild<QPushButton*>(QStringLiteral("podkl"))->click();
+    };
+    window.findChild<QPushButton*>(QStringLiteral("poisk"))->click();
+    rig.clock.on_pump = nullptr;
+    // The search ended there instead of taking the port back at port 11.
+    QCOMPARE(last_asked, QStringLiteral("5 из 256"));
+    QVERIFY(rig.phone11.received().isEmpty());
+    QVERIFY(wait_until([] { return board("model") == QStringLiteral("Nokia 6230i"); }, 5000));
+    QTest::qWait(700);
+    QVERIFY(rig.controller->engine_timer().isActive());
+    QCOMPARE(rig.controller->serial().CommPort(), 3);
+    QVERIFY(rig.controller->serial().PortOpen());
 }
 
 QTEST_MAIN(TestSearchMod)
