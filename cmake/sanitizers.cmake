@@ -48,3 +48,18 @@ function(vekorra_add_sanitizer_report_tests)
   set_tests_properties(sanitizer_reports_clear PROPERTIES FIXTURES_SETUP sanitizer_reports)
   set_tests_properties(sanitizer_reports PROPERTIES FIXTURES_CLEANUP sanitizer_reports)
 endfunction()
+
+# VEKORRA_FUZZ=ON (clang only) builds the libFuzzer targets of bench/fuzz:
+# everything is instrumented for coverage and built with AddressSanitizer
+# and UndefinedBehaviorSanitizer. bench/fuzz/run_fuzzers.sh configures such
+# a build of its own.
+option(VEKORRA_FUZZ "Build the libFuzzer targets (clang)" OFF)
+if(VEKORRA_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    message(FATAL_ERROR "VEKORRA_FUZZ needs clang++ (-DCMAKE_CXX_COMPILER=clang++)")
+  endif()
+  set(vekorra_fuzz_flags -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined
+      -fno-omit-frame-pointer)
+  add_compile_options(${vekorra_fuzz_flags})
+  add_link_options(${vekorra_fuzz_flags})
+endif()
