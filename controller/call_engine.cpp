@@ -69,7 +69,7 @@ bool Controller::send_pending_command()
 void Controller::dial_pending_number()
 {
     platform::Clock& clock = platform::clock();
-    send(QStringLiteral("ATD") + dialable_number(state_.tlf_numb) + QStringLiteral(";\r\n"));
+    send(dial_command(QStringLiteral("ATD"), state_.tlf_numb));
     view_.dialled_number = state_.tlf_numb;
     view_.progress = QStringLiteral("Подключение...");
     since_dial_.start();

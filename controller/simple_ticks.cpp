@@ -36,7 +36,7 @@ void Controller::plain_gsm_tick()
         bool keep_alive = false;
         QString reply;
         if (!state_.tlf_numb.isEmpty()) {
-            send(QStringLiteral("ATD") + dialable_number(state_.tlf_numb) + QStringLiteral(";\r\n"));
+            send(dial_command(QStringLiteral("ATD"), state_.tlf_numb));
             clock.sleep_ms(500);
             state_.tlf_numb.clear();
         } else {
@@ -83,7 +83,7 @@ void Controller::cdma_tick()
             serial_->setPortOpen(true);
         const bool dialling = !state_.tlf_numb.isEmpty();
         if (dialling)
-            send(QStringLiteral("AT+CDV") + dialable_number(state_.tlf_numb) + QStringLiteral(";\r\n"));
+            send(dial_command(QStringLiteral("AT+CDV"), state_.tlf_numb));
         else
             send(QStringLiteral("AT\r\n"));  // its answer waits in the buffer for the next dial
         view_.indicator = ControllerView::Indicator::Green;
@@ -148,7 +148,7 @@ void Controller::wired_tick()
             return;
         }
         if (!state_.tlf_numb.isEmpty()) {
-            send(QStringLiteral("ATD") + dialable_number(state_.tlf_numb) + QStringLiteral(";\r\n"));
+            send(dial_command(QStringLiteral("ATD"), state_.tlf_numb));
             clock.sleep_ms(500);
             state_.tlf_numb.clear();
         } else {

@@ -48,6 +48,11 @@ QString dialable_number(const QString& number)
     return result;
 }
 
+QString dial_command(const QString& verb, const QString& number)
+{
+    return verb + dialable_number(number).remove(QLatin1Char(';')) + QStringLiteral(";\r\n");
+}
+
 QString trim_spaces(const QString& text)
 {
     int first = 0;

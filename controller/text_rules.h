@@ -15,6 +15,12 @@ qint16 leading_number16(const QString& text);
 // can never end the dial command early and smuggle a second one.
 QString dialable_number(const QString& number);
 
+// The dial command line: verb ("ATD", "AT+CDV"), the dialable number, ";"
+// and the line end. A ";" inside the number is dropped too: after a voice
+// dial the phone runs whatever follows the ";" on the same line as further
+// commands ("ATD050;+CHUP;" dials and hangs up).
+QString dial_command(const QString& verb, const QString& number);
+
 // The reply of the phone to a command, as the engines read it: line ends and
 // tabs turned into spaces, the echoed command removed, runs of spaces
 // shortened, spaces at both ends removed.
