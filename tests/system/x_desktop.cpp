@@ -1,0 +1,205 @@
+#include "x_desktop.h"
+
+#include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QtGui/qguiapplication_platform.h>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QThread>
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/prctl.h>
+#include <unistd.h>
+#include <xcb/xcb.h>
+
+#include "test_env.h"
+
+XServer::XServer()
+{
+    // Xvfb picks a free display number itself and writes it to the pipe.
+    int pipe_fds[2];
+    if (::pipe(pipe_fds) != 0) {
+        error_ = QStringLiteral("no pipe");
+        return;
+    }
+    ::fcntl(pipe_fds[0], F_SETFD, FD_CLOEXEC);
+    process_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+    process_.setProcessChannelMode(QProcess::MergedChannels);
+    process_.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QString::number(pipe_fds[1]),
+                                            QStringLiteral("-screen"), QStringLiteral("0"),
+                                            QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
+                                            QStringLiteral("tcp")});
+    ::close(pipe_fds[1]);
+    QByteArray number;
+    if (process_.waitForStarted(5000)) {
+        char c = 0;
+        while (::read(pipe_fds[0], &c, 1) == 1 && c != '\n')
+            number += c;
+    }
+    ::close(pipe_fds[0]);
+    if (number.isEmpty()) {
+        error_ = QStringLiteral("Xvfb did not start: ") + QString::fromLocal8Bit(process_.readAll());
+        return;
+    }
+    display_ = QStringLiteral(":") + QString::fromLatin1(number);
+    qputenv("DISPLAY", display_.toLocal8Bit());
+    qputenv("QT_QPA_PLATFORM", "xcb");
+}
+
+XServer::~XServer()
+{
+    process_.terminate();
+    if (!process_.waitForFinished(3000))
+        process_.kill();
+    process_.waitForFinished(3000);
+}
+
+namespace desktop {
+
+QString run(const QString& program, const QStringList& arguments, int timeout_ms)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForStarted(5000))
+        return {};
+    if (!process.waitForFinished(timeout_ms)) {
+        process.kill();
+        process.waitForFinished(1000);
+        return {};
+    }
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return {};
+    // Empty but not null: the program succeeded.
+    return QStringLiteral("") + QString::fromUtf8(process.readAllStandardOutput());
+}
+
+namespace {
+
+QString xdotool(const QStringList& arguments) { return run(QStringLiteral("xdotool"), arguments); }
+
+QString window_id(unsigned long window) { return QString::number(window); }
+
+QStringList at(unsigned long window, QPoint point)
+{
+    return {QStringLiteral("mousemove"), QStringLiteral("--window"), window_id(window), QString::number(point.x()),
+            QString::number(point.y())};
+}
+
+}  // namespace
+
+unsigned long find_window(qint64 pid, const QString& title)
+{
+    const QString pattern = QLatin1Char('^') + QRegularExpression::escape(title) + QLatin1Char('$');
+    const QString found = xdotool({QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+                                   QString::number(pid), QStringLiteral("--name"), pattern});
+    const QStringList ids = found.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return ids.isEmpty() ? 0 : ids.first().toULong();
+}
+
+unsigned long wait_window(qint64 pid, const QString& title, int timeout_ms)
+{
+    unsigned long window = 0;
+    wait_until([&] { return (window = find_window(pid, title)) != 0; }, timeout_ms);
+    return window;
+}
+
+bool window_gone(qint64 pid, const QString& title) { return find_window(pid, title) == 0; }
+
+QRect window_geometry(unsigned long window)
+{
+    const QString shell = xdotool({QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window_id(window)});
+    QRect rect;
+    for (const QString& line : shell.split(QLatin1Char('\n'))) {
+        const QString key = line.section(QLatin1Char('='), 0, 0);
+        const int value = line.section(QLatin1Char('='), 1).toInt();
+        if (key == QLatin1String("X"))
+            rect.moveLeft(value);
+        else if (key == QLatin1String("Y"))
+            rect.moveTop(value);
+        else if (key == QLatin1String("WIDTH"))
+            rect.setWidth(value);
+        else if (key == QLatin1String("HEIGHT"))
+            rect.setHeight(value);
+    }
+    return rect;
+}
+
+void click(unsigned long window, QPoint point)
+{
+    xdotool(at(window, point) + QStringList{QStringLiteral("click"), QStringLiteral("1")});
+}
+
+void drag(unsigned long window, QPoint from, QPoint to)
+{
+    const QPoint middle = (from + to) / 2;
+    xdotool(at(window, from) + QStringList{QStringLiteral("mousedown"), QStringLiteral("1"), QStringLiteral("sleep"),
+                                           QStringLiteral("0.05")}
+            + at(window, middle) + QStringList{QStringLiteral("sleep"), QStringLiteral("0.05")} + at(window, to)
+            + QStringList{QStringLiteral("sleep"), QStringLiteral("0.05"), QStringLiteral("mouseup"),
+                          QStringLiteral("1")});
+}
+
+void move_pointer(unsigned long window, QPoint point) { xdotool(at(window, point)); }
+
+void type_text(unsigned long window, const QString& text)
+{
+    xdotool({QStringLiteral("windowfocus"), window_id(window), QStringLiteral("type"), QStringLiteral("--delay"),
+             QStringLiteral("20"), text});
+}
+
+void press_keys(unsigned long window, const QStringList& keys)
+{
+    xdotool(QStringList{QStringLiteral("windowfocus"), window_id(window), QStringLiteral("key"),
+                        QStringLiteral("--delay"), QStringLiteral("50")}
+            + keys);
+}
+
+void request_close(unsigned long window)
+{
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11)
+        return;
+    xcb_connection_t* connection = x11->connection();
+    auto atom = [connection](const char* name) {
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+            connection, xcb_intern_atom(connection, 0, static_cast<uint16_t>(qstrlen(name)), name), nullptr);
+        xcb_atom_t result = XCB_NONE;
+        if (reply)
+            result = reply->atom;
+        free(reply);
+        return result;
+    };
+    xcb_client_message_event_t event {};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = static_cast<xcb_window_t>(window);
+    event.type = atom("WM_PROTOCOLS");
+    event.data.data32[0] = atom("WM_DELETE_WINDOW");
+    event.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_send_event(connection, 0, static_cast<xcb_window_t>(window), XCB_EVENT_MASK_NO_EVENT,
+                   reinterpret_cast<const char*>(&event));
+    xcb_flush(connection);
+}
+
+QString clipboard_text() { return QGuiApplication::clipboard()->text(); }
+
+QImage grab(unsigned long window)
+{
+    return QGuiApplication::primaryScreen()->grabWindow(static_cast<WId>(window)).toImage();
+}
+
+QString screenshot(const QString& name)
+{
+    const QString path = TestEnv::build_dir() + QStringLiteral("/screenshots/system_") + name + QStringLiteral(".png");
+    QDir().mkpath(QFileInfo(path).path());
+    QFile::remove(path);
+    if (run(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), path}).isNull())
+        return {};
+    return path;
+}
+
+}  // namespace desktop
