@@ -23,10 +23,7 @@ seconds=${FUZZ_SECONDS:-60}
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=(call_list reply numbers)
 
-if ! command -v clang++ >/dev/null; then
-  echo "clang++ is needed: apt-get install clang libclang-rt-dev" >&2
-  exit 1
-fi
+bash "$top/tools/sanitizers/need_clang.sh"
 
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)

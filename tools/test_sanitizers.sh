@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer
+# (clang, VEKORRA_SANITIZE=ON) into build-asan/ and runs the whole test suite
+# there; extra arguments go to ctest (-R store runs a subset). Every sanitizer
+# report of a test or of a program it started fails the run: the test
+# sanitizer_reports, run last, prints them from build-asan/sanitizer-reports.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+build=${VEKORRA_ASAN_BUILD_DIR:-$top/build-asan}
+bash "$top/tools/install-deps.sh"
+bash "$top/tools/sanitizers/need_clang.sh"
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+generator=()
+command -v ninja >/dev/null && generator=(-G Ninja)
+cmake -S "$top" -B "$build" "${generator[@]}" "${launcher[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_CXX_COMPILER=clang++ -DVEKORRA_SANITIZE=ON >/dev/null
+cmake --build "$build" -j"$(nproc)"
+cd "$build"
+QT_QPA_PLATFORM=offscreen ctest --output-on-failure "$@"
