@@ -72,7 +72,8 @@ void Nastr_form::connect_handlers()
                                                                       {Option2[index], QStringLiteral("CDMA")},
                                                                       {Option3[index], QStringLiteral("Provod")}}};
         for (const auto& [choice, type] : types) {
-            connect(choice, &QRadioButton::toggled, this, [slot, type](bool selected) {
+            // An init-capture: clang before 16 cannot capture a structured binding.
+            connect(choice, &QRadioButton::toggled, this, [slot, type = type](bool selected) {
                 if (selected)
                     write_slot(slot, QStringLiteral("Tip_Tlf"), type);
             });
