@@ -107,7 +107,12 @@ void Nastr_form::connect_handlers()
     connect(OKButton, &QPushButton::clicked, this, [this] { close_by_button(); });
     connect(Timer1, &QTimer::timeout, this, [this] { refresh_models(); });
 
-    connect(Command2, &QPushButton::clicked, this, [this] { start_search(); });
+    // The search runs its own loop for minutes. Started inside the click,
+    // it would run while the release of "Поиск телефонов" is still being
+    // delivered: the button keeps the pointer, and every later press (on
+    // "Остановить", on "Закрыть") goes to it instead. Queued, it starts
+    // once the click is over.
+    connect(Command2, &QPushButton::clicked, this, [this] { start_search(); }, Qt::QueuedConnection);
     connect(Command4, &QPushButton::clicked, this, [this] { scan_.request_stop(); });
     connect(List1, &QListWidget::itemSelectionChanged, this, [this] { on_entry_selected(); });
     connect(Command3, &QPushButton::clicked, this, [this] { test_call(DialCommand::Plain); });

@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPushButton>
+#include <QTest>
 #include <QThread>
 #include <algorithm>
 
@@ -83,6 +85,12 @@ void shield_real_ports(const QString& ports_dir)
         if (!QFileInfo(entry).exists() && !QFileInfo(entry).isSymLink())
             QFile::link(dir.filePath(QStringLiteral("absent-device-%1").arg(port)), entry);
     }
+}
+
+void click_search(QWidget& form)
+{
+    QTest::mouseClick(form.findChild<QPushButton*>(QStringLiteral("Command2")), Qt::LeftButton);
+    QCoreApplication::processEvents();
 }
 
 QStringList store_contents()

@@ -5,6 +5,8 @@
 #include <functional>
 #include <optional>
 
+class QWidget;
+
 #include "dialer/settings/main_window_link.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
@@ -65,6 +67,10 @@ public:
 // device, so a search in a test never touches the machine's real serial
 // ports; ports above 96 have no device anyway.
 void shield_real_ports(const QString& ports_dir);
+
+// Presses "Поиск телефонов" and lets the search, which starts once the
+// click is over, run to its end.
+void click_search(QWidget& form);
 
 // Every key of the store as "App/section/key=value", sorted.
 QStringList store_contents();

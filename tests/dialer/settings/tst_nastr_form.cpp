@@ -357,7 +357,7 @@ void TestNastrForm::close_restarts_controllers_after_a_search_only()
     form.show();
     QCOMPARE(main_window.started(), (QList<int>{2, 3}));
 
-    QTest::mouseClick(control<QPushButton>(form, "Command2"), Qt::LeftButton);
+    click_search(form);
     QCOMPARE(control<QLabel>(form, "Label4")->text(), QStringLiteral("Готово!"));
     QCOMPARE(main_window.poisk_aktiv(), 1);
     for (int slot = 1; slot <= 4; ++slot)

@@ -97,7 +97,7 @@ void TestSettingsDiscovery::search_lists_answering_ports()
         test_call_offered = test_call_offered || control<QPushButton>(form, "Command3")->isEnabled() ||
                             control<QPushButton>(form, "Command6")->isEnabled();
     };
-    QTest::mouseClick(control<QPushButton>(form, "Command2"), Qt::LeftButton);
+    click_search(form);
 
     QCOMPARE(entries(form), (QStringList{"Nokia 6230i@3", "SIM300@5", "Siemens  MC35i@7", "ERROR@9"}));
     QCOMPARE(progress.first(), QStringLiteral("1 из 256"));
@@ -135,7 +135,7 @@ void TestSettingsDiscovery::stop_during_the_search()
         if (control<QLabel>(form, "Label4")->text() == QStringLiteral("40 из 256"))
             QTest::mouseClick(control<QPushButton>(form, "Command4"), Qt::LeftButton);
     };
-    QTest::mouseClick(control<QPushButton>(form, "Command2"), Qt::LeftButton);
+    click_search(form);
 
     QVERIFY(clicked);
     QCOMPARE(entries(form), QStringList{"Early@2"});
@@ -147,7 +147,7 @@ void TestSettingsDiscovery::stop_during_the_search()
 
     // A new search starts from an empty list.
     clock.on_pump = nullptr;
-    QTest::mouseClick(control<QPushButton>(form, "Command2"), Qt::LeftButton);
+    click_search(form);
     QCOMPARE(entries(form), (QStringList{"Early@2", "Late@41"}));
 }
 
@@ -172,7 +172,7 @@ void TestSettingsDiscovery::assign_and_test_call()
     QCOMPARE(messages.texts, (QStringList{"Не выбран телефон!", "Не выбран телефон!"}));
     QCOMPARE(kestrum(2, "name_tlf"), QStringLiteral("<absent>"));
 
-    QTest::mouseClick(control<QPushButton>(form, "Command2"), Qt::LeftButton);
+    click_search(form);
     QCOMPARE(entries(form), (QStringList{"CDMA 1X@3", "Nokia 6230i@7"}));
     QVERIFY(!shown(form, "Frame3"));
 
@@ -237,7 +237,7 @@ void TestSettingsDiscovery::closing_during_a_search_waits_for_it()
         // The controllers may not come back while ports are still asked.
         QVERIFY(main_window.started().isEmpty());
     };
-    QTest::mouseClick(control<QPushButton>(form, "Command2"), Qt::LeftButton);
+    click_search(form);
 
     QCOMPARE(last_port, 20);
     QVERIFY(!form.isVisible());
