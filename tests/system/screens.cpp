@@ -36,13 +36,17 @@ QString MainScreen::read_box(const QRect& box) const
 {
     // Marks the box's whole text and copies it. The test owns the
     // clipboard first, so that an empty box is not read as what was copied
-    // before.
+    // before. The clipboard reads empty for a moment while the copy is on
+    // its way, and an empty box copies nothing: both read as "" after a few
+    // tries, and callers poll for what they expect.
     const QString nothing = QStringLiteral("<nothing copied>");
-    QGuiApplication::clipboard()->setText(nothing);
-    desktop::click(window_, box.center());
-    desktop::press_keys(window_, {QStringLiteral("ctrl+a"), QStringLiteral("ctrl+c")});
-    QString text;
-    wait_until([&] { return (text = desktop::clipboard_text()) != nothing; }, 500);
+    QString text = nothing;
+    for (int attempt = 0; attempt < 3 && (text == nothing || text.isEmpty()); ++attempt) {
+        QGuiApplication::clipboard()->setText(nothing);
+        desktop::click(window_, box.center());
+        desktop::press_keys(window_, {QStringLiteral("ctrl+a"), QStringLiteral("ctrl+c")});
+        wait_until([&] { return (text = desktop::clipboard_text()) != nothing && !text.isEmpty(); }, 1000);
+    }
     last_read_ = text == nothing ? QString() : text.trimmed();
     return last_read_;
 }
@@ -135,6 +139,13 @@ void SettingsScreen::choose_in_list(const QString& object_name, int steps) const
         keys << QStringLiteral("Down");
     keys << QStringLiteral("Return");
     desktop::press_keys(window_, keys);
+}
+
+bool SettingsScreen::shows_found_phones() const
+{
+    const SettingsWindowMap expected = map();
+    const QRect list = expected.control(QStringLiteral("List1"));
+    return same_text(desktop::grab(window_), list, expected.picture(), list);
 }
 
 bool SettingsScreen::looks_empty(const QString& object_name) const

@@ -68,6 +68,8 @@ public:
     void type_into(const QString& object_name, const QString& text) const;
     // Picks the entry `steps` below the current one of a drop-down list.
     void choose_in_list(const QString& object_name, int steps) const;
+    // Whether the found-phones list shows found_phones as its entries.
+    bool shows_found_phones() const;
     // Whether the control's area shows nothing but the window's background.
     bool looks_empty(const QString& object_name) const;
     bool close();

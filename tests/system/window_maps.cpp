@@ -114,6 +114,23 @@ QRect SettingsWindowMap::found_entry(int row) const
     return list->visualItemRect(list->item(row)).translated(list->viewport()->mapTo(copy_.get(), QPoint(0, 0)));
 }
 
+QImage SettingsWindowMap::picture() const { return copy_->grab().toImage(); }
+
+bool same_text(const QImage& picture, const QRect& area, const QImage& other, const QRect& other_area)
+{
+    if (picture.isNull() || other.isNull() || area.size() != other_area.size() || area.isEmpty())
+        return false;
+    int differing = 0;
+    for (int y = 0; y < area.height(); ++y) {
+        for (int x = 0; x < area.width(); ++x) {
+            const bool dark = qGray(picture.pixel(area.x() + x, area.y() + y)) < 128;
+            const bool other_dark = qGray(other.pixel(other_area.x() + x, other_area.y() + y)) < 128;
+            differing += dark != other_dark;
+        }
+    }
+    return differing * 200 <= area.width() * area.height();
+}
+
 namespace {
 
 // Mean difference of the colour channels between the picture and the

@@ -65,12 +65,19 @@ public:
     QRect control(const QString& object_name) const;
     QRect tab(int index) const;
     QRect found_entry(int row) const;
+    // The copy drawn as the real window would be.
+    QImage picture() const;
 
 private:
     QRect rect_of(const QWidget* widget) const;
     std::unique_ptr<RecordingMainWindow> main_window_;
     std::unique_ptr<Nastr_form> copy_;
 };
+
+// Whether the same text is written in two areas of two pictures: their
+// dark pixels (the letters) lie at the same places; backgrounds such as a
+// highlighted row do not count.
+bool same_text(const QImage& picture, const QRect& area, const QImage& other, const QRect& other_area);
 
 // Which of its pictures a position of a phone frame shows on the screen:
 // true when one of its buttons is offered (normal, hover or pressed

@@ -89,6 +89,14 @@ QStringList at(unsigned long window, QPoint point)
             QString::number(point.y())};
 }
 
+// Gives the window the keyboard unless it has it: focusing it again would
+// make Qt see its window lose and regain focus around the keys.
+void focus(unsigned long window)
+{
+    if (xdotool({QStringLiteral("getwindowfocus")}).trimmed() != window_id(window))
+        xdotool({QStringLiteral("windowfocus"), window_id(window)});
+}
+
 }  // namespace
 
 unsigned long find_window(qint64 pid, const QString& title)
@@ -147,15 +155,14 @@ void move_pointer(unsigned long window, QPoint point) { xdotool(at(window, point
 
 void type_text(unsigned long window, const QString& text)
 {
-    xdotool({QStringLiteral("windowfocus"), window_id(window), QStringLiteral("type"), QStringLiteral("--delay"),
-             QStringLiteral("20"), text});
+    focus(window);
+    xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), text});
 }
 
 void press_keys(unsigned long window, const QStringList& keys)
 {
-    xdotool(QStringList{QStringLiteral("windowfocus"), window_id(window), QStringLiteral("key"),
-                        QStringLiteral("--delay"), QStringLiteral("50")}
-            + keys);
+    focus(window);
+    xdotool(QStringList{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("50")} + keys);
 }
 
 void request_close(unsigned long window)
