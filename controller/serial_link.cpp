@@ -139,8 +139,16 @@ QString Controller::port_check()
             // A freshly opened port may hold another phone: probe it again.
             serial_->setPortOpen(true);
             clock.pump();
-            const QString call_list_reply = at_exchange(QStringLiteral("AT+CLCC"), 0);
+            QString call_list_reply = at_exchange(QStringLiteral("AT+CLCC"), 0);
+            const bool closed_by_failure = !serial_->PortOpen();
             QString model = at_exchange(QStringLiteral("AT+GMM"), 0);
+            // A failed exchange closes the port and the model query opens it
+            // again, perhaps on another device by then (a phone plugged back
+            // while the first query timed out). The call-list support must
+            // be that of the phone now open, since an open port is never
+            // probed again.
+            if (closed_by_failure && serial_->PortOpen())
+                call_list_reply = at_exchange(QStringLiteral("AT+CLCC"), 0);
             model.remove(QStringLiteral("OK"));
             model.remove(QStringLiteral("+GMM:"));
             state_.model = trim_spaces(model);
