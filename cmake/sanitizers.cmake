@@ -5,8 +5,9 @@
 # Under ctest every test process and every program it starts (kestrum,
 # vekorra, phonesim) writes its sanitizer reports into
 # <build>/sanitizer-reports instead of its standard error; the test
-# sanitizer_reports, run after all others, fails when any report is there
-# and prints them. So a report of a child process fails the run even when
+# sanitizer_reports, run after all tests made by add_vekorra_test, fails
+# when any report is there and prints them (tools/test_sanitizers.sh checks
+# once more after the whole run). So a report of a child process fails the run even when
 # the test that started it never looks at the child's exit status.
 #
 # Build with clang: its one runtime writes the undefined-behaviour reports
@@ -27,21 +28,18 @@ if(VEKORRA_SANITIZE)
   add_link_options(${vekorra_sanitizer_flags})
 endif()
 
-# The environment of a test under the sanitizers (a list for the
-# ENVIRONMENT test property); empty without them.
-function(vekorra_sanitizer_test_environment out_var)
-  if(NOT VEKORRA_SANITIZE)
-    set(${out_var} "" PARENT_SCOPE)
-    return()
-  endif()
-  set(reports ${VEKORRA_SANITIZER_REPORTS})
+# The sanitizer options of every test, also of tests added with a plain
+# add_test: ctest reads this file before it runs anything, and the tests and
+# the programs they start inherit its environment.
+if(VEKORRA_SANITIZE)
   set(supp ${PROJECT_SOURCE_DIR}/tools/sanitizers)
-  set(env
-    "ASAN_OPTIONS=log_path=${reports}/asan:detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1"
-    "LSAN_OPTIONS=suppressions=${supp}/lsan.supp:print_suppressions=0"
-    "UBSAN_OPTIONS=log_path=${reports}/ubsan:print_stacktrace=1:halt_on_error=1")
-  set(${out_var} "${env}" PARENT_SCOPE)
-endfunction()
+  file(WRITE ${CMAKE_BINARY_DIR}/sanitizer_environment.cmake
+"set(ENV{ASAN_OPTIONS} \"log_path=${VEKORRA_SANITIZER_REPORTS}/asan:detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1\")
+set(ENV{LSAN_OPTIONS} \"suppressions=${supp}/lsan.supp:print_suppressions=0\")
+set(ENV{UBSAN_OPTIONS} \"log_path=${VEKORRA_SANITIZER_REPORTS}/ubsan:print_stacktrace=1:halt_on_error=1\")
+")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${CMAKE_BINARY_DIR}/sanitizer_environment.cmake)
+endif()
 
 # Sanitizer reports that reach a test's own output.
 set(VEKORRA_SANITIZER_FAIL_REGEX "ERROR: AddressSanitizer|ERROR: LeakSanitizer|runtime error: ")
