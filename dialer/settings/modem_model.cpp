@@ -61,6 +61,19 @@ QString read_reply(SerialComponent& serial)
     return reply;
 }
 
+// The typed number as it may stand in a dial command: a line end would
+// end the command early and start another, and after ";" the phone runs
+// the rest of the line as further commands. Other control characters
+// mean nothing in a number either.
+QString dialable(const QString& number)
+{
+    QString result;
+    for (const QChar c : number)
+        if (c.unicode() >= 0x20 && c.unicode() != 0x7f && c != QLatin1Char(';'))
+            result.append(c);
+    return result;
+}
+
 }  // namespace
 
 QString clean_model_reply(const QString& reply)
@@ -102,7 +115,7 @@ bool Test_call(SerialComponent& serial, int port, const QString& number, DialCom
         select_port(serial, port);
         if (!serial.PortOpen())
             serial.setPortOpen(true);
-        serial.Output(dial + number + QStringLiteral(";\r"));
+        serial.Output(dial + dialable(number) + QStringLiteral(";\r"));
         platform::clock().sleep_ms(kTestCallWaitMs);
         serial.setPortOpen(false);
         return true;

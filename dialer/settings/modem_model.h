@@ -26,7 +26,9 @@ enum class DialCommand {
     Cdma,   // "AT+CDV"
 };
 
-// Dials number through port N ("ATD"/"AT+CDV" + number + ";" + CR), gives
+// Dials number through port N ("ATD"/"AT+CDV" + number + ";" + CR; control
+// characters and ";" in the number are dropped, so that what the user
+// pasted can never become a second command), gives
 // the phone 500 ms, closes the port; no reply is read. On failure shows
 // "Ошибка модема!" and returns false; the port is left closed either way.
 bool Test_call(SerialComponent& serial, int port, const QString& number, DialCommand command);
