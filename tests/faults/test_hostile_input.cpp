@@ -8,7 +8,9 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 
+#include "dialer/settings/modem_model.h"
 #include "fault_rig.h"
+#include "serial/qt_serial_component.h"
 #include "settings_store/settings_store.h"
 #include "tests/support/phonesim_driver.h"
 #include "tests/support/test_env.h"
@@ -76,6 +78,7 @@ class TestHostileInput : public QObject {
 
 private slots:
     void numbers_with_line_breaks_reach_the_phone_as_one_dial();
+    void pasted_test_call_number_reaches_the_phone_as_one_dial();
     void hand_over_arguments_of_any_length_or_bytes();
     void user_text_reaches_the_softphone_only_as_one_argument();
 };
@@ -119,6 +122,19 @@ void TestHostileInput::numbers_with_line_breaks_reach_the_phone_as_one_dial()
     QCOMPARE(foreign_commands(phone), QStringList());
     QVERIFY(phone.calls().isEmpty());  // none of those was a number the phone could dial
     QVERIFY(controller.running());
+}
+
+void TestHostileInput::pasted_test_call_number_reaches_the_phone_as_one_dial()
+{
+    TestEnv env;
+    PhoneSim phone({"--echo", "off"}, 2);
+    QVERIFY(phone.ready());
+    QtSerialComponent serial;
+    // The settings window's number field keeps line ends that are pasted in.
+    QVERIFY(Test_call(serial, 2, QStringLiteral("050\r\nATH\n12;+CHUP\x1b"), DialCommand::Plain));
+    QVERIFY(Test_call(serial, 2, QStringLiteral("050\r\nATH"), DialCommand::Cdma));
+    QVERIFY(phone.wait_for_command("AT+CDV", 3000));
+    QCOMPARE(phone.received(), (QStringList{"ATD050ATH12+CHUP;", "AT+CDV050ATH;"}));
 }
 
 void TestHostileInput::hand_over_arguments_of_any_length_or_bytes()

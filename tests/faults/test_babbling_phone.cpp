@@ -1,0 +1,47 @@
+// A phone or modem that keeps talking and never gives its final result: the
+// controller's waits must end at their limits even while bytes keep coming.
+// The controller runs in this process so that its limit can be short; the
+// line is a real pseudo-terminal to the phone simulator.
+#include <QtTest>
+
+#include <QElapsedTimer>
+
+#include "tests/controller/controller_fixture.h"
+
+class TestBabblingPhone : public QObject {
+    Q_OBJECT
+
+private slots:
+    void wired_tick_ends_at_its_limit_while_the_modem_babbles();
+};
+
+void TestBabblingPhone::wired_tick_ends_at_its_limit_while_the_modem_babbles()
+{
+    ControllerRig rig({"--mode", "modem"}, "Provod");
+    QVERIFY(rig.phone.ready());
+    rig.controller->limits().wired_reply_limit_ms = 1500;
+    rig.tick();
+    QVERIFY(rig.view().wired_reply.contains(QLatin1String("OK")));
+
+    // Every reply now starts with a line of 20 MB, which the modem sends as
+    // fast as the controller reads: more than a minute of text before the
+    // final result, with never a moment of silence.
+    QVERIFY(rig.phone.control("fault long on 20000000"));
+    QElapsedTimer took;
+    took.start();
+    rig.tick();
+    const qint64 elapsed = took.elapsed();
+    qInfo("the wired tick gave up after %lld ms", elapsed);
+    QCOMPARE(rig.view().status_text, QStringLiteral("Потеряна связь"));
+    QVERIFY(!rig.controller->serial().PortOpen());
+    QVERIFY(rig.view().connect_shown);
+
+    // Quiet again: the next tick reopens the line and gets its answer.
+    QVERIFY(rig.phone.control("fault long off"));
+    rig.tick();
+    QVERIFY(rig.controller->serial().PortOpen());
+    QTRY_VERIFY(rig.phone.count_received("AT") >= 3);
+}
+
+QTEST_GUILESS_MAIN(TestBabblingPhone)
+#include "test_babbling_phone.moc"
