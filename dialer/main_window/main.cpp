@@ -10,13 +10,20 @@
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
+    // Everything after the program name is a handed-over number text, never
+    // options for Qt: Qt would take "-reverse" or "-stylesheet x" out of it
+    // (and open a window instead of handing over) and abort on "-platform x".
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    int qt_argc = 1;
+    QApplication app(qt_argc, argv);
     platform::set_program_title(QStringLiteral("Vekorra"));
     platform::BoxMessages box_messages;
     platform::set_messages(&box_messages);
     install_number_chooser();
 
-    const QString text = main_window::argument_text(QApplication::arguments().mid(1));
+    const QString text = main_window::argument_text(arguments);
     if (main_window::start_mode(text) == main_window::StartMode::HandOver) {
         // No window and no timers: a hidden process must not consume the
         // incoming-call announcements meant for the main window.
