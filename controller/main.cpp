@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <csignal>
 #include <memory>
 
 #include "controller/blackboard.h"
@@ -11,6 +12,11 @@
 
 int main(int argc, char* argv[])
 {
+    // Started by a dialer that a hand-over started, this process inherits
+    // the standard output and error of whoever started the hand-over, often
+    // a pipe that nobody reads once the hand-over has ended: a message or
+    // log line written there must not end the program.
+    std::signal(SIGPIPE, SIG_IGN);
     QApplication app(argc, argv);
     platform::set_program_title(QStringLiteral("Kestrum"));
     platform::BoxMessages boxes;

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <csignal>
 
 #include "dialer/dial/dial_entry.h"
 #include "dialer/dial/number_chooser_window.h"
@@ -10,6 +11,11 @@
 
 int main(int argc, char** argv)
 {
+    // Started by a hand-over, this process inherits the standard output and
+    // error of whoever started that one, often a pipe that nobody reads
+    // once the hand-over has ended: a message or log line written there
+    // must not end the program.
+    std::signal(SIGPIPE, SIG_IGN);
     // Everything after the program name is a handed-over number text, never
     // options for Qt: Qt would take "-reverse" or "-stylesheet x" out of it
     // (and open a window instead of handing over) and abort on "-platform x".
