@@ -17,11 +17,12 @@ const QString kMainTitle = QStringLiteral("Vekorra");
 
 QByteArray scratch_store_path(const TestEnv& env) { return (env.root() + QStringLiteral("/scratch.sqlite")).toLocal8Bit(); }
 
-// Controllers of the installed tree that serve `store`, by slot and pid.
-QList<std::pair<int, qint64>> installed_controllers(const QString& store)
+// Processes of the installed tree that serve `store`: their program's path
+// inside the installation folder ("vekorra", "2/kestrum") and pid.
+QList<std::pair<QString, qint64>> installed_processes(const QString& store)
 {
-    QList<std::pair<int, qint64>> found;
-    const QString slots_folder = InstalledDialer::installation_folder() + QLatin1Char('/');
+    QList<std::pair<QString, qint64>> found;
+    const QString folder = InstalledDialer::installation_folder() + QLatin1Char('/');
     const QByteArray marker = "VEKORRA_SETTINGS=" + store.toLocal8Bit() + '\0';
     for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
         bool numeric = false;
@@ -29,12 +30,22 @@ QList<std::pair<int, qint64>> installed_controllers(const QString& store)
         if (!numeric)
             continue;
         const QString exe = QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).symLinkTarget();
-        if (!exe.startsWith(slots_folder) || !exe.endsWith(QLatin1String("/kestrum")))
+        if (!exe.startsWith(folder))
             continue;
         QFile environ(QStringLiteral("/proc/%1/environ").arg(pid));
         if (!environ.open(QIODevice::ReadOnly) || !environ.readAll().contains(marker))
             continue;
-        found.append({exe.section(QLatin1Char('/'), -2, -2).toInt(), pid});
+        found.append({exe.mid(folder.size()), pid});
+    }
+    return found;
+}
+
+QList<std::pair<int, qint64>> installed_controllers(const QString& store)
+{
+    QList<std::pair<int, qint64>> found;
+    for (const auto& [program, pid] : installed_processes(store)) {
+        if (program.endsWith(QLatin1String("/kestrum")))
+            found.append({program.section(QLatin1Char('/'), 0, 0).toInt(), pid});
     }
     return found;
 }
@@ -133,6 +144,9 @@ QString InstalledDialer::output() const
 
 int InstalledDialer::run(const QString& program, const QStringList& arguments, QString* output, int timeout_ms) const
 {
+    // Its output is read through a pipe until it ends, as a browser reads
+    // what xdg-open says: programs it leaves running (a dialer started by
+    // a hand-over, its controllers) keep the pipe after its reader is gone.
     QProcess process;
     process.setProcessEnvironment(environment());
     process.setProcessChannelMode(QProcess::MergedChannels);
@@ -173,6 +187,16 @@ bool InstalledDialer::wait_value(int slot, const QString& key, const QString& ex
     return poll_until([&] { return slot_value(slot, key) == expected; }, timeout_ms);
 }
 
+QList<qint64> InstalledDialer::running_dialers() const
+{
+    QList<qint64> pids;
+    for (const auto& [program, pid] : installed_processes(env_.store_path())) {
+        if (program == QLatin1String("vekorra"))
+            pids << pid;
+    }
+    return pids;
+}
+
 QList<int> InstalledDialer::running_controllers() const
 {
     QList<int> slot_numbers;
@@ -189,6 +213,16 @@ void InstalledDialer::end_everything()
         if (!dialer_.waitForFinished(3000))
             dialer_.kill();
         dialer_.waitForFinished(3000);
+    }
+    // Dialers that a hand-over started: closed by their window, or ended
+    // by their pid.
+    for (qint64 pid : running_dialers()) {
+        if (const unsigned long window = desktop::find_window(pid, kMainTitle))
+            desktop::request_close(window);
+    }
+    if (!wait_until([this] { return running_dialers().isEmpty(); }, 5000)) {
+        for (qint64 pid : running_dialers())
+            ::kill(static_cast<pid_t>(pid), SIGKILL);
     }
     // The controllers end by the flags in the store; any that did not
     // (a failed test) are ended by their pid.

@@ -56,6 +56,9 @@ public:
     bool set_value(const QString& app, const QString& section, const QString& key, const QString& text) const;
     bool wait_value(int slot, const QString& key, const QString& expected, int timeout_ms) const;
 
+    // Pids of the installed dialers running for this session's store (the
+    // one started here and those that hand-overs started).
+    QList<qint64> running_dialers() const;
     // Slots (1 to 4) whose installed controller runs for this session's store.
     QList<int> running_controllers() const;
 

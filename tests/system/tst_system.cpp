@@ -395,6 +395,17 @@ void SystemTest::tel_link_through_xdg_open()
     VERIFY_SHOT("tel_link_dialled");
     QVERIFY(phone.control("hangup"));
     VERIFY_DISPLAY(1, equals(kPhone1));
+
+    // With no dialer running, the hand-over first opens the main window,
+    // whose controller then dials.
+    QVERIFY(dialer.close_main_window());
+    QVERIFY(poll_until([&] { return dialer.running_controllers().isEmpty(); }, 5000));
+    QCOMPARE(dialer.run("xdg-open", {"tel:+38 (067) 765-43-21"}, &output, 30000), 0);
+    const QList<qint64> started = dialer.running_dialers();
+    QCOMPARE(started.size(), 1);
+    QVERIFY(desktop::wait_window(started.first(), "Vekorra", 5000) != 0);
+    QVERIFY2(phone.wait_for_command("ATD+380677654321;", 15000), qPrintable(output + phone.received().join('|')));
+    VERIFY_SHOT("tel_link_opened_main_window");
 }
 
 int main(int argc, char** argv)
