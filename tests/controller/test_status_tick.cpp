@@ -16,6 +16,9 @@ private slots:
 };
 
 namespace {
+// Set by the test when the writer has written enough.
+const QString kStopWriter = QStringLiteral("test_stop_writer");
+
 // Records, inside the store itself, every number that a reset of
 // "pozvonit" overwrote, whichever process did the reset.
 bool record_wiped_numbers(const QString& store)
@@ -57,18 +60,22 @@ void TestStatusTick::number_written_during_the_hand_over_is_not_lost()
     QVERIFY(record_wiped_numbers(rig.env.store_path()));
 
     // The dialer's side: a new number as fast as another process can write
-    // one, without waiting for the previous one to be taken.
+    // one, without waiting for the previous one to be taken; it stops once
+    // enough hand-overs happened (however fast both sides run) or after its
+    // last number.
     QProcess dialer;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("STATUS_TICK_WRITER"), QStringLiteral("20000"));
+    environment.insert(QStringLiteral("STATUS_TICK_WRITER"), QStringLiteral("200000"));
     dialer.setProcessEnvironment(environment);
     dialer.start(QCoreApplication::applicationFilePath(), {});
     QVERIFY(dialer.waitForStarted());
 
     QSet<QString> kept_for_dialling;
-    while (dialer.state() != QProcess::NotRunning) {
+    for (int tick = 1; dialer.state() != QProcess::NotRunning; ++tick) {
         rig.publish();
         kept_for_dialling.insert(rig.state().tlf_numb);
+        if (tick % 50 == 0 && wiped_numbers(rig.env.store_path()).size() > 20)
+            write_setting(QStringLiteral("Kestrum"), QStringLiteral("1"), kStopWriter, QStringLiteral("1"));
         dialer.waitForFinished(0);
     }
     rig.publish();
@@ -87,9 +94,13 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     const int numbers = qEnvironmentVariableIntValue("STATUS_TICK_WRITER");
     if (numbers > 0) {
-        for (int i = 0; i < numbers; ++i)
+        for (int i = 0; i < numbers; ++i) {
             write_setting(QStringLiteral("Kestrum"), QStringLiteral("1"), QStringLiteral("pozvonit"),
                           QStringLiteral("05%1").arg(i));
+            if (i % 100 == 0 && read_setting(QStringLiteral("Kestrum"), QStringLiteral("1"), kStopWriter,
+                                             QString()) == QLatin1String("1"))
+                break;
+        }
         return settings_store::last_operation_failed() ? 1 : 0;
     }
     TestStatusTick test;
