@@ -8,7 +8,6 @@
 #include <QtGui/qguiapplication_platform.h>
 #include <QRegularExpression>
 #include <QScreen>
-#include <QThread>
 
 #include <csignal>
 #include <fcntl.h>
@@ -140,18 +139,6 @@ void click(unsigned long window, QPoint point)
 {
     xdotool(at(window, point) + QStringList{QStringLiteral("click"), QStringLiteral("1")});
 }
-
-void drag(unsigned long window, QPoint from, QPoint to)
-{
-    const QPoint middle = (from + to) / 2;
-    xdotool(at(window, from) + QStringList{QStringLiteral("mousedown"), QStringLiteral("1"), QStringLiteral("sleep"),
-                                           QStringLiteral("0.05")}
-            + at(window, middle) + QStringList{QStringLiteral("sleep"), QStringLiteral("0.05")} + at(window, to)
-            + QStringList{QStringLiteral("sleep"), QStringLiteral("0.05"), QStringLiteral("mouseup"),
-                          QStringLiteral("1")});
-}
-
-void move_pointer(unsigned long window, QPoint point) { xdotool(at(window, point)); }
 
 void type_text(unsigned long window, const QString& text)
 {

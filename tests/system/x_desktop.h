@@ -42,8 +42,6 @@ QRect window_geometry(unsigned long window);
 
 // Pointer and keyboard, at points relative to the window.
 void click(unsigned long window, QPoint point);
-void drag(unsigned long window, QPoint from, QPoint to);
-void move_pointer(unsigned long window, QPoint point);
 void type_text(unsigned long window, const QString& text);
 void press_keys(unsigned long window, const QStringList& keys);   // "ctrl+a", "Return", "Down"
 
