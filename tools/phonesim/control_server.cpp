@@ -132,8 +132,8 @@ QString ControlServer::run(const QString& command)
         const int gap = words.size() > 4 ? words[4].toInt() : 150;
         return answer(phone_->set_fault(words.value(1), on, piece, gap));
     }
-    if (verb == QLatin1String("drop")) {
-        line_->close();
+    if (verb == QLatin1String("drop") && (rest.isEmpty() || rest == QLatin1String("keep-link"))) {
+        line_->close(rest == QLatin1String("keep-link"));
         return answer({});
     }
     if (verb == QLatin1String("reconnect")) {

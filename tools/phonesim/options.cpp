@@ -107,9 +107,11 @@ line "OK" or "ERROR <why>"; "calls" sends one line before it):
                         TEXT stand for those bytes, e.g.
                         fault clcc \r\n+CLCC: 1,0,0,0,0,"05\xff\r\n
                         "off": the real call list again
-  drop                  the line is dropped: the pseudo-terminal is closed and
+  drop [keep-link]      the line is dropped: the pseudo-terminal is closed and
                         the link removed, so the client's next operation
-                        fails; calls, log and control channel stay
+                        fails; calls, log and control channel stay. With
+                        keep-link the link stays, pointing nowhere, as a link
+                        to an unplugged device does (and stays at exit)
   reconnect             after drop: a new pseudo-terminal is linked as comN
                         (and "ready <link>" printed again)
   delay MS              the pause between echo and result from now on

@@ -81,7 +81,7 @@ bool PtyLine::open(const QString& ports_dir, int port, QString* error)
     return true;
 }
 
-void PtyLine::close()
+void PtyLine::close(bool keep_link)
 {
     delete master_notifier_;
     master_notifier_ = nullptr;
@@ -95,7 +95,10 @@ void PtyLine::close()
             ::close(*fd);
         *fd = -1;
     }
-    remove_link();
+    if (keep_link)
+        link_path_.clear();
+    else
+        remove_link();
 }
 
 // Removes comN only while it still names this line: another simulator

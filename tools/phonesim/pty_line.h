@@ -26,7 +26,10 @@ public:
     ~PtyLine() override;
 
     bool open(const QString& ports_dir, int port, QString* error);
-    void close();  // drop the line: master and slave closed, link removed
+    // Drops the line: master and slave closed, the link removed, or left
+    // pointing at the vanished pseudo-terminal as a link to an unplugged
+    // device stays behind.
+    void close(bool keep_link = false);
     bool is_open() const { return master_ >= 0; }
     QString link_path() const { return link_path_; }
     QString slave_path() const { return slave_path_; }

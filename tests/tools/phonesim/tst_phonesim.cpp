@@ -476,6 +476,20 @@ void TestPhoneSim::drop_and_reconnect()
     SerialClient again;
     QVERIFY(again.open(phone.link_path()));
     QCOMPARE(listed(again), QStringList{"1,1,4,0,0,\"0501234567\",129"});  // the phone kept its call
+
+    // Unplugged with its link left behind: the link points nowhere until
+    // the phone is back.
+    const QString device = QFileInfo(phone.link_path()).symLinkTarget();
+    again.close();
+    QVERIFY(phone.control("drop keep-link"));
+    QVERIFY(QFileInfo(phone.link_path()).isSymLink());
+    QCOMPARE(QFileInfo(phone.link_path()).symLinkTarget(), device);
+    QVERIFY(wait_until([&] { return !QFile::exists(phone.link_path()); }, 3000));  // dangling
+    QVERIFY(!phone.control("drop now"));
+    QVERIFY(phone.control("reconnect"));
+    SerialClient third;
+    QVERIFY(third.open(phone.link_path()));
+    QCOMPARE(listed(third).size(), 1);
 }
 
 // A serial port forgets what its user left unread when it was closed.
