@@ -125,6 +125,19 @@ void SystemTest::first_start_enable_phone_two_and_route()
     QVERIFY(poll_until([&] { return dialer.running_controllers() == QList<int>{1, 2}; }, 10000));
     QVERIFY(!settings.looks_empty("Frame1_1"));
 
+    // Phones 3 and 4 as well: four controllers run. Unchecking phone 3
+    // takes phone 4 with it, and both controllers end by themselves.
+    settings.click("Check3_2");
+    QVERIFY(dialer.wait_value(3, "ON", "1", 5000));
+    settings.click("Check3_3");
+    QVERIFY(dialer.wait_value(4, "ON", "1", 5000));
+    QVERIFY(poll_until([&] { return dialer.running_controllers() == QList<int>{1, 2, 3, 4}; }, 10000));
+    VERIFY_SHOT("settings_four_phones");
+    settings.click("Check3_2");
+    QVERIFY(dialer.wait_value(3, "ON", "0", 5000));
+    QVERIFY(dialer.wait_value(4, "ON", "0", 5000));
+    QVERIFY(poll_until([&] { return dialer.running_controllers() == QList<int>{1, 2}; }, 10000));
+
     // The phones' ports, typed into their boxes.
     settings.type_into("Text6_0", "1");
     settings.type_into("Text6_1", "2");
