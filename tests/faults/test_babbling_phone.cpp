@@ -1,5 +1,6 @@
 // A phone or modem that keeps talking and never gives its final result: the
-// controller's waits must end at their limits even while bytes keep coming.
+// controller's waits must end at their limits even while bytes keep coming,
+// and the dial of a CDMA phone must not wait for the end of the flood.
 // The controller runs in this process so that its limit can be short; the
 // line is a real pseudo-terminal to the phone simulator.
 #include <QtTest>
@@ -13,6 +14,7 @@ class TestBabblingPhone : public QObject {
 
 private slots:
     void wired_tick_ends_at_its_limit_while_the_modem_babbles();
+    void cdma_dial_ends_while_the_phone_babbles();
 };
 
 void TestBabblingPhone::wired_tick_ends_at_its_limit_while_the_modem_babbles()
@@ -41,6 +43,23 @@ void TestBabblingPhone::wired_tick_ends_at_its_limit_while_the_modem_babbles()
     rig.tick();
     QVERIFY(rig.controller->serial().PortOpen());
     QTRY_VERIFY(rig.phone.count_received("AT") >= 3);
+}
+
+void TestBabblingPhone::cdma_dial_ends_while_the_phone_babbles()
+{
+    ControllerRig rig({"--mode", "cdma"}, "CDMA");
+    QVERIFY(rig.phone.ready());
+    rig.tick();
+    QVERIFY(rig.phone.control("fault long on 20000000"));
+    rig.state().tlf_numb = QStringLiteral("0501234567");
+    QElapsedTimer took;
+    took.start();
+    rig.tick();
+    qInfo("the CDMA dial tick ended after %lld ms", took.elapsed());
+    // It took what had come and did not wait for the final OK behind 20 MB.
+    QVERIFY(rig.phone.wait_for_command("AT+CDV0501234567;", 1000));
+    QCOMPARE(rig.view().status_text, QStringLiteral("Потеряна связь"));
+    QVERIFY(!rig.controller->serial().PortOpen());
 }
 
 QTEST_GUILESS_MAIN(TestBabblingPhone)
