@@ -100,8 +100,8 @@ line "OK" or "ERROR <why>"; "calls" sends one line before it):
                         not read yet waits in order until it does.
   fault long on|off [BYTES]
                         every reply gets an information line of BYTES
-                        (default 102400) printable characters before its
-                        result
+                        (default 102400) digits and punctuation (no letters)
+                        before its result
   fault clcc TEXT|off   AT+CLCC is answered with TEXT, then OK, instead of
                         the real calls (gsm mode); \r, \n, \\ and \xNN in
                         TEXT stand for those bytes, e.g.

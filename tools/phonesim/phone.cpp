@@ -158,12 +158,13 @@ QByteArray Phone::model_reply() const
     return reply + ok_reply;
 }
 
-// A line of printable characters that looks like text but means nothing.
+// A line of digits and punctuation that looks like text but means nothing:
+// without letters, no part of it can ever read as a final result.
 QByteArray Phone::long_line() const
 {
     QByteArray line(long_reply_bytes_, 'x');
     for (int at = 0; at < line.size(); ++at)
-        line[at] = char('!' + at % 94);
+        line[at] = char('!' + at % 32);
     return "\r\n" + line + "\r\n";
 }
 
