@@ -94,6 +94,12 @@ void TestDialEntry::texts_data()
     // Marks only: something to clean, nothing to dial.
     QTest::newRow("a mark only") << "^" << main_window << no_number << "<none>";
     QTest::newRow("marks only, hand-over") << "^^^" << hand_over << no_number << "<none>";
+    // The longest dial string still goes; one more digit is no number.
+    const QString longest = QStringLiteral("00") + QString(38, QLatin1Char('7'));
+    QTest::newRow("40 characters") << longest << hand_over << dispatched << longest;
+    QTest::newRow("41 characters") << longest + "7" << hand_over << no_number << "<none>";
+    QTest::newRow("a page of digits, main window") << QString(100000, QLatin1Char('5')) << main_window << no_number
+                                                   << "<none>";
 }
 
 void TestDialEntry::texts()
