@@ -1,10 +1,17 @@
 #include "dialer/main_window/start_mode.h"
 
+#include <QUrl>
+
 namespace main_window {
 
 QString argument_text(const QStringList& arguments_after_program)
 {
-    return arguments_after_program.join(QLatin1Char(' '));
+    const QString text = arguments_after_program.join(QLatin1Char(' '));
+    // Browsers hand tel: links over percent-encoded ("tel:%2B380..."); read
+    // as it stands, "%2B" would dial a 2 where the caller meant "+".
+    if (text.startsWith(QLatin1String("tel:"), Qt::CaseInsensitive))
+        return QUrl::fromPercentEncoding(text.toUtf8());
+    return text;
 }
 
 StartMode start_mode(const QString& argument_text)

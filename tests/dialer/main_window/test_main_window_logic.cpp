@@ -299,6 +299,8 @@ void MainWindowLogicTest::argument_text_and_mode()
     QCOMPARE(argument_text({"8", "(067)", "123-45-67"}), QStringLiteral("8 (067) 123-45-67"));
     QCOMPARE(argument_text({"8 (067) 123-45-67"}), QStringLiteral("8 (067) 123-45-67"));
     QCOMPARE(argument_text({"tel:+380671234567"}), QStringLiteral("tel:+380671234567"));
+    QCOMPARE(argument_text({"TEL:%2B38%20067%201234567"}), QStringLiteral("TEL:+38 067 1234567"));
+    QCOMPARE(argument_text({"050%2B1"}), QStringLiteral("050%2B1"));  // not a link: as typed
     QCOMPARE(start_mode(argument_text({})), StartMode::Window);
     QCOMPARE(start_mode(argument_text({""})), StartMode::Window);
     QCOMPARE(start_mode(QStringLiteral(" ")), StartMode::HandOver);
