@@ -105,6 +105,20 @@ void Controller::Exit_pr()
     end_process_();
 }
 
+namespace {
+// Joins the seven fields with "@". A caller's number may itself hold an "@"
+// (a gateway's "user@host"); left in, it would shift every later field and
+// pair the dialer's states with the wrong numbers, so it is dropped.
+template <typename Fields>
+QString join_fields(const Fields& fields)
+{
+    QStringList parts;
+    for (const QString& field : fields)
+        parts.append(QString(field).remove(QLatin1Char('@')));
+    return parts.join(QLatin1Char('@'));
+}
+}  // namespace
+
 void Controller::status_tick()
 {
     write_board(QStringLiteral("on_pr_exe"), QStringLiteral("1"));
@@ -119,9 +133,9 @@ void Controller::status_tick()
     const QString port_state = port_open_quietly() ? QStringLiteral("True") : QStringLiteral("False");
     write_board(QStringLiteral("on_pr"), port_state);
     write_board(QStringLiteral("model"), state_.model);
+    write_board(QStringLiteral("status"), join_fields(state_.status_str));
+    write_board(QStringLiteral("zvonok"), join_fields(state_.zvonok_str));
     const QString separator = QStringLiteral("@");
-    write_board(QStringLiteral("status"), QStringList(state_.status_str.begin(), state_.status_str.end()).join(separator));
-    write_board(QStringLiteral("zvonok"), QStringList(state_.zvonok_str.begin(), state_.zvonok_str.end()).join(separator));
     const QStringList buttons{state_.sn_tr, state_.pol_tr1, state_.prin1,  state_.otklon1,
                               state_.pol_tr2, state_.prin2, state_.otklon2, state_.kf,
                               state_.kf1,   state_.kf_oj,   state_.kf_dob};

@@ -25,6 +25,7 @@ private slots:
     void dialled_number_leaves_display_when_it_never_shows_up();
     void hang_up_clears_dialled_number();
     void control_characters_never_reach_the_phone();
+    void caller_address_with_separator_keeps_the_fields_in_place();
 };
 
 // One conversation walked through every situation of the call list; after
@@ -280,6 +281,19 @@ void TestCallEngine::control_characters_never_reach_the_phone()
     QVERIFY(rig.phone.wait_for_command("ATD", 2000));
     QCOMPARE(rig.phone.received().filter("ATD"), QStringList{"ATD050ATH1234567;"});
     QCOMPARE(rig.phone.count_received("ATH"), 0);
+}
+
+void TestCallEngine::caller_address_with_separator_keeps_the_fields_in_place()
+{
+    ControllerRig rig;
+    QVERIFY(rig.phone.ready());
+    rig.connect_phone();
+    QVERIFY(rig.phone.control("incoming user@gateway"));
+    rig.round();
+    const QStringList numbers = board("zvonok").split('@');
+    QCOMPARE(numbers.size(), 7);
+    QVERIFY2(numbers.contains(QStringLiteral("usergateway")), qPrintable(board("zvonok")));
+    QCOMPARE(board("status").split('@').size(), 7);
 }
 
 QTEST_GUILESS_MAIN(TestCallEngine)
