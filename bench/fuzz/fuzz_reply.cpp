@@ -1,6 +1,6 @@
 // Fuzz target: the normalisation of a phone's reply in the AT exchange and
 // the controller's other text conversions (kestrum::normalise_reply,
-// trim_spaces, leading_number16, dialable_number).
+// trim_spaces, leading_number16, dialable_number, dial_command).
 //
 // Input: one byte chooses the command whose echo is removed (one of the
 // commands the controller sends, or a command text of its own in the first
@@ -94,6 +94,16 @@ void check_conversions(const QString& raw)
         if (c.unicode() >= 0x20 && c.unicode() != 0x7f)
             expected += c;
     expect_equal(dialable, expected, "dialable_number keeps exactly the printable characters", raw);
+
+    // Whatever the number holds, the dial command is one line with one ";"
+    // at its end: nothing after it can reach the phone as another command.
+    for (const char* verb_text : {"ATD", "AT+CDV"}) {
+        const QString verb = QLatin1String(verb_text);
+        const QString line = kestrum::dial_command(verb, raw);
+        expect_equal(line, verb + QString(expected).remove(u';') + QStringLiteral(";\r\n"), "dial_command", raw);
+        expect(line.count(u';') == 1 && line.count(u'\r') == 1 && line.count(u'\n') == 1,
+               "one dial command, one line", raw);
+    }
 }
 
 // Commands as the controller writes them.
