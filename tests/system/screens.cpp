@@ -28,7 +28,7 @@ bool uniform(const QImage& picture, const QRect& area)
 }
 
 MainScreen::MainScreen(InstalledDialer& dialer)
-    : dialer_(dialer), window_(dialer.main_window()), map_(InstalledDialer::installation_folder())
+    : window_(dialer.main_window()), map_(InstalledDialer::installation_folder())
 {
 }
 

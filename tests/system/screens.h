@@ -42,7 +42,6 @@ public:
 private:
     QString read_box(const QRect& box) const;
 
-    InstalledDialer& dialer_;
     unsigned long window_;
     MainWindowMap map_;
     mutable QString last_read_;
