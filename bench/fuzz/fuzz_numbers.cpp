@@ -139,19 +139,8 @@ OperatorClass operator_class(const std::u16string& number, const Codes& codes)
 // start; rounded to nearest with ties to even, kept within int.
 int rule_number(const std::u16string& text)
 {
-    std::size_t pos = 0;
-    std::string ascii;
-    if (pos < text.size() && (text[pos] == u'+' || text[pos] == u'-'))
-        ascii += char(text[pos++]);
-    bool digits = false;
-    for (; pos < text.size() && text[pos] >= u'0' && text[pos] <= u'9'; ++pos, digits = true)
-        ascii += char(text[pos]);
-    if (pos < text.size() && text[pos] == u'.') {
-        ascii += '.';
-        for (++pos; pos < text.size() && text[pos] >= u'0' && text[pos] <= u'9'; ++pos, digits = true)
-            ascii += char(text[pos]);
-    }
-    if (!digits)
+    const std::string ascii = fuzz::leading_decimal(text, 0);
+    if (ascii.empty())
         return 0;
     const double value = std::strtod(ascii.c_str(), nullptr);
     if (value >= std::numeric_limits<int>::max())

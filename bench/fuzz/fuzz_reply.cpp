@@ -62,21 +62,11 @@ void check_normalise(const QString& raw, const QString& command)
 // number rounded to nearest, ties to even; 0 when it leaves 16 bits.
 qint16 leading_number(const std::u16string& text)
 {
-    std::size_t pos = text.find_first_not_of(u' ');
+    const std::size_t pos = text.find_first_not_of(u' ');
     if (pos == std::u16string::npos)
         return 0;
-    std::string ascii;
-    if (text[pos] == u'+' || text[pos] == u'-')
-        ascii += char(text[pos++]);
-    bool digits = false;
-    for (; pos < text.size() && text[pos] >= u'0' && text[pos] <= u'9'; ++pos, digits = true)
-        ascii += char(text[pos]);
-    if (pos < text.size() && text[pos] == u'.') {
-        ascii += '.';
-        for (++pos; pos < text.size() && text[pos] >= u'0' && text[pos] <= u'9'; ++pos, digits = true)
-            ascii += char(text[pos]);
-    }
-    if (!digits)
+    const std::string ascii = fuzz::leading_decimal(text, pos);
+    if (ascii.empty())
         return 0;
     const double rounded = std::nearbyint(std::strtod(ascii.c_str(), nullptr));
     if (!(rounded >= std::numeric_limits<qint16>::min() && rounded <= std::numeric_limits<qint16>::max()))

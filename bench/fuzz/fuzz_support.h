@@ -106,6 +106,25 @@ inline std::vector<std::u16string> split(const std::u16string& text, const std::
     return pieces;
 }
 
+// The decimal number at text[pos]: an optional sign, digits, a point and
+// digits, with at least one digit. Empty when there is none; the rules of
+// both number readers start with it and differ only in what they do next.
+inline std::string leading_decimal(const std::u16string& text, std::size_t pos)
+{
+    std::string ascii;
+    if (pos < text.size() && (text[pos] == u'+' || text[pos] == u'-'))
+        ascii += char(text[pos++]);
+    bool digits = false;
+    for (; pos < text.size() && text[pos] >= u'0' && text[pos] <= u'9'; ++pos, digits = true)
+        ascii += char(text[pos]);
+    if (pos < text.size() && text[pos] == u'.') {
+        ascii += '.';
+        for (++pos; pos < text.size() && text[pos] >= u'0' && text[pos] <= u'9'; ++pos, digits = true)
+            ascii += char(text[pos]);
+    }
+    return digits ? ascii : std::string();
+}
+
 inline bool contains(const std::u16string& text, const std::u16string& part)
 {
     return text.find(part) != std::u16string::npos;
