@@ -34,18 +34,6 @@ private:
     int poisk_aktiv_ = 0;
 };
 
-// Every port 1 to 96 without an entry points at a missing device, so the
-// machine's real serial ports are left alone.
-void shield_real_ports(const QString& ports_dir)
-{
-    const QDir dir(ports_dir);
-    for (int port = 1; port <= 96; ++port) {
-        const QString entry = dir.filePath(QStringLiteral("com%1").arg(port));
-        if (!QFileInfo(entry).exists() && !QFileInfo(entry).isSymLink())
-            QFile::link(dir.filePath(QStringLiteral("absent-%1").arg(port)), entry);
-    }
-}
-
 void print_median(const char* what, QList<double> ms)
 {
     std::sort(ms.begin(), ms.end());

@@ -72,18 +72,6 @@ public:
     QList<platform::MessageIcon> icons;
 };
 
-// Ports 1 to 96 without a phone point at nothing, so that the search never
-// touches the machine's own serial devices.
-void shield_real_ports(const QString& ports_dir)
-{
-    const QDir dir(ports_dir);
-    for (int port = 1; port <= 96; ++port) {
-        const QString entry = dir.filePath(QStringLiteral("com%1").arg(port));
-        if (!QFileInfo(entry).exists() && !QFileInfo(entry).isSymLink())
-            QFile::link(dir.filePath(QStringLiteral("absent-device-%1").arg(port)), entry);
-    }
-}
-
 // A development controller (slot "Проект", started by hand) with phones on
 // ports 3 and 11, and its search dialog.
 struct SearchRig {

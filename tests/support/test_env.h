@@ -24,3 +24,8 @@ private:
 // Polls cond every few milliseconds, pumping events, until it holds or
 // timeout_ms passes. Returns whether it held.
 bool wait_until(const std::function<bool()>& cond, int timeout_ms);
+
+// Points every port number 1 to 96 that has no entry yet at a missing
+// device, so a search in a test never touches the machine's real serial
+// ports; ports above 96 have no device anyway.
+void shield_real_ports(const QString& ports_dir);

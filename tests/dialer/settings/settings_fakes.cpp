@@ -77,16 +77,6 @@ void RecordingMessages::show(const QString&, const QString& text, platform::Mess
     icons << icon;
 }
 
-void shield_real_ports(const QString& ports_dir)
-{
-    const QDir dir(ports_dir);
-    for (int port = 1; port <= 96; ++port) {
-        const QString entry = dir.filePath(QStringLiteral("com%1").arg(port));
-        if (!QFileInfo(entry).exists() && !QFileInfo(entry).isSymLink())
-            QFile::link(dir.filePath(QStringLiteral("absent-device-%1").arg(port)), entry);
-    }
-}
-
 void click_search(QWidget& form)
 {
     QTest::mouseClick(form.findChild<QPushButton*>(QStringLiteral("Command2")), Qt::LeftButton);

@@ -63,10 +63,6 @@ public:
     QList<platform::MessageIcon> icons;
 };
 
-// Points every port number 1 to 96 that has no entry yet at a missing
-// device, so a search in a test never touches the machine's real serial
-// ports; ports above 96 have no device anyway.
-void shield_real_ports(const QString& ports_dir);
 
 // Presses "Поиск телефонов" and lets the search, which starts once the
 // click is over, run to its end.
