@@ -59,6 +59,12 @@ bool wait_calls(PhoneSim& phone, const QStringList& expected)
     return poll_until([&] { return call_states(phone) == expected; }, 10000, 100);
 }
 
+// The usual start: phone 1 on port 1, the dialer started on it.
+bool start_on_phone_one(InstalledDialer& dialer, const PhoneSim& phone)
+{
+    return phone.ready() && dialer.set_value("Kestrum", "1", "port", "1") && dialer.start();
+}
+
 QString knopki(const InstalledDialer& dialer, int slot) { return dialer.slot_value(slot, QStringLiteral("knopki_zv")); }
 
 bool flag(const QString& knopki_zv, CallButton button)
@@ -187,9 +193,7 @@ void SystemTest::call_hold_swap_conference_and_hang_up()
 {
     InstalledDialer dialer;
     PhoneSim phone({"--model", kPhone1, "--alert-ms", "100"}, 1);
-    QVERIFY(phone.ready());
-    QVERIFY(dialer.set_value("Kestrum", "1", "port", "1"));
-    QVERIFY(dialer.start());
+    QVERIFY2(start_on_phone_one(dialer, phone), qPrintable(dialer.output()));
     MainScreen main(dialer);
     QVERIFY2(main.found(), qPrintable(dialer.output()));
     VERIFY_DISPLAY(1, equals(kPhone1));
@@ -288,9 +292,7 @@ void SystemTest::incoming_call_answered_and_missed()
 {
     InstalledDialer dialer;
     PhoneSim phone({"--model", kPhone1}, 1);
-    QVERIFY(phone.ready());
-    QVERIFY(dialer.set_value("Kestrum", "1", "port", "1"));
-    QVERIFY(dialer.start());
+    QVERIFY2(start_on_phone_one(dialer, phone), qPrintable(dialer.output()));
     MainScreen main(dialer);
     QVERIFY2(main.found(), qPrintable(dialer.output()));
     VERIFY_DISPLAY(1, equals(kPhone1));
@@ -388,9 +390,7 @@ void SystemTest::tel_link_through_xdg_open()
 {
     InstalledDialer dialer;
     PhoneSim phone({"--model", kPhone1}, 1);
-    QVERIFY(phone.ready());
-    QVERIFY(dialer.set_value("Kestrum", "1", "port", "1"));
-    QVERIFY(dialer.start());
+    QVERIFY2(start_on_phone_one(dialer, phone), qPrintable(dialer.output()));
     MainScreen main(dialer);
     QVERIFY2(main.found(), qPrintable(dialer.output()));
     VERIFY_DISPLAY(1, equals(kPhone1));
