@@ -8,13 +8,7 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${VEKORRA_ASAN_BUILD_DIR:-$top/build-asan}
 bash "$top/tools/install-deps.sh"
-bash "$top/tools/sanitizers/need_clang.sh"
-launcher=()
-command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-generator=()
-command -v ninja >/dev/null && generator=(-G Ninja)
-cmake -S "$top" -B "$build" "${generator[@]}" "${launcher[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_CXX_COMPILER=clang++ -DVEKORRA_SANITIZE=ON >/dev/null
+bash "$top/tools/sanitizers/configure_clang.sh" "$build" -DVEKORRA_SANITIZE=ON
 cmake --build "$build" -j"$(nproc)"
 cd "$build"
 status=0

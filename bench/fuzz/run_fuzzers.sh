@@ -23,14 +23,7 @@ seconds=${FUZZ_SECONDS:-60}
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=(call_list reply exchange numbers)
 
-bash "$top/tools/sanitizers/need_clang.sh"
-
-launcher=()
-command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-generator=()
-command -v ninja >/dev/null && generator=(-G Ninja)
-cmake -S "$top" -B "$build" "${generator[@]}" "${launcher[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_CXX_COMPILER=clang++ -DVEKORRA_FUZZ=ON >/dev/null
+bash "$top/tools/sanitizers/configure_clang.sh" "$build" -DVEKORRA_FUZZ=ON
 cmake --build "$build" -j"$(nproc)" --target "${targets[@]/#/fuzz_}"
 
 # Leaks are part of the run: Qt's and SQLite's few lasting allocations are
