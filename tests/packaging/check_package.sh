@@ -34,6 +34,7 @@ dpkg-deb -c "$deb" | awk '{ print $6 ($7 ? " " $7 " " $8 : "") }' | sed 's|/$||'
 expect() { grep -qxF "$1" "$work/files" || fail "missing $1"; }
 for path in ./usr/lib/vekorra/vekorra ./usr/lib/vekorra/vekorra-settings ./usr/lib/vekorra/tools/phonesim \
             ./usr/lib/vekorra/{1,2,3,4}/kestrum ./usr/share/applications/vekorra.desktop \
+            ./usr/share/icons/hicolor/scalable/apps/vekorra.svg \
             ./usr/share/doc/vekorra/examples/61-vekorra-modemmanager.rules \
             "./usr/bin/vekorra -> ../lib/vekorra/vekorra" \
             "./usr/bin/vekorra-settings -> ../lib/vekorra/vekorra-settings"; do
@@ -53,6 +54,7 @@ strays=$(grep -E 'test|bench|fuzz' "$work/files")
 dpkg-deb -x "$deb" "$work/root"
 desktop=$work/root/usr/share/applications/vekorra.desktop
 grep -qx 'Exec=vekorra %u' "$desktop" || fail "desktop entry Exec"
+grep -qx 'Icon=vekorra' "$desktop" || fail "desktop entry Icon"
 grep -Eq '^MimeType=(.*;)?x-scheme-handler/tel;' "$desktop" || fail "desktop entry does not handle tel:"
 if command -v desktop-file-validate >/dev/null; then
   desktop-file-validate "$desktop" || fail "desktop-file-validate"
