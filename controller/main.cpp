@@ -18,6 +18,11 @@ int main(int argc, char* argv[])
     // log line written there must not end the program.
     std::signal(SIGPIPE, SIG_IGN);
     QApplication app(argc, argv);
+    // A controller started by the dialer has no window of its own, so the
+    // first message box it closes ("Отсутствует гудок") would count as the
+    // last window and end the program behind the orderly end's back: only
+    // the orderly end ends it.
+    app.setQuitOnLastWindowClosed(false);
     platform::set_program_title(QStringLiteral("Kestrum"));
     platform::BoxMessages boxes;
     platform::set_messages(&boxes);
@@ -42,5 +47,9 @@ int main(int argc, char* argv[])
         window = std::make_unique<kestrum::FormPort>(controller);
         window->show();
     }
-    return app.exec();
+    app.exec();
+    // Should the desktop's session end the event loop, the slot still
+    // reports that its controller is gone.
+    controller.Exit_pr();
+    return 0;
 }

@@ -2,8 +2,10 @@
 // under a real X server (Xvfb): its window is shown, the watchdog leaves it
 // running, a click on "Подклчюить" connects the simulated phone, and the
 // window with a call in progress is saved as
-// build/screenshots/kestrum_window_call.png for people to look at. The test
-// runs itself again under `xvfb-run -a` for that.
+// build/screenshots/kestrum_window_call.png for people to look at. And a
+// controller started by the dialer, which has no window, outlives the
+// message box of its wired modem. The test runs itself again under
+// `xvfb-run -a` for each.
 #include <QApplication>
 #include <QDir>
 #include <QImage>
@@ -131,6 +133,65 @@ int drive_controller()
     return end(QFile::exists(screenshot_path()) ? 0 : fail(19, QStringLiteral("no screenshot")));
 }
 
+// Under Xvfb: a controller started by the dialer (hidden, argument "0") on a
+// wired modem without a dial tone shows "Отсутствует гудок"; closing that
+// box, its only window, must not end the program behind the orderly end.
+int message_box_of_hidden_controller()
+{
+    TestEnv env;
+    PhoneSim modem({"--mode", "modem"}, 1);
+    if (!modem.ready() || !modem.control(QStringLiteral("result NO DIALTONE")))
+        return fail(20, QStringLiteral("no modem: ") + modem.output());
+    const auto set = [](const char* key, const char* value) {
+        write_setting(QStringLiteral("Kestrum"), QStringLiteral("1"), QString::fromLatin1(key), QString::fromLatin1(value));
+    };
+    const auto slot_board = [](const char* key) {
+        return read_setting(QStringLiteral("Kestrum"), QStringLiteral("1"), QString::fromLatin1(key), QStringLiteral("<absent>"));
+    };
+    set("port", "1");
+    set("Tip_tlf", "Provod");
+    set("on_przv_exe", "1");
+    set("pozvonit", "0441234567");
+    const QString folder = env.root() + QStringLiteral("/1");
+    QDir().mkpath(folder);
+    if (!QFile::copy(TestEnv::build_dir() + QStringLiteral("/1/kestrum"), folder + QStringLiteral("/kestrum")))
+        return fail(21, QStringLiteral("no kestrum to copy"));
+    QProcess controller;
+    controller.setProcessChannelMode(QProcess::ForwardedChannels);
+    controller.start(folder + QStringLiteral("/kestrum"), {QStringLiteral("0")});
+    if (!controller.waitForStarted(5000))
+        return fail(22, QStringLiteral("kestrum did not start"));
+    const auto end = [&controller](int code) {
+        controller.kill();
+        controller.waitForFinished(3000);
+        return code;
+    };
+
+    QString box;
+    wait_until([&] {
+        box = run(QStringLiteral("xdotool"), {"search", "--onlyvisible", "--name", "^Kestrum$"}).section('\n', 0, 0);
+        return !box.isEmpty();
+    }, 10000);
+    if (box.isEmpty())
+        return end(fail(23, QStringLiteral("no \"Отсутствует гудок\" box")));
+    run(QStringLiteral("xdotool"), {"windowfocus", box});
+    run(QStringLiteral("xdotool"), {"key", "Return"});
+    if (!wait_until([&] {
+            return run(QStringLiteral("xdotool"), {"search", "--onlyvisible", "--name", "^Kestrum$"}).isEmpty();
+        }, 5000))
+        return end(fail(24, QStringLiteral("the box did not close")));
+
+    QTest::qWait(1500);
+    if (controller.state() != QProcess::Running)
+        return fail(25, QStringLiteral("closing the box ended the controller; on_pr_exe = ") + slot_board("on_pr_exe"));
+    set("on_przv_exe", "0");
+    if (!controller.waitForFinished(5000))
+        return end(fail(26, QStringLiteral("the watchdog did not end the controller")));
+    if (slot_board("on_pr_exe") != QStringLiteral("0") || slot_board("on_pr") != QStringLiteral("False"))
+        return fail(27, QStringLiteral("no orderly end: on_pr_exe = ") + slot_board("on_pr_exe"));
+    return 0;
+}
+
 }  // namespace
 
 class TestKestrumWindow : public QObject {
@@ -138,17 +199,19 @@ class TestKestrumWindow : public QObject {
 
 private slots:
     void development_controller_under_xvfb();
+    void hidden_controller_survives_its_message_box();
+
+private:
+    // Runs this program again under xvfb-run as the given scenario; its
+    // exit code and output.
+    static std::pair<int, QString> run_under_xvfb(const char* scenario);
 };
 
-void TestKestrumWindow::development_controller_under_xvfb()
+std::pair<int, QString> TestKestrumWindow::run_under_xvfb(const char* scenario)
 {
-    for (const char* tool : {"xvfb-run", "xdotool", "import"})
-        if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
-            QSKIP(qPrintable(QStringLiteral("%1 is not installed").arg(QString::fromLatin1(tool))));
-
     QProcess child;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(kChildMarker, QStringLiteral("1"));
+    environment.insert(kChildMarker, QString::fromLatin1(scenario));
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     child.setProcessEnvironment(environment);
     child.setProcessChannelMode(QProcess::MergedChannels);
@@ -158,19 +221,45 @@ void TestKestrumWindow::development_controller_under_xvfb()
     if (!ended)
         child.kill();
     const QString output = QString::fromLocal8Bit(child.readAll());
-    QVERIFY2(ended, qPrintable(output));
-    QVERIFY2(child.exitCode() == 0, qPrintable(QStringLiteral("exit %1: %2").arg(child.exitCode()).arg(output)));
+    return {ended ? child.exitCode() : -1, output};
+}
+
+static bool xvfb_tools_missing()
+{
+    for (const char* tool : {"xvfb-run", "xdotool", "import"})
+        if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
+            return true;
+    return false;
+}
+
+void TestKestrumWindow::development_controller_under_xvfb()
+{
+    if (xvfb_tools_missing())
+        QSKIP("xvfb-run, xdotool or import is not installed");
+    const auto [code, output] = run_under_xvfb("window");
+    QVERIFY2(code == 0, qPrintable(QStringLiteral("exit %1: %2").arg(code).arg(output)));
 
     const QImage shot(screenshot_path());
     QVERIFY(!shot.isNull());
     QVERIFY(shot.width() > 200 && shot.height() > 200);
 }
 
+void TestKestrumWindow::hidden_controller_survives_its_message_box()
+{
+    if (xvfb_tools_missing())
+        QSKIP("xvfb-run, xdotool or import is not installed");
+    const auto [code, output] = run_under_xvfb("message_box");
+    QVERIFY2(code == 0, qPrintable(QStringLiteral("exit %1: %2").arg(code).arg(output)));
+}
+
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    if (qEnvironmentVariableIsSet(kChildMarker))
+    const QByteArray scenario = qgetenv(kChildMarker);
+    if (scenario == "window")
         return drive_controller();
+    if (scenario == "message_box")
+        return message_box_of_hidden_controller();
     TestKestrumWindow test;
     return QTest::qExec(&test, argc, argv);
 }
