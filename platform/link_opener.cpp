@@ -43,6 +43,11 @@ OpenResult XdgLinkOpener::open_address(const QString& address)
     process->setProgram(QStringLiteral("xdg-open"));
     process->setArguments({address});
     process->setStandardInputFile(QProcess::nullDevice());
+    // Nobody reads what the handler prints, and a hand-over process ends
+    // long before a handler that runs on: pipes to it would break under the
+    // handler's feet.
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
     process->start();
     if (!process->waitForStarted(kHandlerGraceMs)) {
         const int code = static_cast<int>(process->error()) + 1;
