@@ -24,6 +24,9 @@ const QColor kOutline(64, 64, 64);
 QString balloon_family()
 {
     static const QString family = [] {
+        const QString tahoma = QStringLiteral("Tahoma");
+        if (QFontDatabase::families().contains(tahoma, Qt::CaseInsensitive))
+            return tahoma;  // installed where fontconfig finds it
         if (QFile::exists(QString::fromLatin1(kWineTahoma))) {
             const int id = QFontDatabase::addApplicationFont(QString::fromLatin1(kWineTahoma));
             const QStringList families = QFontDatabase::applicationFontFamilies(id);

@@ -9,9 +9,10 @@ class QPainter;
 
 namespace Ballon_tip {
 
-// The balloon's font: "Tahoma", 13 pixels, normal weight. Wine's Tahoma
-// (it has Cyrillic) is loaded on first use when installed; otherwise the
-// default sans font takes its place.
+// The balloon's font: "Tahoma", 13 pixels, normal weight. A Tahoma that
+// fontconfig knows comes first, then Wine's (it has Cyrillic, but lies
+// outside fontconfig's path), loaded on first use; otherwise the default
+// sans font takes its place.
 QFont balloon_font();
 
 // Window size for a text: the text measured in the balloon font, plus 16
