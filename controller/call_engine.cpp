@@ -69,13 +69,14 @@ bool Controller::send_pending_command()
 void Controller::dial_pending_number()
 {
     platform::Clock& clock = platform::clock();
-    send(dial_command(QStringLiteral("ATD"), state_.tlf_numb));
-    view_.dialled_number = state_.tlf_numb;
+    const QString number = state_.tlf_numb;
+    send(dial_command(QStringLiteral("ATD"), number));
+    view_.dialled_number = number;
     view_.progress = QStringLiteral("Подключение...");
     since_dial_.start();
     clock.pump();
     clock.sleep_ms(500);
-    state_.tlf_numb.clear();
+    dialled(number);
 }
 
 QString Controller::poll_call_list()

@@ -124,6 +124,9 @@ private:
     bool port_open_quietly() const;
     void lost_connection(const QString& status);
     void hide_wired_buttons();
+    // Ends the pending number once it has been dialled; a newer number
+    // that a status tick took in the meantime stays pending.
+    void dialled(const QString& number);
 
     // Steps of the call engine.
     bool send_pending_command();

@@ -28,6 +28,12 @@ void Controller::send(const QString& text)
     serial_->Output(text);
 }
 
+void Controller::dialled(const QString& number)
+{
+    if (state_.tlf_numb == number)
+        state_.tlf_numb.clear();
+}
+
 QString Controller::take_input()
 {
     const QString input = serial_->Input();

@@ -36,9 +36,10 @@ void Controller::plain_gsm_tick()
         bool keep_alive = false;
         QString reply;
         if (!state_.tlf_numb.isEmpty()) {
-            send(dial_command(QStringLiteral("ATD"), state_.tlf_numb));
+            const QString number = state_.tlf_numb;
+            send(dial_command(QStringLiteral("ATD"), number));
             clock.sleep_ms(500);
-            state_.tlf_numb.clear();
+            dialled(number);
         } else {
             reply = at_exchange(QStringLiteral("AT"), 0);
             keep_alive = true;
@@ -81,9 +82,10 @@ void Controller::cdma_tick()
         }
         if (!serial_->PortOpen())
             serial_->setPortOpen(true);
-        const bool dialling = !state_.tlf_numb.isEmpty();
+        const QString number = state_.tlf_numb;
+        const bool dialling = !number.isEmpty();
         if (dialling)
-            send(dial_command(QStringLiteral("AT+CDV"), state_.tlf_numb));
+            send(dial_command(QStringLiteral("AT+CDV"), number));
         else
             send(QStringLiteral("AT\r\n"));  // its answer waits in the buffer for the next dial
         view_.indicator = ControllerView::Indicator::Green;
@@ -99,7 +101,7 @@ void Controller::cdma_tick()
                     break;
                 reply += take_cleaned_input();
             }
-            state_.tlf_numb.clear();
+            dialled(number);
             if (!reply.contains(QLatin1String("OK"))) {
                 view_.status_text = kLost;
                 close_port_quietly();
@@ -148,9 +150,10 @@ void Controller::wired_tick()
             return;
         }
         if (!state_.tlf_numb.isEmpty()) {
-            send(dial_command(QStringLiteral("ATD"), state_.tlf_numb));
+            const QString number = state_.tlf_numb;
+            send(dial_command(QStringLiteral("ATD"), number));
             clock.sleep_ms(500);
-            state_.tlf_numb.clear();
+            dialled(number);
         } else {
             send(QStringLiteral("AT\r\n"));
         }

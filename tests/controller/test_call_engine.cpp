@@ -26,6 +26,8 @@ private slots:
     void hang_up_clears_dialled_number();
     void control_characters_never_reach_the_phone();
     void caller_address_with_separator_keeps_the_fields_in_place();
+    void number_handed_over_while_dialling_is_dialled_next_data();
+    void number_handed_over_while_dialling_is_dialled_next();
 };
 
 // One conversation walked through every situation of the call list; after
@@ -294,6 +296,47 @@ void TestCallEngine::caller_address_with_separator_keeps_the_fields_in_place()
     QCOMPARE(numbers.size(), 7);
     QVERIFY2(numbers.contains(QStringLiteral("usergateway")), qPrintable(board("zvonok")));
     QCOMPARE(board("status").split('@').size(), 7);
+}
+
+void TestCallEngine::number_handed_over_while_dialling_is_dialled_next_data()
+{
+    QTest::addColumn<QStringList>("phone");
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QString>("dial");
+    QTest::newRow("call engine") << QStringList() << QStringLiteral("GSM") << QStringLiteral("ATD");
+    QTest::newRow("CDMA") << QStringList{"--mode", "cdma"} << QStringLiteral("CDMA") << QStringLiteral("AT+CDV");
+}
+
+// The dialer hands over a second number while the first one is being
+// dialled: the status tick inside the dial tick's pump takes it, and the
+// dial tick must not wipe it as if it had been dialled.
+void TestCallEngine::number_handed_over_while_dialling_is_dialled_next()
+{
+    QFETCH(QStringList, phone);
+    QFETCH(QString, type);
+    QFETCH(QString, dial);
+    ControllerRig rig(phone, type);
+    QVERIFY(rig.phone.ready());
+    rig.connect_phone();
+    set_board("pozvonit", "0501111111");
+    rig.publish();
+    // The pumps before the dial command leave the hand-over for later.
+    std::function<void()> hand_over_once_dialling = [&] {
+        if (!rig.phone.wait_for_command(dial + "0501111111;", 200)) {
+            rig.clock.in_next_pump = hand_over_once_dialling;
+            return;
+        }
+        set_board("pozvonit", "0672222222");
+        rig.publish();
+    };
+    rig.clock.in_next_pump = hand_over_once_dialling;
+    rig.tick();
+    QVERIFY(rig.phone.wait_for_command(dial + "0501111111;", 2000));
+    QCOMPARE(board("pozvonit"), QString());
+    QCOMPARE(rig.state().tlf_numb, QStringLiteral("0672222222"));
+    rig.tick();
+    QVERIFY(rig.phone.wait_for_command(dial + "0672222222;", 2000));
+    QCOMPARE(rig.state().tlf_numb, QString());
 }
 
 QTEST_GUILESS_MAIN(TestCallEngine)
