@@ -34,6 +34,8 @@ QString ports_folder()
 
 QString port_device_path(int port)
 {
+    if (port <= 0)
+        return QString();  // "COM0" and below name no port, whatever the folder holds
     // An entry may be a dangling link (device unplugged): it still names the
     // port, and opening it fails as for any missing device.
     const QString entry = QDir(ports_folder()).filePath(QStringLiteral("com%1").arg(port));

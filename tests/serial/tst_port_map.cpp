@@ -56,6 +56,11 @@ void TestPortMap::folderEntryWins()
     // Neighbours without an entry keep their usual devices.
     QCOMPARE(port_device_path(4), QStringLiteral("/dev/ttyS3"));
     QCOMPARE(port_device_path(201), QString());
+    // Port 0 ("no port") and below stay unopenable even with an entry.
+    QVERIFY(QFile::link(QStringLiteral("/dev/null"), ports.filePath(QStringLiteral("com0"))));
+    QVERIFY(QFile::link(QStringLiteral("/dev/null"), ports.filePath(QStringLiteral("com-1"))));
+    QCOMPARE(port_device_path(0), QString());
+    QCOMPARE(port_device_path(-1), QString());
 }
 
 void TestPortMap::portsFolderLocation()
