@@ -8,6 +8,7 @@
 #include "controller/slot_lock.h"
 #include "platform/message_box.h"
 #include "platform/messages.h"
+#include "platform/termination.h"
 #include "serial/qt_serial_component.h"
 
 int main(int argc, char* argv[])
@@ -40,6 +41,9 @@ int main(int argc, char* argv[])
     }
 
     kestrum::Controller controller(std::make_unique<QtSerialComponent>());
+    // Ended by the desktop's session or by a signal, the slot still
+    // reports that its controller is gone.
+    platform::on_termination_request([&controller] { controller.Exit_pr(); });
     controller.start(started_with_arguments);
     // A controller started by the dialer never has a window.
     std::unique_ptr<kestrum::FormPort> window;
@@ -48,8 +52,6 @@ int main(int argc, char* argv[])
         window->show();
     }
     app.exec();
-    // Should the desktop's session end the event loop, the slot still
-    // reports that its controller is gone.
-    controller.Exit_pr();
+    controller.Exit_pr();  // whatever ended the event loop
     return 0;
 }

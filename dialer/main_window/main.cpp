@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <csignal>
+#include <cstdlib>
 
 #include "dialer/dial/dial_entry.h"
 #include "dialer/dial/number_chooser_window.h"
@@ -8,6 +9,7 @@
 #include "dialer/main_window/start_mode.h"
 #include "platform/message_box.h"
 #include "platform/messages.h"
+#include "platform/termination.h"
 
 int main(int argc, char** argv)
 {
@@ -40,5 +42,11 @@ int main(int argc, char** argv)
     FormPort window(main_window::installation_folder());
     window.start_up();
     window.show();
+    // Ended by the desktop's session or by a signal, the dialer still
+    // withdraws its controllers' permission as its window's close does.
+    platform::on_termination_request([] {
+        main_window::withdraw_run_permissions();
+        std::_Exit(0);
+    });
     return app.exec();
 }

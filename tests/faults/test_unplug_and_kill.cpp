@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <csignal>
 #include <sys/stat.h>
 
 #include "child_launcher.h"
@@ -41,6 +42,7 @@ class TestUnplugAndKill : public QObject {
 private slots:
     void phone_unplugged_mid_call_and_plugged_back();
     void dialer_and_controller_killed();
+    void dialer_and_controller_asked_to_end_by_signal();
 };
 
 void TestUnplugAndKill::phone_unplugged_mid_call_and_plugged_back()
@@ -177,6 +179,53 @@ void TestUnplugAndKill::dialer_and_controller_killed()
         if (::stat(QFile::encodeName(env.store_path() + suffix).constData(), &file) == 0)
             QCOMPARE(file.st_mode & 0777, 0600u);
     }
+}
+
+// The desktop's session ends, or someone types `kill` or Ctrl+C: each
+// program ends as it would by the window or the blackboard, so no
+// controller outlives its dialer and no slot claims a phone that is gone.
+void TestUnplugAndKill::dialer_and_controller_asked_to_end_by_signal()
+{
+    TestEnv env;
+    PhoneSim phone({"--model", kModel});
+    QVERIFY(phone.ready());
+    set_board("1", "port", "1");
+    const auto start_dialer = [](QProcess& dialer) {
+        dialer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        dialer.start(TestEnv::build_dir() + QStringLiteral("/vekorra"), QStringList());
+        return dialer.waitForStarted(5000)
+               && wait_until([] { return board("1", "model") == kModel && board("1", "on_pr") == "True"; }, 15000);
+    };
+    const auto ended_in_order = [] {
+        return board("1", "on_pr_exe") == "0" && board("1", "on_pr") == "False"
+               && board("1", "knopki_zv") == "@@@@@@@@@@";
+    };
+
+    QProcess dialer;
+    QVERIFY(start_dialer(dialer));
+    const QList<qint64> controllers = processes_of(kestrum_program(), env.store_path());
+    QCOMPARE(controllers.size(), 1);
+    ::kill(static_cast<pid_t>(dialer.processId()), SIGTERM);
+    QVERIFY(dialer.waitForFinished(5000));
+    QCOMPARE(dialer.exitStatus(), QProcess::NormalExit);
+    for (const char* slot : {"1", "2", "3", "4"})
+        QCOMPARE(board(slot, "on_przv_exe"), QStringLiteral("0"));
+    QVERIFY(wait_until([&] { return !alive(controllers.first()); }, 5000));
+    QVERIFY(ended_in_order());
+
+    // A controller asked to end by itself, with its dialer running.
+    QProcess second_dialer;
+    QVERIFY(start_dialer(second_dialer));
+    const QList<qint64> second_controllers = processes_of(kestrum_program(), env.store_path());
+    QCOMPARE(second_controllers.size(), 1);
+    ::kill(static_cast<pid_t>(second_controllers.first()), SIGINT);
+    QVERIFY(wait_until([&] { return !alive(second_controllers.first()); }, 5000));
+    QVERIFY(ended_in_order());
+    QVERIFY(second_dialer.state() == QProcess::Running);
+    ::kill(static_cast<pid_t>(second_dialer.processId()), SIGHUP);
+    QVERIFY(second_dialer.waitForFinished(5000));
+    QCOMPARE(board("1", "on_przv_exe"), QStringLiteral("0"));
+    QCOMPARE(store_check(env.store_path()), QStringLiteral("ok"));
 }
 
 QTEST_MAIN(TestUnplugAndKill)
