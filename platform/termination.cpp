@@ -2,7 +2,6 @@
 
 #include <QSocketNotifier>
 #include <csignal>
-#include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -11,25 +10,25 @@ namespace platform {
 namespace {
 
 // The signal handler may only write to a descriptor; the event loop reads
-// the other end and runs the handler where Qt may be used.
-int wake_pipe[2] = {-1, -1};
+// the other end of the socket pair and runs the handler where Qt may be used.
+int wake_socket[2] = {-1, -1};
 std::function<void()> termination_handler;
 
 void note_signal(int)
 {
     const char byte = 1;
-    [[maybe_unused]] const ssize_t written = ::write(wake_pipe[1], &byte, 1);
+    [[maybe_unused]] const ssize_t written = ::write(wake_socket[1], &byte, 1);
 }
 
-bool install_pipe_and_notifier()
+bool install_socket_and_notifier()
 {
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, wake_pipe) != 0)
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, wake_socket) != 0)
         return false;
     // Lives as long as the process: the handler may run until the very end.
-    auto* notifier = new QSocketNotifier(wake_pipe[0], QSocketNotifier::Read);
+    auto* notifier = new QSocketNotifier(wake_socket[0], QSocketNotifier::Read);
     QObject::connect(notifier, &QSocketNotifier::activated, [] {
         char bytes[16];
-        while (::read(wake_pipe[0], bytes, sizeof bytes) > 0) {
+        while (::read(wake_socket[0], bytes, sizeof bytes) > 0) {
         }
         if (termination_handler)
             termination_handler();
@@ -47,7 +46,7 @@ bool install_pipe_and_notifier()
 
 void on_termination_request(std::function<void()> handler)
 {
-    static const bool installed = install_pipe_and_notifier();
+    static const bool installed = install_socket_and_notifier();
     termination_handler = std::move(handler);
     (void)installed;
 }
