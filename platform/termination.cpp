@@ -1,5 +1,6 @@
 #include "platform/termination.h"
 
+#include <QCoreApplication>
 #include <QSocketNotifier>
 #include <csignal>
 #include <sys/socket.h>
@@ -24,8 +25,8 @@ bool install_socket_and_notifier()
 {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, wake_socket) != 0)
         return false;
-    // Lives as long as the process: the handler may run until the very end.
-    auto* notifier = new QSocketNotifier(wake_socket[0], QSocketNotifier::Read);
+    // Lives as long as the application: the handler may run until its end.
+    auto* notifier = new QSocketNotifier(wake_socket[0], QSocketNotifier::Read, QCoreApplication::instance());
     QObject::connect(notifier, &QSocketNotifier::activated, [] {
         char bytes[16];
         while (::read(wake_socket[0], bytes, sizeof bytes) > 0) {
