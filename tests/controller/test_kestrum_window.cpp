@@ -54,6 +54,37 @@ int fail(int code, const QString& why)
     return code;
 }
 
+// Copies the built controller into <root>/<slot>/ and starts it there.
+bool start_kestrum_in(const TestEnv& env, const QString& slot, const QStringList& arguments, QProcess& controller)
+{
+    const QString folder = env.root() + QLatin1Char('/') + slot;
+    QDir().mkpath(folder);
+    if (!QFile::copy(TestEnv::build_dir() + QStringLiteral("/1/kestrum"), folder + QStringLiteral("/kestrum")))
+        return false;
+    controller.setProcessChannelMode(QProcess::ForwardedChannels);
+    controller.start(folder + QStringLiteral("/kestrum"), arguments);
+    return controller.waitForStarted(5000);
+}
+
+// Ends a controller that a failed scenario leaves running; passes the code on.
+int ended(QProcess& controller, int code)
+{
+    controller.kill();
+    controller.waitForFinished(3000);
+    return code;
+}
+
+// The first visible window whose title matches, within 10 s; "" when none.
+QString wait_for_window(const QString& title_pattern)
+{
+    QString window;
+    wait_until([&] {
+        window = run(QStringLiteral("xdotool"), {"search", "--onlyvisible", "--name", title_pattern}).section('\n', 0, 0);
+        return !window.isEmpty();
+    }, 10000);
+    return window;
+}
+
 // Where "Подклчюить" sits in a window of the same build on the same X
 // server: a twin window, never started, measured and closed again.
 QPoint connect_button_centre()
@@ -80,26 +111,12 @@ int drive_controller()
     write_setting(QStringLiteral("Kestrum"), kSlot, QStringLiteral("port"), QStringLiteral("1"));
     write_setting(QStringLiteral("Kestrum"), kSlot, QStringLiteral("Tip_tlf"), QStringLiteral("GSM"));
 
-    const QString folder = env.root() + QStringLiteral("/") + kSlot;
-    QDir().mkpath(folder);
-    if (!QFile::copy(TestEnv::build_dir() + QStringLiteral("/1/kestrum"), folder + QStringLiteral("/kestrum")))
-        return fail(11, QStringLiteral("no kestrum to copy"));
     QProcess controller;
-    controller.setProcessChannelMode(QProcess::ForwardedChannels);
-    controller.start(folder + QStringLiteral("/kestrum"), QStringList());
-    if (!controller.waitForStarted(5000))
+    if (!start_kestrum_in(env, kSlot, {}, controller))
         return fail(12, QStringLiteral("kestrum did not start"));
-    const auto end = [&controller](int code) {
-        controller.kill();
-        controller.waitForFinished(3000);
-        return code;
-    };
+    const auto end = [&controller](int code) { return ended(controller, code); };
 
-    QString window;
-    wait_until([&] {
-        window = run(QStringLiteral("xdotool"), {"search", "--onlyvisible", "--name", kTitle}).section('\n', 0, 0);
-        return !window.isEmpty();
-    }, 10000);
+    const QString window = wait_for_window(kTitle);
     if (window.isEmpty())
         return end(fail(13, QStringLiteral("no window shown")));
 
@@ -152,26 +169,12 @@ int message_box_of_hidden_controller()
     set("Tip_tlf", "Provod");
     set("on_przv_exe", "1");
     set("pozvonit", "0441234567");
-    const QString folder = env.root() + QStringLiteral("/1");
-    QDir().mkpath(folder);
-    if (!QFile::copy(TestEnv::build_dir() + QStringLiteral("/1/kestrum"), folder + QStringLiteral("/kestrum")))
-        return fail(21, QStringLiteral("no kestrum to copy"));
     QProcess controller;
-    controller.setProcessChannelMode(QProcess::ForwardedChannels);
-    controller.start(folder + QStringLiteral("/kestrum"), {QStringLiteral("0")});
-    if (!controller.waitForStarted(5000))
+    if (!start_kestrum_in(env, QStringLiteral("1"), {QStringLiteral("0")}, controller))
         return fail(22, QStringLiteral("kestrum did not start"));
-    const auto end = [&controller](int code) {
-        controller.kill();
-        controller.waitForFinished(3000);
-        return code;
-    };
+    const auto end = [&controller](int code) { return ended(controller, code); };
 
-    QString box;
-    wait_until([&] {
-        box = run(QStringLiteral("xdotool"), {"search", "--onlyvisible", "--name", "^Kestrum$"}).section('\n', 0, 0);
-        return !box.isEmpty();
-    }, 10000);
+    const QString box = wait_for_window(QStringLiteral("^Kestrum$"));
     if (box.isEmpty())
         return end(fail(23, QStringLiteral("no \"Отсутствует гудок\" box")));
     run(QStringLiteral("xdotool"), {"windowfocus", box});
