@@ -34,6 +34,16 @@ bool panel_shows(FormPort& form, const QString& text, DisplayColour colour)
 
 QString kestrum_program() { return TestEnv::build_dir() + QStringLiteral("/1/kestrum"); }
 
+// A dialer in a process of its own, as a user starts it; true once the
+// controller it started has connected the phone of slot 1.
+bool start_dialer_until_phone_one_connects(QProcess& dialer)
+{
+    dialer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    dialer.start(TestEnv::build_dir() + QStringLiteral("/vekorra"), QStringList());
+    return dialer.waitForStarted(5000)
+           && wait_until([] { return board("1", "model") == kModel && board("1", "on_pr") == "True"; }, 15000);
+}
+
 }  // namespace
 
 class TestUnplugAndKill : public QObject {
@@ -115,10 +125,7 @@ void TestUnplugAndKill::dialer_and_controller_killed()
 
     // A dialer in its own process starts the controller, then dies.
     QProcess first_dialer;
-    first_dialer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    first_dialer.start(TestEnv::build_dir() + QStringLiteral("/vekorra"), QStringList());
-    QVERIFY(first_dialer.waitForStarted(5000));
-    QVERIFY(wait_until([] { return board("1", "model") == kModel && board("1", "on_pr") == "True"; }, 15000));
+    QVERIFY(start_dialer_until_phone_one_connects(first_dialer));
     const QList<qint64> first_controllers = processes_of(kestrum_program(), env.store_path());
     QCOMPARE(first_controllers.size(), 1);
     kill_hard(first_dialer.processId());
@@ -190,19 +197,13 @@ void TestUnplugAndKill::dialer_and_controller_asked_to_end_by_signal()
     PhoneSim phone({"--model", kModel});
     QVERIFY(phone.ready());
     set_board("1", "port", "1");
-    const auto start_dialer = [](QProcess& dialer) {
-        dialer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        dialer.start(TestEnv::build_dir() + QStringLiteral("/vekorra"), QStringList());
-        return dialer.waitForStarted(5000)
-               && wait_until([] { return board("1", "model") == kModel && board("1", "on_pr") == "True"; }, 15000);
-    };
     const auto ended_in_order = [] {
         return board("1", "on_pr_exe") == "0" && board("1", "on_pr") == "False"
                && board("1", "knopki_zv") == "@@@@@@@@@@";
     };
 
     QProcess dialer;
-    QVERIFY(start_dialer(dialer));
+    QVERIFY(start_dialer_until_phone_one_connects(dialer));
     const QList<qint64> controllers = processes_of(kestrum_program(), env.store_path());
     QCOMPARE(controllers.size(), 1);
     ::kill(static_cast<pid_t>(dialer.processId()), SIGTERM);
@@ -215,7 +216,7 @@ void TestUnplugAndKill::dialer_and_controller_asked_to_end_by_signal()
 
     // A controller asked to end by itself, with its dialer running.
     QProcess second_dialer;
-    QVERIFY(start_dialer(second_dialer));
+    QVERIFY(start_dialer_until_phone_one_connects(second_dialer));
     const QList<qint64> second_controllers = processes_of(kestrum_program(), env.store_path());
     QCOMPARE(second_controllers.size(), 1);
     ::kill(static_cast<pid_t>(second_controllers.first()), SIGINT);
