@@ -71,10 +71,10 @@ void CallNotifier::phone_pass(const PhoneCallState& phone)
     if (ringing.settled)
         return;
     platform::Notification notification = ringing_notification(phone);
-    notification.replaces_id = ringing.id;
     if (notification == ringing.sent)
         return;  // shown as it is, or the server refused exactly this
     ringing.sent = notification;
+    notification.replaces_id = ringing.id;
     const quint32 id = service_.notify(notification);
     if (id == 0 && ringing.id != 0)
         service_.close(ringing.id);  // the old text must not stay up as if current

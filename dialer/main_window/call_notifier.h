@@ -72,7 +72,7 @@ private:
     // The notification of one phone's ringing call.
     struct Ringing {
         std::optional<RingingCall> call;  // the call it was made for
-        platform::Notification sent;      // what was last sent for it
+        platform::Notification sent;      // what was last sent for it, replaces_id aside
         quint32 id = 0;                   // 0: not on screen
         bool settled = false;             // the user acted on it or dismissed it
     };

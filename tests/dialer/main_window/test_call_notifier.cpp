@@ -7,6 +7,7 @@
 #include "blackboard/notify_keys.h"
 #include "dialer/main_window/call_notifier.h"
 #include "recording_notifications.h"
+#include "settings_store/settings_store.h"
 #include "test_env.h"
 
 using namespace main_window;
