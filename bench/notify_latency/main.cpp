@@ -3,9 +3,11 @@
 // server, and prints over N calls (default 30; first argument overrides):
 //  - ring -> Notify: from the simulator's "incoming" event to the dialer's
 //    Notify call at the server;
-//  - answer -> CloseNotification: the call is answered from the notification
-//    (the server invokes "answer"), and measured from "ATA" reaching the
-//    phone to the dialer's CloseNotification.
+//  - answered -> CloseNotification: every other call is answered the way
+//    the window's button does it (vzat_t), measured from "ATA" reaching the
+//    phone to the dialer's CloseNotification; the others are answered from
+//    the notification (the server invokes "answer"): action -> Close and
+//    action -> "ATA" at the phone.
 // Both as median and 99th percentile. Times are the simulator's and the
 // server's own records (both on the system clock).
 #include <QCoreApplication>
@@ -33,10 +35,10 @@ double percentile(std::vector<double> values, double share)
 void report(const char* what, const std::vector<double>& ms, const char* targets)
 {
     if (ms.empty()) {
-        std::printf("%-34s no samples\n", what);
+        std::printf("%-38s no samples\n", what);
         return;
     }
-    std::printf("%-34s n=%zu median %6.1f ms  p99 %6.1f ms  max %6.1f ms  (targets: %s)\n", what, ms.size(),
+    std::printf("%-38s n=%zu median %6.1f ms  p99 %6.1f ms  max %6.1f ms  (targets: %s)\n", what, ms.size(),
                 percentile(ms, 0.5), percentile(ms, 0.99), percentile(ms, 1.0), targets);
 }
 
@@ -101,7 +103,7 @@ int main(int argc, char** argv)
     }
     QThread::sleep(1);
 
-    std::vector<double> ring_to_notify, answer_to_close, invoke_to_ata;
+    std::vector<double> ring_to_notify, answer_to_close, action_to_ata, action_to_close;
     for (int call = 0; call < calls; ++call) {
         const QString number = QStringLiteral("05022%1").arg(call, 5, 10, QLatin1Char('0'));
         const double before = QDateTime::currentMSecsSinceEpoch() / 1000.0 - 0.001;
@@ -122,22 +124,31 @@ int main(int argc, char** argv)
         ring_to_notify.push_back((notify.value("t").toDouble() - rang) * 1000.0);
 
         const uint id = notify.value("id").toInt();
-        const double invoked = QDateTime::currentMSecsSinceEpoch() / 1000.0 - 0.001;
-        server.invoke(id, "answer");
+        // Even calls are answered from the notification, odd ones elsewhere
+        // (as the window's button does: vzat_t), which the dialer learns
+        // only from the phone's state.
+        const bool from_notification = call % 2 == 0;
+        const double asked = QDateTime::currentMSecsSinceEpoch() / 1000.0 - 0.001;
+        if (from_notification)
+            server.invoke(id, "answer");
+        else
+            write_setting("Kestrum", "1", "vzat_t", "1");
         QJsonObject close;
         const bool answered = phone.wait_for_command("ATA", 5000, call + 1);
         wait_until([&] {
-            close = server_call(server, "CloseNotification",
-                                [&](const QJsonObject& c) { return uint(c.value("id").toInt()) == id
-                                                                   && c.value("t").toDouble() >= invoked; });
+            close = server_call(server, "CloseNotification", [&](const QJsonObject& c) {
+                return uint(c.value("id").toInt()) == id && c.value("t").toDouble() >= asked;
+            });
             return !close.isEmpty();
         }, 5000);
-        const double ata = phone_event(phone, "RX ATA", invoked);
+        const double ata = phone_event(phone, "RX ATA", asked);
         if (!answered || close.isEmpty() || ata < 0) {
-            std::fprintf(stderr, "call %d: answer from the notification: ATA %s, CloseNotification %s\n", call,
+            std::fprintf(stderr, "call %d: answer: ATA %s, CloseNotification %s\n", call,
                          answered ? "seen" : "missing", close.isEmpty() ? "missing" : "seen");
+        } else if (from_notification) {
+            action_to_ata.push_back((ata - asked) * 1000.0);
+            action_to_close.push_back((close.value("t").toDouble() - asked) * 1000.0);
         } else {
-            invoke_to_ata.push_back((ata - invoked) * 1000.0);
             answer_to_close.push_back((close.value("t").toDouble() - ata) * 1000.0);
         }
         phone.control("hangup");
@@ -148,7 +159,8 @@ int main(int argc, char** argv)
 
     std::printf("Desktop notifications of the dialer, phone 1 on the phone simulator, %d calls\n", calls);
     report("ring -> Notify", ring_to_notify, "median <= 450 ms, p99 <= 800 ms");
-    report("answer (ATA at the phone) -> Close", answer_to_close, "p99 <= 1000 ms");
-    report("  action invoked -> ATA at the phone", invoke_to_ata, "none");
+    report("answered (ATA at the phone) -> Close", answer_to_close, "p99 <= 1000 ms");
+    report("action \"answer\" -> Close", action_to_close, "none");
+    report("action \"answer\" -> ATA at the phone", action_to_ata, "none");
     return finish(ring_to_notify.size() == size_t(calls) ? 0 : 1);
 }
