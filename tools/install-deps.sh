@@ -9,6 +9,8 @@ packages=(
   xdg-utils fonts-wine
   # tests only
   xvfb xauth xdotool imagemagick socat procps
+  # desktop notifications: a private session bus and a real notification server
+  dbus-daemon dunst
   # the Debian package (cpack finds the Depends with dpkg-shlibdeps)
   dpkg-dev file
 )
