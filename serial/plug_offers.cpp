@@ -37,6 +37,13 @@ SlotPort describe_slot(int slot, int port, bool enabled, bool connected)
     return described;
 }
 
+bool slot_leads_to(const SlotPort& slot, const SerialDevice& device, const QString& ports_dir)
+{
+    const QStringList names = device_names(device, ports_dir);
+    return std::any_of(slot.device_names.cbegin(), slot.device_names.cend(),
+                       [&](const QString& name) { return names.contains(name); });
+}
+
 PlugOffers::PlugOffers(Probe probe, QString ports_dir, qint64 settle_ms)
     : probe_(std::move(probe)), ports_dir_(std::move(ports_dir)), settle_ms_(settle_ms)
 {
@@ -53,12 +60,9 @@ void PlugOffers::already_present(const QList<SerialDevice>& devices)
 
 const SlotPort* PlugOffers::owner(const SerialDevice& device, const QList<SlotPort>& phone_slots) const
 {
-    const QStringList names = device_names(device, ports_dir_);
     for (const SlotPort& slot : phone_slots) {
-        for (const QString& name : slot.device_names) {
-            if (names.contains(name))
-                return &slot;
-        }
+        if (slot_leads_to(slot, device, ports_dir_))
+            return &slot;
     }
     return nullptr;
 }

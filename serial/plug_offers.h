@@ -23,6 +23,10 @@ struct SlotPort {
 // whether it is a link waiting for its device to come back.
 SlotPort describe_slot(int slot, int port, bool enabled, bool connected);
 
+// Whether the slot's port leads to the device (through its entry, the
+// entry's link, or the device node the port maps to).
+bool slot_leads_to(const SlotPort& slot, const SerialDevice& device, const QString& ports_dir);
+
 // A new phone to show the user: "Подключён телефон <model> (<device>)".
 struct PhoneOffer {
     SerialDevice device;
