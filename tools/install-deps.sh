@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ make pkg-config
-  qt6-base-dev qt6-serialport-dev libsqlite3-dev libgl-dev
+  qt6-base-dev qt6-serialport-dev libsqlite3-dev libgl-dev libudev-dev
   xdg-utils fonts-wine
   # tests only
   xvfb xauth xdotool imagemagick socat procps
