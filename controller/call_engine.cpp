@@ -8,7 +8,7 @@
 namespace kestrum {
 
 namespace {
-QString flag(bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); }
+QString flag(bool on) { return blackboard::flag::of(on); }
 }  // namespace
 
 void Controller::call_engine_tick()
@@ -186,8 +186,8 @@ void Controller::track_incoming(const QString& reply)
         state_.tlf_in_1 = ringing;
     if (state_.tlf_in_1 != state_.tlf_in_1_0) {
         state_.tlf_in_1_0 = state_.tlf_in_1;
-        write_board(QStringLiteral("vhod_zvonok"), state_.tlf_in_1_0);
-        write_board(QStringLiteral("vhod_zvonok_time"), platform::clock().time_of_day());
+        write_board(blackboard::key::vhod_zvonok, state_.tlf_in_1_0);
+        write_board(blackboard::key::vhod_zvonok_time, platform::clock().time_of_day());
     }
     state_.tlf_in_2 = ringing;
     const bool answered = !state_.tlf_in_1.isEmpty()

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 
+#include "blackboard/keys.h"
 #include "controller/controller_view.h"
 
 class SerialComponent;
@@ -16,7 +17,7 @@ namespace kestrum {
 // The state the engines keep between ticks, under the names the blackboard
 // protocol uses.
 struct ControllerState {
-    QString tip_tlf = QStringLiteral("GSM");
+    QString tip_tlf = blackboard::kGsm;
     qint16 port_1 = 0;
     qint16 CLCC = 0;
     QString model;

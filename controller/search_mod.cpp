@@ -11,6 +11,7 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
+#include "blackboard/keys.h"
 #include "controller/controller.h"
 #include "platform/messages.h"
 
@@ -18,7 +19,7 @@ namespace kestrum {
 
 namespace {
 // The phone types in the order of the choices.
-const QString kTypes[] = {QStringLiteral("GSM"), QStringLiteral("CDMA"), QStringLiteral("Provod")};
+const QString kTypes[] = {blackboard::kGsm, blackboard::kCdma, blackboard::kProvod};
 
 QPushButton* add_button(QHBoxLayout* row, QWidget* parent, const QString& caption)
 {

@@ -96,7 +96,7 @@ QString Controller::at_exchange(const QString& command, int port)
 {
     platform::Clock& clock = platform::clock();
     try {
-        const int chosen = port != 0 ? port : leading_number16(read_board(QStringLiteral("port"), QStringLiteral("0")));
+        const int chosen = port != 0 ? port : leading_number16(board().port());
         if (serial_->CommPort() != chosen) {
             if (serial_->PortOpen())
                 serial_->setPortOpen(false);
@@ -134,7 +134,7 @@ QString Controller::port_check()
 {
     platform::Clock& clock = platform::clock();
     try {
-        const int port = leading_number16(read_board(QStringLiteral("port"), QStringLiteral("0")));
+        const int port = leading_number16(board().port());
         if (serial_->CommPort() != port) {
             clock.pump();
             if (serial_->PortOpen())

@@ -9,8 +9,8 @@
 
 #include "dialer/dial/conference_add_window.h"
 #include "dialer/dial/dial_log.h"
+#include "blackboard/slot.h"
 #include "dialer/dial/reestr.h"
-#include "settings_store/settings_store.h"
 
 Dob_kf::Dob_kf(int slot, QWidget* parent)
     : QDialog(parent),
@@ -55,8 +55,7 @@ void Dob_kf::send_number()
     // As typed: an empty text withdraws a request the controller has not
     // yet taken.
     qCInfo(lcDial).noquote() << "conference add, phone" << slot_ << "number" << Text1->text();
-    write_setting(QString::fromLatin1(Reestr::kBlackboardApp), QString::number(slot_),
-                  QString::fromLatin1(Reestr::kKeyPozvonit), Text1->text());
+    blackboard::Slot(slot_).set_pozvonit(Text1->text());
     Text1->clear();
     hide();
 }

@@ -7,12 +7,12 @@
 
 #include "dialer/dial/dial_log.h"
 #include "dialer/dial/operators_telefons.h"
+#include "blackboard/slot.h"
 #include "dialer/dial/reestr.h"
 #include "platform/clock.h"
 #include "platform/launcher.h"
 #include "platform/link_opener.h"
 #include "platform/messages.h"
-#include "settings_store/settings_store.h"
 
 namespace {
 
@@ -41,18 +41,17 @@ void set_busy(bool busy)
 
 bool slot_enabled(int slot)
 {
-    return flag_is_on(Reestr::blackboard(slot, Reestr::kKeyOn));
+    return blackboard::Slot(slot).enabled();
 }
 
 bool slot_connected(int slot)
 {
-    return Reestr::blackboard(slot, Reestr::kKeyOnPr) == QLatin1String("True");
+    return blackboard::Slot(slot).port_open();
 }
 
 void write_pozvonit(int slot, const QString& number)
 {
-    write_setting(QString::fromLatin1(Reestr::kBlackboardApp), QString::number(slot),
-                  QString::fromLatin1(Reestr::kKeyPozvonit), number);
+    blackboard::Slot(slot).set_pozvonit(number);
 }
 
 void log_route(const QString& arrived, OperatorClass operator_class, const QString& rule,
@@ -66,7 +65,7 @@ void log_route(const QString& arrived, OperatorClass operator_class, const QStri
 // has none, so it brings up a main window first.
 void ensure_main_program_runs()
 {
-    if (flag_is_on(Reestr::blackboard(1, Reestr::kKeyOnPrzvExe)))
+    if (blackboard::Slot(1).run_permitted())
         return;
     const QString program = dialer_main_program();
     qCInfo(lcDial).noquote() << "no main window runs; starting" << program;

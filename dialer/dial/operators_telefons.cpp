@@ -106,16 +106,17 @@ void prepare_for_dialling(QString& number)
 
 QString operator_class_key(OperatorClass operator_class)
 {
+    namespace key = blackboard::key;
     switch (operator_class) {
-    case OperatorClass::MTS: return QStringLiteral("MTS");
-    case OperatorClass::KS: return QStringLiteral("KS");
-    case OperatorClass::LF: return QStringLiteral("LF");
-    case OperatorClass::BE: return QStringLiteral("BE");
-    case OperatorClass::GOR: return QStringLiteral("GOR");
-    case OperatorClass::MEJD: return QStringLiteral("MEJD");
-    case OperatorClass::OST: return QStringLiteral("OST");
+    case OperatorClass::MTS: return key::MTS;
+    case OperatorClass::KS: return key::KS;
+    case OperatorClass::LF: return key::LF;
+    case OperatorClass::BE: return key::BE;
+    case OperatorClass::GOR: return key::GOR;
+    case OperatorClass::MEJD: return key::MEJD;
+    case OperatorClass::OST: return key::OST;
     }
-    return QStringLiteral("OST");
+    return blackboard::key::OST;
 }
 
 OperatorClass classify_number(const QString& number)
@@ -171,7 +172,7 @@ int read_rule_number(const QString& text)
 
 bool flag_is_on(const QString& text)
 {
-    return text == QLatin1String("1");
+    return blackboard::flag::is_on(text);
 }
 
 }  // namespace Operators_telefons

@@ -2,7 +2,8 @@
 
 #include <array>
 
-#include "settings_store/settings_store.h"
+#include "blackboard/fields.h"
+#include "blackboard/slot.h"
 
 namespace main_window {
 
@@ -11,23 +12,23 @@ namespace {
 struct ButtonInfo {
     const char* name;
     SkinFamily family;
-    const char* command;
 };
 
 // In `knopki_zv` field order.
 constexpr std::array<ButtonInfo, kCallButtonCount> kButtons{{
-    {"sn_tr_k", SkinFamily::ok, "vzat_t_pr"},
-    {"pol_tr1_k", SkinFamily::no, "poloz_t_pr"},
-    {"prin1_k", SkinFamily::ok, "vzat_t"},
-    {"otklon1_k", SkinFamily::no, "ud_otklon"},
-    {"pol_tr2_k", SkinFamily::off, "poloz_t"},
-    {"prin2_k", SkinFamily::ok, "vzat_t"},
-    {"otklon2_k", SkinFamily::off, "poloz_t"},
-    {"kf_k", SkinFamily::kf, "kf"},
-    {"kf1_k", SkinFamily::kf, "kf1"},
-    {"kf_oj_k", SkinFamily::kf_oj, "kf_oj"},
-    {"kf_dob_k", SkinFamily::kf_dob, ""},
+    {"sn_tr_k", SkinFamily::ok},
+    {"pol_tr1_k", SkinFamily::no},
+    {"prin1_k", SkinFamily::ok},
+    {"otklon1_k", SkinFamily::no},
+    {"pol_tr2_k", SkinFamily::off},
+    {"prin2_k", SkinFamily::ok},
+    {"otklon2_k", SkinFamily::off},
+    {"kf_k", SkinFamily::kf},
+    {"kf1_k", SkinFamily::kf},
+    {"kf_oj_k", SkinFamily::kf_oj},
+    {"kf_dob_k", SkinFamily::kf_dob},
 }};
+static_assert(kCallButtonCount == blackboard::kButtonFieldCount);
 
 constexpr std::array<const char*, kPlaceholderCount> kPlaceholderNames{
     "prin_na", "otkl_na", "pol_na", "Image1", "Image2", "Image3"};
@@ -71,17 +72,23 @@ QString skin_folder(const QString& installation_folder)
     return installation_folder + QStringLiteral("/icons");
 }
 
+namespace {
+std::optional<QLatin1String> command_of(CallButton button)
+{
+    return blackboard::command_key(static_cast<blackboard::ButtonField>(field_of(button)));
+}
+}  // namespace
+
 QString command_key(CallButton button)
 {
-    return QString::fromLatin1(kButtons[field_of(button)].command);
+    const std::optional<QLatin1String> key = command_of(button);
+    return key ? QString(*key) : QString();
 }
 
 void write_button_command(int slot, CallButton button)
 {
-    const QString key = command_key(button);
-    if (key.isEmpty())
-        return;
-    write_setting(QStringLiteral("Kestrum"), QString::number(slot), key, QStringLiteral("1"));
+    if (const std::optional<QLatin1String> key = command_of(button))
+        blackboard::Slot(slot).write(*key, blackboard::flag::on);
 }
 
 }  // namespace main_window

@@ -2,12 +2,12 @@
 
 #include <array>
 
-#include "settings_store/settings_store.h"
+#include "blackboard/slot.h"
+#include "dialer/dial/reestr.h"
 
 namespace main_window {
 
 namespace {
-const QString kApp = QStringLiteral("Kestrum");
 // Section 5 (Skype) has no controller and is never read.
 constexpr std::array<int, 5> kAnnouncingSections{1, 2, 3, 4, 6};
 }  // namespace
@@ -17,11 +17,9 @@ std::optional<IncomingCall> take_incoming_call()
     std::array<QString, kAnnouncingSections.size()> numbers;
     std::array<QString, kAnnouncingSections.size()> times;
     for (size_t i = 0; i < kAnnouncingSections.size(); ++i)
-        numbers[i] = take_setting(kApp, QString::number(kAnnouncingSections[i]),
-                                  QStringLiteral("vhod_zvonok"), QString(), true);
+        numbers[i] = blackboard::Slot(kAnnouncingSections[i]).take(blackboard::key::vhod_zvonok, QString());
     for (size_t i = 0; i < kAnnouncingSections.size(); ++i)
-        times[i] = take_setting(kApp, QString::number(kAnnouncingSections[i]),
-                                QStringLiteral("vhod_zvonok_time"), QString(), true);
+        times[i] = blackboard::Slot(kAnnouncingSections[i]).take(blackboard::key::vhod_zvonok_time, QString());
 
     std::optional<IncomingCall> shown;
     for (size_t i = 0; i < kAnnouncingSections.size(); ++i) {
@@ -33,13 +31,11 @@ std::optional<IncomingCall> take_incoming_call()
 
 bool call_request_pending()
 {
-    if (read_setting(QStringLiteral("Vekorra"), QStringLiteral("drugoe"), QStringLiteral("wind"),
-                     QStringLiteral("1"))
-        == QLatin1String("0"))
+    if (Reestr::wind() == blackboard::flag::off)
         return false;
     bool pending = false;
     for (int slot = 4; slot >= 1; --slot) {
-        if (!read_setting(kApp, QString::number(slot), QStringLiteral("pozvonit"), QString()).isEmpty())
+        if (!blackboard::Slot(slot).pozvonit().isEmpty())
             pending = true;
     }
     return pending;
