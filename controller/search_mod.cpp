@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "controller/controller.h"
+#include "platform/enter_presses.h"
 #include "platform/messages.h"
 
 namespace kestrum {
@@ -24,6 +25,7 @@ QPushButton* add_button(QHBoxLayout* row, QWidget* parent, const QString& captio
 {
     auto* button = new QPushButton(caption, parent);
     button->setAutoDefault(false);
+    platform::press_on_enter(button);
     row->addWidget(button);
     return button;
 }
@@ -83,6 +85,10 @@ void SearchMod::build_controls()
     auto* buttons = new QHBoxLayout;
     layout->addLayout(buttons);
     stop_button_ = add_button(buttons, this, QStringLiteral("Остановить"));
+    // Shown only while searching; the buttons beside it stay in place.
+    QSizePolicy keeps_room = stop_button_->sizePolicy();
+    keeps_room.setRetainSizeWhenHidden(true);
+    stop_button_->setSizePolicy(keeps_room);
     stop_button_->hide();
     repeat_button_ = add_button(buttons, this, QStringLiteral("Повторить поиск"));
     close_button_ = add_button(buttons, this, QStringLiteral("Закрыть"));
