@@ -1,5 +1,6 @@
 #include "dialer/main_window/watchers.h"
 
+#include <QStringList>
 #include <array>
 
 #include "settings_store/settings_store.h"
@@ -31,18 +32,28 @@ std::optional<IncomingCall> take_incoming_call()
     return shown;
 }
 
-bool call_request_pending()
+bool call_request_pending() { return !pending_call_requests().isEmpty(); }
+
+QString pending_call_requests()
 {
     if (read_setting(QStringLiteral("Vekorra"), QStringLiteral("drugoe"), QStringLiteral("wind"),
                      QStringLiteral("1"))
         == QLatin1String("0"))
-        return false;
+        return QString();
+    QStringList requests;
     bool pending = false;
     for (int slot = 4; slot >= 1; --slot) {
-        if (!read_setting(kApp, QString::number(slot), QStringLiteral("pozvonit"), QString()).isEmpty())
-            pending = true;
+        requests.append(read_setting(kApp, QString::number(slot), QStringLiteral("pozvonit"), QString()));
+        pending = pending || !requests.constLast().isEmpty();
     }
-    return pending;
+    return pending ? requests.join(QLatin1Char('@')) : QString();
+}
+
+bool CallRequestRaise::should_raise(const QString& pending_requests)
+{
+    const bool raise = !pending_requests.isEmpty() && pending_requests != raised_for_;
+    raised_for_ = pending_requests;
+    return raise;
 }
 
 }  // namespace main_window
