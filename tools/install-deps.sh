@@ -9,6 +9,8 @@ packages=(
   xdg-utils fonts-wine
   # tests only
   xvfb xauth xdotool imagemagick socat procps
+  # windows read through AT-SPI, in a session bus of the test's own
+  dbus dbus-x11 at-spi2-core python3-pyatspi gir1.2-atspi-2.0
   # the Debian package (cpack finds the Depends with dpkg-shlibdeps)
   dpkg-dev file
 )
