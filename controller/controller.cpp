@@ -59,13 +59,32 @@ void Controller::service_tick()
         engine_timer_.start();
     }
     if (state_.Otkluch_tel == 1) {
+        engine_timer_.stop();
+        // Run inside a pump of an engine tick, the rest of that tick would
+        // open the port again at once: that tick closes it when it ends.
+        if (engine_depth_ == 0) {
+            state_.Otkluch_tel = 0;
+            close_port_quietly();
+        }
+    }
+    // A stopped engine (after "Отключить", a search, a lost wired line)
+    // has no other way back, whatever the phone type.
+    if (!engine_timer_.isActive())
+        view_.connect_shown = true;
+}
+
+void Controller::engine_tick()
+{
+    ++engine_depth_;
+    run_engine();
+    if (--engine_depth_ == 0 && state_.Otkluch_tel == 1) {
         state_.Otkluch_tel = 0;
         engine_timer_.stop();
         close_port_quietly();
     }
 }
 
-void Controller::engine_tick()
+void Controller::run_engine()
 {
     view_.model = state_.model;
     state_.tip_tlf = board().phone_type_text();

@@ -112,6 +112,8 @@ public:
     QTimer& watchdog_timer() { return watchdog_timer_; }
 
 private:
+    // The engine of the phone type; engine_tick around it.
+    void run_engine();
     // Writes text to the phone and logs it.
     void send(const QString& text);
     // The reading loop of an exchange; false when nothing came at all.
@@ -144,6 +146,9 @@ private:
     ControllerView view_;
     ControllerLimits limits_;
     bool started_with_arguments_ = false;
+    // Engine ticks running now: more than one when a tick runs nested in
+    // another's pump.
+    int engine_depth_ = 0;
     std::function<void()> end_process_;
     QElapsedTimer since_dial_;
 

@@ -13,6 +13,7 @@
 
 #include "blackboard/keys.h"
 #include "controller/controller.h"
+#include "platform/enter_presses.h"
 #include "platform/messages.h"
 
 namespace kestrum {
@@ -25,6 +26,7 @@ QPushButton* add_button(QHBoxLayout* row, QWidget* parent, const QString& captio
 {
     auto* button = new QPushButton(caption, parent);
     button->setAutoDefault(false);
+    platform::press_on_enter(button);
     row->addWidget(button);
     return button;
 }
@@ -84,6 +86,10 @@ void SearchMod::build_controls()
     auto* buttons = new QHBoxLayout;
     layout->addLayout(buttons);
     stop_button_ = add_button(buttons, this, QStringLiteral("Остановить"));
+    // Shown only while searching; the buttons beside it stay in place.
+    QSizePolicy keeps_room = stop_button_->sizePolicy();
+    keeps_room.setRetainSizeWhenHidden(true);
+    stop_button_->setSizePolicy(keeps_room);
     stop_button_->hide();
     repeat_button_ = add_button(buttons, this, QStringLiteral("Повторить поиск"));
     close_button_ = add_button(buttons, this, QStringLiteral("Закрыть"));

@@ -11,6 +11,8 @@ packages=(
   xvfb xauth xdotool imagemagick socat procps
   # desktop notifications: a private session bus and a real notification server
   dbus-daemon dunst
+  # windows read through AT-SPI, in a session bus of the test's own
+  dbus dbus-x11 at-spi2-core python3-pyatspi gir1.2-atspi-2.0
   # the Debian package (cpack finds the Depends with dpkg-shlibdeps)
   dpkg-dev file
 )

@@ -12,26 +12,32 @@ namespace {
 struct ButtonInfo {
     const char* name;
     SkinFamily family;
+    const char* caption;  // UTF-8
 };
 
 // In `knopki_zv` field order.
 constexpr std::array<ButtonInfo, kCallButtonCount> kButtons{{
-    {"sn_tr_k", SkinFamily::ok},
-    {"pol_tr1_k", SkinFamily::no},
-    {"prin1_k", SkinFamily::ok},
-    {"otklon1_k", SkinFamily::no},
-    {"pol_tr2_k", SkinFamily::off},
-    {"prin2_k", SkinFamily::ok},
-    {"otklon2_k", SkinFamily::off},
-    {"kf_k", SkinFamily::kf},
-    {"kf1_k", SkinFamily::kf},
-    {"kf_oj_k", SkinFamily::kf_oj},
-    {"kf_dob_k", SkinFamily::kf_dob},
+    {"sn_tr_k", SkinFamily::ok, "Снять трубку"},
+    {"pol_tr1_k", SkinFamily::no, "Положить трубку"},
+    {"prin1_k", SkinFamily::ok, "Ответить на второй вызов"},
+    {"otklon1_k", SkinFamily::no, "Отклонить второй вызов"},
+    {"pol_tr2_k", SkinFamily::off, "Положить трубку"},
+    {"prin2_k", SkinFamily::ok, "Ответить"},
+    {"otklon2_k", SkinFamily::off, "Отклонить"},
+    {"kf_k", SkinFamily::kf, "Переключить"},
+    {"kf1_k", SkinFamily::kf, "Объединить в конференцию"},
+    {"kf_oj_k", SkinFamily::kf_oj, "Переключить конференцию"},
+    {"kf_dob_k", SkinFamily::kf_dob, "Добавить в конференцию"},
 }};
 static_assert(kCallButtonCount == blackboard::kButtonFieldCount);
 
 constexpr std::array<const char*, kPlaceholderCount> kPlaceholderNames{
     "prin_na", "otkl_na", "pol_na", "Image1", "Image2", "Image3"};
+
+// The action of each position, for the placeholder that stands in it.
+constexpr std::array<const char*, kPlaceholderCount> kPlaceholderCaptions{
+    "Ответить", "Отклонить", "Положить трубку", "Переключить", "Переключить конференцию",
+    "Добавить в конференцию"};
 
 constexpr std::array<const char*, kSkinFamilyCount> kFamilyNames{
     "ok", "no", "off", "kf", "kf_oj", "kf_dob"};
@@ -54,6 +60,17 @@ QString button_name(CallButton button) { return QString::fromLatin1(kButtons[fie
 QString placeholder_name(Placeholder placeholder)
 {
     return QString::fromLatin1(kPlaceholderNames[static_cast<int>(placeholder)]);
+}
+
+QString button_caption(CallButton button)
+{
+    return QString::fromUtf8(kButtons[field_of(button)].caption);
+}
+
+QString placeholder_caption(Placeholder placeholder)
+{
+    return QString::fromUtf8(kPlaceholderCaptions[static_cast<int>(placeholder)])
+           + QStringLiteral(": недоступно");
 }
 
 QString family_name(SkinFamily family)

@@ -1,5 +1,6 @@
 #include "dialer/main_window/watchers.h"
 
+#include <QStringList>
 #include <array>
 
 #include "blackboard/slot.h"
@@ -29,16 +30,26 @@ std::optional<IncomingCall> take_incoming_call()
     return shown;
 }
 
-bool call_request_pending()
+bool call_request_pending() { return !pending_call_requests().isEmpty(); }
+
+QString pending_call_requests()
 {
     if (Reestr::wind() == blackboard::flag::off)
-        return false;
+        return QString();
+    QStringList requests;
     bool pending = false;
     for (int slot = 4; slot >= 1; --slot) {
-        if (!blackboard::Slot(slot).pozvonit().isEmpty())
-            pending = true;
+        requests.append(blackboard::Slot(slot).pozvonit());
+        pending = pending || !requests.constLast().isEmpty();
     }
-    return pending;
+    return pending ? requests.join(QLatin1Char('@')) : QString();
+}
+
+bool CallRequestRaise::should_raise(const QString& pending_requests)
+{
+    const bool raise = !pending_requests.isEmpty() && pending_requests != raised_for_;
+    raised_for_ = pending_requests;
+    return raise;
 }
 
 }  // namespace main_window
