@@ -42,6 +42,12 @@ public:
     int count(const Filter& filter);
     QList<CallRecord> fetch(const Filter& filter, int offset, int limit);
     QList<CallRecord> fetch_all(const Filter& filter) { return fetch(filter, 0, -1); }
+    // The ids of the records the filter covers, newest first: one walk of
+    // an index, cheap to keep for 100 000 calls; the rows follow by id.
+    QList<qint64> matching_ids(const Filter& filter);
+    // The records of these ids in this order; an id removed meanwhile is
+    // left out.
+    QList<CallRecord> fetch_ids(const QList<qint64>& ids);
     bool remove(qint64 id);
     // Removes ended calls that started before the time; the number removed,
     // -1 on failure.

@@ -92,6 +92,46 @@ QList<CallRecord> Journal::fetch(const Filter& filter, int offset, int limit)
     return records;
 }
 
+QList<qint64> Journal::matching_ids(const Filter& filter)
+{
+    QList<qint64> ids;
+    if (!db_.ready())
+        return ids;
+    const QByteArray sql = "SELECT id FROM calls" + where_clause(filter) + " ORDER BY start_ms DESC, id DESC";
+    sqlite3_stmt* stmt = db_.statement(sql.constData());
+    if (!stmt)
+        return ids;
+    StatementUse use(stmt);
+    bind_filter(stmt, filter);
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
+        ids.append(sqlite3_column_int64(stmt, 0));
+    if (!db_.check(rc, "query"))
+        ids.clear();
+    return ids;
+}
+
+QList<CallRecord> Journal::fetch_ids(const QList<qint64>& ids)
+{
+    QList<CallRecord> records;
+    if (!db_.ready())
+        return records;
+    const QByteArray sql = QByteArray("SELECT ") + record_columns + " FROM calls WHERE id = ?1";
+    sqlite3_stmt* stmt = db_.statement(sql.constData());
+    if (!stmt)
+        return records;
+    for (const qint64 id : ids) {
+        StatementUse use(stmt);
+        sqlite3_bind_int64(stmt, 1, id);
+        const int rc = sqlite3_step(stmt);
+        if (rc == SQLITE_ROW)
+            records.append(record_of(stmt));
+        else if (!db_.check(rc, "query"))
+            break;
+    }
+    return records;
+}
+
 qint64 Journal::data_version()
 {
     if (!db_.ready())

@@ -23,7 +23,7 @@ JournalTableModel::JournalTableModel(Journal& journal, QObject* parent) : QAbstr
     refresh();
 }
 
-int JournalTableModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : count_; }
+int JournalTableModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(ids_.size()); }
 
 int JournalTableModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ColumnCount; }
 
@@ -35,15 +35,23 @@ const QList<CallRecord>& JournalTableModel::page(int number) const
     // Scrolling far drops what was looked at before rather than growing.
     if (pages_.size() >= kept_pages)
         pages_.clear();
-    return *pages_.insert(number, journal_.fetch(filter_, number * page_size, page_size));
+    return *pages_.insert(number, journal_.fetch_ids(ids_.mid(qsizetype(number) * page_size, page_size)));
 }
 
 CallRecord JournalTableModel::record(int row) const
 {
-    if (row < 0 || row >= count_)
+    if (row < 0 || row >= ids_.size())
         return CallRecord();
+    // A call removed since the ids were read leaves its page short; the
+    // id tells which record belongs to the row.
     const QList<CallRecord>& rows = page(row / page_size);
-    return rows.value(row % page_size);
+    const qsizetype likely = row % page_size;
+    if (likely < rows.size() && rows[likely].id == ids_[row])
+        return rows[likely];
+    for (const CallRecord& call : rows)
+        if (call.id == ids_[row])
+            return call;
+    return CallRecord();
 }
 
 QVariant JournalTableModel::data(const QModelIndex& index, int role) const
@@ -92,7 +100,7 @@ void JournalTableModel::refresh()
     beginResetModel();
     pages_.clear();
     data_version_ = journal_.data_version();
-    count_ = journal_.count(filter_);
+    ids_ = journal_.matching_ids(filter_);
     endResetModel();
 }
 
