@@ -27,10 +27,14 @@ const char* const migration_steps[] = {
     "CREATE INDEX calls_by_start ON calls (start_ms DESC, id DESC);",
     // 1 -> 2: the time a call was last seen going on, so that a call cut
     // off by a crash keeps the duration it had; the open calls of a line
-    // are found without a scan.
+    // are found without a scan. The listing's index carries the number and
+    // the outcome, so a search walks the index alone and reads a call's
+    // row only when it matches.
     "ALTER TABLE calls ADD COLUMN last_seen_ms INTEGER;"
     "CREATE INDEX calls_open ON calls (line) WHERE end_ms IS NULL;"
-    "CREATE INDEX calls_by_outcome ON calls (outcome, start_ms DESC);",
+    "CREATE INDEX calls_by_outcome ON calls (outcome, start_ms DESC);"
+    "DROP INDEX calls_by_start;"
+    "CREATE INDEX calls_listing ON calls (start_ms DESC, id DESC, number, outcome);",
 };
 static_assert(std::size(migration_steps) == schema_version);
 
