@@ -11,6 +11,9 @@
 #include "controller/controller_view.h"
 
 class SerialComponent;
+namespace at {
+class CallListView;
+}
 
 namespace kestrum {
 
@@ -136,9 +139,9 @@ private:
     void dial_pending_number();
     QString poll_call_list();
     void evaluate_call_list(const QString& reply);
-    void show_summaries_and_rows(const QString& reply);
-    void offer_call_buttons(const QString& reply);
-    void track_incoming(const QString& reply);
+    void show_summaries_and_rows(const at::CallListView& calls);
+    void offer_call_buttons(const at::CallListView& calls);
+    void track_incoming(const at::CallListView& calls);
     void clear_dialled_labels();
 
     std::unique_ptr<SerialComponent> serial_;
