@@ -10,6 +10,7 @@
 #include "dialer/dial/conference_add_window.h"
 #include "dialer/dial/dial_log.h"
 #include "dialer/dial/reestr.h"
+#include "platform/messages.h"
 #include "settings_store/settings_store.h"
 
 Dob_kf::Dob_kf(int slot, QWidget* parent)
@@ -55,8 +56,12 @@ void Dob_kf::send_number()
     // As typed: an empty text withdraws a request the controller has not
     // yet taken.
     qCInfo(lcDial).noquote() << "conference add, phone" << slot_ << "number" << Text1->text();
-    write_setting(QString::fromLatin1(Reestr::kBlackboardApp), QString::number(slot_),
-                  QString::fromLatin1(Reestr::kKeyPozvonit), Text1->text());
+    if (!write_setting(QString::fromLatin1(Reestr::kBlackboardApp), QString::number(slot_),
+                       QString::fromLatin1(Reestr::kKeyPozvonit), Text1->text())) {
+        // The text stays for another try once the store can be written.
+        platform::show_message(QStringLiteral("Не удалось передать номер телефону!"));
+        return;
+    }
     Text1->clear();
     hide();
 }
