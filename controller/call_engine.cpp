@@ -32,7 +32,7 @@ void Controller::call_engine_tick()
         else
             reply = poll_call_list();
         evaluate_call_list(reply);
-        view_.indicator = ControllerView::Indicator::Hidden;
+        show_link({std::nullopt, ControllerView::Indicator::Hidden, std::nullopt});
         clock.sleep_ms(100);
         clock.pump();
         --state_.sch;
@@ -82,11 +82,9 @@ void Controller::dial_pending_number()
 QString Controller::poll_call_list()
 {
     const QString reply = at_exchange(QStringLiteral("AT+CLCC"), 0);
-    view_.status_text.clear();
-    view_.connect_shown = false;
-    view_.indicator = ControllerView::Indicator::Green;
+    link_up();
     if (!reply.contains(QLatin1String("OK"))) {
-        view_.status_text = QStringLiteral("Потеряна связь (нет ОК)");
+        show_link({QStringLiteral("Потеряна связь (нет ОК)"), std::nullopt, std::nullopt});
     } else if (!reply.contains(QLatin1String("+CLCC:")) && since_dial_.isValid()
                && since_dial_.elapsed() >= limits_.dial_label_hold_ms) {
         // The dialled number never showed up (refused, or over before a

@@ -50,6 +50,40 @@ void Controller::start(bool started_with_arguments)
     watchdog_timer_.start();
 }
 
+void Controller::press(Command command)
+{
+    switch (command) {
+    case Command::TakeLine: state_.vzat_t_pr = 1; break;
+    case Command::ReleaseLine: state_.poloz_t_pr = 1; break;
+    case Command::Answer: state_.vzat_t = 1; break;
+    case Command::HangUp: state_.poloz_t = 1; break;
+    case Command::RejectWaiting: state_.ud_otklon = 1; break;
+    case Command::Swap: state_.ud_perekl = 1; break;
+    case Command::Join: state_.ud_konf = 1; break;
+    }
+}
+
+void Controller::dial(const QString& number)
+{
+    state_.tlf_numb = number;
+    engine_timer_.start();
+}
+
+void Controller::show_link(const LinkShown& shown)
+{
+    if (shown.status)
+        view_.status_text = *shown.status;
+    if (shown.indicator)
+        view_.indicator = *shown.indicator;
+    if (shown.connect_shown)
+        view_.connect_shown = *shown.connect_shown;
+}
+
+void Controller::link_up()
+{
+    show_link({QString(), ControllerView::Indicator::Green, false});
+}
+
 void Controller::service_tick()
 {
     if (started_with_arguments_ && !engine_timer_.isActive())
@@ -70,7 +104,7 @@ void Controller::service_tick()
     // A stopped engine (after "Отключить", a search, a lost wired line)
     // has no other way back, whatever the phone type.
     if (!engine_timer_.isActive())
-        view_.connect_shown = true;
+        show_link({std::nullopt, std::nullopt, true});
 }
 
 void Controller::engine_tick()

@@ -6,6 +6,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "blackboard/keys.h"
 #include "controller/controller_view.h"
@@ -65,7 +66,8 @@ struct ControllerLimits {
 
 // One phone slot's controller: four timers, the serial link, the engines of
 // the three phone types and the blackboard exchange. Logic only: a window
-// displays view() and calls the press_* operations.
+// displays view() and calls the operations below; none of them talks to
+// the phone itself, the next engine tick carries them out.
 class Controller : public QObject {
     Q_OBJECT
 
@@ -101,22 +103,62 @@ public:
     void wired_tick();
     void call_engine_tick();
 
-    // Window buttons.
+    // "Подклчюить" and "Отключить": the next service tick starts the engine,
+    // or stops it and closes the port.
     void press_connect() { state_.Podkl_tel = 1; }
     void press_disconnect() { state_.Otkluch_tel = 1; }
+    bool connect_requested() const { return state_.Podkl_tel == 1; }
 
-    ControllerState& state() { return state_; }
+    // The call buttons of the window; the engine of the phone type sends the
+    // command at its next tick (a command the type does not handle waits).
+    enum class Command {
+        TakeLine,       // wired modem: "ATH1"
+        ReleaseLine,    // wired modem: "ATH"
+        Answer,         // "ATA"
+        HangUp,         // "AT+CHUP"
+        RejectWaiting,  // "AT+CHLD=0"
+        Swap,           // "AT+CHLD=2"
+        Join,           // "AT+CHLD=3"
+    };
+    void press(Command command);
+
+    // A number to dial: pending from now, dialled by the next engine tick,
+    // and the engine runs.
+    void dial(const QString& number);
+    // The pending number, if any, is not dialled.
+    void drop_pending_number() { state_.tlf_numb.clear(); }
+
+    // The engine tick's timer; the phone search and the dial window pause it.
+    bool engine_running() const { return engine_timer_.isActive(); }
+    void start_engine() { engine_timer_.start(); }
+    void stop_engine() { engine_timer_.stop(); }
+
+    // The port and the phone type chosen by the phone search.
+    void choose_port(qint16 port) { state_.port_1 = port; }
+    void choose_phone_type(const QString& type) { state_.tip_tlf = type; }
+
+    const ControllerState& state() const { return state_; }
     const ControllerView& view() const { return view_; }
     ControllerLimits& limits() { return limits_; }
     SerialComponent& serial() { return *serial_; }
-    QTimer& engine_timer() { return engine_timer_; }
-    QTimer& service_timer() { return service_timer_; }
-    QTimer& status_timer() { return status_timer_; }
-    QTimer& watchdog_timer() { return watchdog_timer_; }
 
 private:
+    friend struct ControllerProbe;  // the tests' way into the state
+
+    // What the window shows of the link: status text, indicator and connect
+    // button change here alone. A part left empty stays as it is.
+    struct LinkShown {
+        std::optional<QString> status;
+        std::optional<ControllerView::Indicator> indicator;
+        std::optional<bool> connect_shown;
+    };
+    void show_link(const LinkShown& shown);
+    // The phone answers: no status text, green indicator, no connect button.
+    void link_up();
+
     // The engine of the phone type; engine_tick around it.
     void run_engine();
+
     // Writes text to the phone and logs it.
     void send(const QString& text);
     // The reading loop of an exchange; false when nothing came at all.
@@ -128,7 +170,10 @@ private:
     QString take_cleaned_input();
     void close_port_quietly();
     bool port_open_quietly() const;
+    // A lost link: the status text with the red indicator.
     void lost_connection(const QString& status);
+    // The wired modem's line is lost: its text, and "Подклчюить" again.
+    void line_lost();
     void hide_wired_buttons();
     // Ends the pending number once it has been dialled; a newer number
     // that a status tick took in the meantime stays pending.

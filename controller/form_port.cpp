@@ -160,19 +160,18 @@ FormPort::FormPort(Controller& controller, QWidget* parent)
     missed_list_ = new QListWidget(this);
     right->addWidget(missed_list_);
 
-    ControllerState& state = controller_.state();
     connect(connect_button_, &QPushButton::clicked, this, [this] { controller_.press_connect(); });
     connect(disconnect_button_, &QPushButton::clicked, this, [this] { controller_.press_disconnect(); });
-    connect(take_line_button_, &QPushButton::clicked, this, [&state] { state.vzat_t_pr = 1; });
-    connect(wired_hang_up_button_, &QPushButton::clicked, this, [&state] { state.poloz_t_pr = 1; });
-    connect(hang_up_button_, &QPushButton::clicked, this, [&state] { state.poloz_t = 1; });
-    connect(accept_waiting_button_, &QPushButton::clicked, this, [&state] { state.vzat_t = 1; });
-    connect(reject_waiting_button_, &QPushButton::clicked, this, [&state] { state.ud_otklon = 1; });
-    connect(accept_incoming_button_, &QPushButton::clicked, this, [&state] { state.vzat_t = 1; });
-    connect(reject_incoming_button_, &QPushButton::clicked, this, [&state] { state.poloz_t = 1; });
-    connect(conference_hold_button_, &QPushButton::clicked, this, [&state] { state.ud_perekl = 1; });
-    connect(conference_button_, &QPushButton::clicked, this, [&state] { state.ud_perekl = 1; });
-    connect(join_button_, &QPushButton::clicked, this, [&state] { state.ud_konf = 1; });
+    using Command = Controller::Command;
+    const std::pair<QPushButton*, Command> call_buttons[] = {
+        {take_line_button_, Command::TakeLine},     {wired_hang_up_button_, Command::ReleaseLine},
+        {hang_up_button_, Command::HangUp},         {accept_waiting_button_, Command::Answer},
+        {reject_waiting_button_, Command::RejectWaiting}, {accept_incoming_button_, Command::Answer},
+        {reject_incoming_button_, Command::HangUp}, {conference_hold_button_, Command::Swap},
+        {conference_button_, Command::Swap},        {join_button_, Command::Join},
+    };
+    for (const auto& [button, command] : call_buttons)
+        connect(button, &QPushButton::clicked, this, [this, command = command] { controller_.press(command); });
     connect(dial_button_, &QPushButton::clicked, this, &FormPort::open_dial_window);
     connect(add_party_button_, &QPushButton::clicked, this, &FormPort::open_dial_window);
     connect(search_button_, &QPushButton::clicked, this, &FormPort::open_search);

@@ -6,24 +6,23 @@ namespace kestrum {
 
 void ManualDial::begin()
 {
-    engine_was_running_ = controller_.engine_timer().isActive();
-    controller_.engine_timer().stop();
+    engine_was_running_ = controller_.engine_running();
+    controller_.stop_engine();
 }
 
 bool ManualDial::call(const QString& typed)
 {
     if (typed.isEmpty())
         return false;
-    controller_.state().tlf_numb = typed;
-    controller_.engine_timer().start();
+    controller_.dial(typed);
     return true;
 }
 
 void ManualDial::cancel()
 {
-    controller_.state().tlf_numb.clear();
+    controller_.drop_pending_number();
     if (engine_was_running_)
-        controller_.engine_timer().start();
+        controller_.start_engine();
 }
 
 }  // namespace kestrum

@@ -35,7 +35,7 @@ void notify(const std::function<void()>& event)
 
 QString PhoneSearch::read_type()
 {
-    controller_.state().tip_tlf = board().phone_type_text();
+    controller_.choose_phone_type(board().phone_type_text());
     return controller_.state().tip_tlf;
 }
 
@@ -52,7 +52,7 @@ bool PhoneSearch::run(const Observer& observer)
     {
         RunningFlag flag(running_);
         stop_search_ = false;
-        controller_.engine_timer().stop();
+        controller_.stop_engine();
         notify(observer.began);
         clock.pump();
         clock.sleep_ms(kPauseMs);
@@ -101,7 +101,7 @@ bool PhoneSearch::take_port_text(const QString& text)
     const std::optional<qint16> port = port_number(text);
     if (!port)
         return false;
-    controller_.state().port_1 = *port;
+    controller_.choose_port(*port);
     board().set_port(text);
     return true;
 }
@@ -111,7 +111,7 @@ bool PhoneSearch::connect_port(const QString& port_text)
     const std::optional<qint16> port = port_number(port_text);
     if (!port || *port <= 0)
         return false;
-    controller_.state().port_1 = *port;
+    controller_.choose_port(*port);
     // The engine opens the port the key names, which another program may
     // have changed since the box last wrote it.
     board().set_port(QString::number(*port));
@@ -128,7 +128,7 @@ bool PhoneSearch::connect_entry(int port)
 
 bool PhoneSearch::engine_wanted() const
 {
-    return controller_.state().Podkl_tel == 1 || controller_.engine_timer().isActive();
+    return controller_.connect_requested() || controller_.engine_running();
 }
 
 void PhoneSearch::request_connect()

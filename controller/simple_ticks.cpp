@@ -16,8 +16,12 @@ constexpr int kPollPause = 10;
 
 void Controller::lost_connection(const QString& status)
 {
-    view_.status_text = status;
-    view_.indicator = ControllerView::Indicator::Red;
+    show_link({status, ControllerView::Indicator::Red, std::nullopt});
+}
+
+void Controller::line_lost()
+{
+    show_link({kLost, std::nullopt, true});
 }
 
 void Controller::hide_wired_buttons()
@@ -50,14 +54,11 @@ void Controller::plain_gsm_tick()
             state_.sch = 0;
             return;
         }
-        view_.indicator = ControllerView::Indicator::Green;
-        view_.status_text.clear();
+        link_up();
         clock.pump();
-        view_.connect_shown = false;
         if (keep_alive && !reply.contains(QLatin1String("OK"))) {
-            view_.status_text = kLost;
             close_port_quietly();
-            view_.indicator = ControllerView::Indicator::Red;
+            lost_connection(kLost);
             clock.pump();
             clock.sleep_ms(2000);
         }
@@ -89,10 +90,8 @@ void Controller::cdma_tick()
             send(dial_command(QStringLiteral("AT+CDV"), number));
         else
             send(QStringLiteral("AT\r\n"));  // its answer waits in the buffer for the next dial
-        view_.indicator = ControllerView::Indicator::Green;
-        view_.status_text.clear();
+        link_up();
         clock.pump();
-        view_.connect_shown = false;
         clock.sleep_ms(100);
         if (dialling) {
             QString reply;
@@ -104,14 +103,13 @@ void Controller::cdma_tick()
             }
             dialled(number);
             if (!reply.contains(QLatin1String("OK"))) {
-                view_.status_text = kLost;
                 close_port_quietly();
-                view_.indicator = ControllerView::Indicator::Red;
+                lost_connection(kLost);
                 clock.pump();
                 clock.sleep_ms(2000);
             }
         }
-        view_.indicator = ControllerView::Indicator::Hidden;
+        show_link({std::nullopt, ControllerView::Indicator::Hidden, std::nullopt});
         clock.pump();
         state_.i = 0;
         clock.sleep_ms(200);
@@ -128,10 +126,9 @@ void Controller::wired_tick()
     port_check();
     try {
         if (++state_.i > 3) {
-            view_.status_text = kLost;
             engine_timer_.stop();
             close_port_quietly();
-            view_.connect_shown = true;
+            line_lost();
             return;
         }
         view_.take_line_shown = true;
@@ -158,7 +155,7 @@ void Controller::wired_tick()
         } else {
             send(QStringLiteral("AT\r\n"));
         }
-        view_.connect_shown = false;
+        show_link({std::nullopt, std::nullopt, false});
         clock.sleep_ms(100);
 
         static const QStringList finals{QStringLiteral("OK"), QStringLiteral("NO CARRIER"), QStringLiteral("BUSY"),
@@ -181,10 +178,9 @@ void Controller::wired_tick()
             } else if (waited.elapsed() >= limits_.wired_reply_limit_ms) {
                 // A modem that never gives a final result is a lost line.
                 state_.i = 0;
-                view_.status_text = kLost;
                 engine_timer_.stop();
                 close_port_quietly();
-                view_.connect_shown = true;
+                line_lost();
                 return;
             } else {
                 clock.sleep_ms(kPollPause);
@@ -196,7 +192,7 @@ void Controller::wired_tick()
         view_.wired_reply = reply;
         clock.sleep_ms(500);
     } catch (const std::exception&) {
-        view_.status_text = QStringLiteral("Ошибка порта");
+        show_link({QStringLiteral("Ошибка порта"), std::nullopt, std::nullopt});
     }
 }
 

@@ -113,9 +113,11 @@ void TestCallEngine::commands_go_one_per_tick_in_order_of_precedence()
     ControllerRig rig;
     QVERIFY(rig.phone.ready());
     rig.connect_phone();
-    kestrum::ControllerState& state = rig.state();
-    state.poloz_t = state.vzat_t = state.ud_perekl = state.ud_otklon = state.ud_konf = 1;
-    state.tlf_numb = QStringLiteral("0501234567");
+    using Command = kestrum::Controller::Command;
+    for (Command command : {Command::HangUp, Command::Answer, Command::Swap, Command::RejectWaiting, Command::Join})
+        rig.controller->press(command);
+    const kestrum::ControllerState& state = rig.state();
+    rig.state().tlf_numb = QStringLiteral("0501234567");
     const int before = rig.phone.received().size();
     for (int tick = 0; tick < 6; ++tick)
         rig.tick();

@@ -100,11 +100,11 @@ void TestControllerWindow::connect_and_disconnect_drive_the_engine_timer()
     QVERIFY(connect && connect->isVisible());
     const QRect search_place = named(window, "poisk")->geometry();
     rig.controller->service_tick();
-    QVERIFY(!rig.controller->engine_timer().isActive());  // started by hand only
+    QVERIFY(!rig.controller->engine_running());  // started by hand only
     connect->click();
     rig.controller->service_tick();
-    QVERIFY(rig.controller->engine_timer().isActive());
-    rig.controller->engine_timer().stop();
+    QVERIFY(rig.controller->engine_running());
+    rig.controller->stop_engine();
     rig.tick();
     rig.tick();  // an engine tick shows the model that the one before probed
     window.refresh();
@@ -115,7 +115,7 @@ void TestControllerWindow::connect_and_disconnect_drive_the_engine_timer()
     QVERIFY(rig.controller->serial().PortOpen());
     button(window, QStringLiteral("Отключить"))->click();
     rig.controller->service_tick();
-    QVERIFY(!rig.controller->engine_timer().isActive());
+    QVERIFY(!rig.controller->engine_running());
     QVERIFY(!rig.controller->serial().PortOpen());
     window.refresh();
     QVERIFY(connect->isVisible());  // the way back, in GSM mode too
@@ -140,19 +140,19 @@ void TestControllerWindow::disconnect_inside_an_engine_pump_ends_the_link()
     window.show();
     rig.controller->press_connect();
     rig.controller->service_tick();
-    rig.controller->engine_timer().stop();
+    rig.controller->stop_engine();
     rig.tick();
     QVERIFY(rig.controller->serial().PortOpen());
 
     // "Отключить" while an engine tick waits for the phone: the service
     // tick runs inside that tick's pump.
-    rig.controller->engine_timer().start();
+    rig.controller->start_engine();
     button(window, QStringLiteral("Отключить"))->click();
     rig.clock.in_next_pump = [&] { rig.controller->service_tick(); };
     rig.tick();
     QVERIFY(!rig.clock.in_next_pump);
     QVERIFY(!rig.controller->serial().PortOpen());
-    QVERIFY(!rig.controller->engine_timer().isActive());
+    QVERIFY(!rig.controller->engine_running());
     rig.publish();
     QCOMPARE(board("on_pr"), QStringLiteral("False"));
     rig.controller->service_tick();
@@ -313,24 +313,24 @@ void TestControllerWindow::dial_window_dials_the_text_as_typed()
     window.show();
     rig.connect_phone();
     rig.tick();
-    rig.controller->engine_timer().start();
+    rig.controller->start_engine();
     const int dials_before = rig.phone.count_received("ATD");
 
     with_dial_window(window, "nabrat", [&](kestrum::DialWindow& dial) {
-        QVERIFY(!rig.controller->engine_timer().isActive());  // no tick while the user types
+        QVERIFY(!rig.controller->engine_running());  // no tick while the user types
         QCOMPARE(prompt_of(dial)->text(), QStringLiteral("Введите номер телефона!"));
         button(dial, QStringLiteral("Позвонить"))->click();
         QVERIFY(dial.isVisible());
         QCOMPARE(prompt_of(dial)->text(), QStringLiteral("Не введён номер!"));
         QVERIFY(rig.state().tlf_numb.isEmpty());
-        QVERIFY(!rig.controller->engine_timer().isActive());
+        QVERIFY(!rig.controller->engine_running());
         QTest::keyClicks(dial.number_box(), QStringLiteral("050 123-45"));
         QCOMPARE(prompt_of(dial)->text(), QString());  // typing clears the prompt
         button(dial, QStringLiteral("Позвонить"))->click();
     });
     QCOMPARE(rig.state().tlf_numb, QStringLiteral("050 123-45"));  // not cleaned
-    QVERIFY(rig.controller->engine_timer().isActive());
-    rig.controller->engine_timer().stop();
+    QVERIFY(rig.controller->engine_running());
+    rig.controller->stop_engine();
     QCOMPARE(rig.phone.count_received("ATD"), dials_before);
     rig.tick();
     QVERIFY(rig.phone.wait_for_command("ATD", 3000, dials_before + 1));
@@ -356,7 +356,7 @@ void TestControllerWindow::dial_window_cancel_drops_the_number()
 
     // A running engine runs again after "Отмена"; the number typed and one
     // that was pending before the window opened are both dropped.
-    rig.controller->engine_timer().start();
+    rig.controller->start_engine();
     rig.state().tlf_numb = QStringLiteral("0679998877");
     kestrum::DialWindow* dial = with_dial_window(window, "nabrat", [&](kestrum::DialWindow& dial) {
         QTest::keyClicks(dial.number_box(), QStringLiteral("0501112233"));
@@ -365,8 +365,8 @@ void TestControllerWindow::dial_window_cancel_drops_the_number()
     QVERIFY(!dial->isVisible());
     QCOMPARE(dial->number_box()->text(), QString());
     QVERIFY(rig.state().tlf_numb.isEmpty());
-    QVERIFY(rig.controller->engine_timer().isActive());
-    rig.controller->engine_timer().stop();
+    QVERIFY(rig.controller->engine_running());
+    rig.controller->stop_engine();
     rig.tick();
     rig.tick();
     QCOMPARE(rig.phone.count_received("ATD"), 0);
@@ -377,7 +377,7 @@ void TestControllerWindow::dial_window_cancel_drops_the_number()
         QTest::keyClicks(dial.number_box(), QStringLiteral("0501112233"));
         QTest::keyClick(&dial, Qt::Key_Escape);
     });
-    QVERIFY(!rig.controller->engine_timer().isActive());
+    QVERIFY(!rig.controller->engine_running());
     QVERIFY(rig.state().tlf_numb.isEmpty());
     QCOMPARE(dial->number_box()->text(), QString());
 }
@@ -399,11 +399,11 @@ void TestControllerWindow::add_party_dials_beside_the_active_call()
     QVERIFY(!named(window, "nabrat")->isVisible());  // a call is listed
 
     with_dial_window(window, "kf_dob", [&](kestrum::DialWindow& dial) {
-        QVERIFY(!rig.controller->engine_timer().isActive());
+        QVERIFY(!rig.controller->engine_running());
         QTest::keyClicks(dial.number_box(), QStringLiteral("0677654321"));
         QTest::keyClick(dial.number_box(), Qt::Key_Return);  // "Позвонить" is the default
     });
-    rig.controller->engine_timer().stop();
+    rig.controller->stop_engine();
     rig.tick();
     QVERIFY(rig.phone.wait_for_command("ATD0677654321;", 3000));
     QVERIFY(wait_until([&] { return rig.phone.calls().size() == 2; }, 3000));

@@ -180,7 +180,7 @@ void TestSearchMod::opening_searches_all_ports_and_lists_the_phones()
 {
     SearchRig rig;
     QVERIFY(rig.phone3.ready() && rig.phone11.ready());
-    rig.controller->engine_timer().start();  // a connected phone is let go by the search
+    rig.controller->start_engine();  // a connected phone is let go by the search
     QStringList progress;
     bool stop_only = true;
     QString status_during;
@@ -217,7 +217,7 @@ void TestSearchMod::opening_searches_all_ports_and_lists_the_phones()
     QVERIFY(!rig.button("Остановить")->isVisible());
     QVERIFY(rig.button("Повторить поиск")->isVisible());
     QVERIFY(rig.button("Подключить")->isVisible());
-    QVERIFY(!rig.controller->engine_timer().isActive());
+    QVERIFY(!rig.controller->engine_running());
     QVERIFY(!rig.controller->serial().PortOpen());
 
     // Another type is written back at the next opening.
@@ -270,7 +270,7 @@ void TestSearchMod::port_box_takes_numbers_only()
         {"-", false, 0},       {"٣", false, 0},
     };
     for (const auto& c : cases) {
-        rig.controller->state().port_1 = 1;
+        rig.controller->choose_port(1);
         set_board("port", "1");
         rig.port_box()->setText(QString::fromUtf8(c.text));
         QVERIFY2(rig.red() == !c.number, c.text);
@@ -300,7 +300,7 @@ void TestSearchMod::connect_needs_a_port()
     QVERIFY(!rig.dialog->isVisible());
     QCOMPARE(rig.controller->state().port_1, qint16(3));
     QCOMPARE(board("port"), QStringLiteral("3"));
-    QVERIFY(wait_until([&] { return rig.controller->engine_timer().isActive(); }, 1000));
+    QVERIFY(wait_until([&] { return rig.controller->engine_running(); }, 1000));
     QVERIFY(wait_until([] { return board("model") == QStringLiteral("Nokia 6230i"); }, 5000));
 }
 
@@ -336,14 +336,14 @@ void TestSearchMod::double_click_connects_within_a_service_tick()
     QVERIFY(rig.phone3.ready());
     set_board("Tip_tlf", "GSM");
     rig.open_and_search();
-    QVERIFY(!rig.controller->engine_timer().isActive());
+    QVERIFY(!rig.controller->engine_running());
     rig.double_click(rig.entry_of(3));
     QVERIFY(!rig.dialog->isVisible());
     QCOMPARE(rig.port_box()->text(), QStringLiteral("3"));
     QCOMPARE(board("port"), QStringLiteral("3"));
     QCOMPARE(rig.controller->state().port_1, qint16(3));
     QCOMPARE(rig.controller->state().Podkl_tel, qint16(1));
-    QVERIFY(wait_until([&] { return rig.controller->engine_timer().isActive(); }, 1000));
+    QVERIFY(wait_until([&] { return rig.controller->engine_running(); }, 1000));
     QCOMPARE(rig.controller->state().Podkl_tel, qint16(0));
     QVERIFY(wait_until([&] { return rig.controller->serial().PortOpen(); }, 5000));
     QCOMPARE(rig.controller->serial().CommPort(), 3);
@@ -374,10 +374,10 @@ void TestSearchMod::connecting_during_a_search_waits_for_its_end()
     // The search ended before the next port and left the engine alone.
     QCOMPARE(progress.last(), QStringLiteral("5 из 256"));
     QVERIFY(rig.phone11.received().isEmpty());
-    QVERIFY(wait_until([&] { return rig.controller->engine_timer().isActive(); }, 1000));
+    QVERIFY(wait_until([&] { return rig.controller->engine_running(); }, 1000));
     QVERIFY(wait_until([] { return board("model") == QStringLiteral("Nokia 6230i"); }, 5000));
     QTest::qWait(700);  // a few engine ticks: nothing takes the port away again
-    QVERIFY(rig.controller->engine_timer().isActive());
+    QVERIFY(rig.controller->engine_running());
     QVERIFY(rig.controller->serial().PortOpen());
     QCOMPARE(rig.controller->serial().CommPort(), 3);
 }
@@ -437,7 +437,7 @@ void TestSearchMod::connect_from_the_main_window_ends_a_closed_search()
     SearchRig rig;
     rig.dialog.reset();
     QVERIFY(rig.phone3.ready() && rig.phone11.ready());
-    rig.controller->state().port_1 = 3;  // the opening puts it into the box, which writes `port`
+    rig.controller->choose_port(3);  // the opening puts it into the box, which writes `port`
     set_board("Tip_tlf", "GSM");
     kestrum::FormPort window(*rig.controller);
     window.show();
@@ -453,7 +453,7 @@ void TestSearchMod::connect_from_the_main_window_ends_a_closed_search()
                     b->click();
         }
         if (last_asked == QStringLiteral("5 из 256") && rig.controller->state().Podkl_tel == 0
-            && !rig.controller->engine_timer().isActive())
+            && !rig.controller->engine_running())
             window.findChild<QPushButton*>(QStringLiteral("podkl"))->click();
     };
     window.findChild<QPushButton*>(QStringLiteral("poisk"))->click();
@@ -463,7 +463,7 @@ void TestSearchMod::connect_from_the_main_window_ends_a_closed_search()
     QVERIFY(rig.phone11.received().isEmpty());
     QVERIFY(wait_until([] { return board("model") == QStringLiteral("Nokia 6230i"); }, 5000));
     QTest::qWait(700);
-    QVERIFY(rig.controller->engine_timer().isActive());
+    QVERIFY(rig.controller->engine_running());
     QCOMPARE(rig.controller->serial().CommPort(), 3);
     QVERIFY(rig.controller->serial().PortOpen());
 }

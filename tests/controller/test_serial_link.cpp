@@ -165,10 +165,10 @@ void TestSerialLink::model_query_asks_one_port_and_closes_it()
 {
     ControllerRig rig({"--model", "Nokia 6310", "--gmm-prefix"});
     QVERIFY(rig.phone.ready());
-    rig.controller->engine_timer().start();
+    rig.controller->start_engine();
     QCOMPARE(rig.controller->model_query(1), QStringLiteral(" Nokia 6310 "));
     QVERIFY(!rig.controller->serial().PortOpen());
-    QVERIFY(!rig.controller->engine_timer().isActive());
+    QVERIFY(!rig.controller->engine_running());
     QCOMPARE(rig.controller->model_query(9), QStringLiteral("---"));
 }
 
@@ -312,7 +312,7 @@ void TestSerialLink::watchdog_ends_in_order()
     rig.controller->watchdog_tick();  // slot 1 needs no ON
     QVERIFY(!rig.ended);
     rig.controller->service_tick();
-    QVERIFY(rig.controller->engine_timer().isActive());
+    QVERIFY(rig.controller->engine_running());
     set_board("on_przv_exe", "0");
     rig.controller->watchdog_tick();
     QVERIFY(rig.ended);
@@ -320,7 +320,7 @@ void TestSerialLink::watchdog_ends_in_order()
     QCOMPARE(board("model"), QString());
     QCOMPARE(board("knopki_zv"), QStringLiteral("@@@@@@@@@@"));
     QCOMPARE(board("on_pr_exe"), QStringLiteral("0"));
-    QVERIFY(!rig.controller->engine_timer().isActive());
+    QVERIFY(!rig.controller->engine_running());
 }
 
 QTEST_GUILESS_MAIN(TestSerialLink)
