@@ -1,11 +1,11 @@
 #pragma once
-#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QTimer>
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "controller/controller_view.h"
 
@@ -144,7 +144,8 @@ private:
     ControllerLimits limits_;
     bool started_with_arguments_ = false;
     std::function<void()> end_process_;
-    QElapsedTimer since_dial_;
+    // When the last number was dialled, on the clock seam's monotonic time.
+    std::optional<qint64> dialled_at_ms_;
 
     QTimer engine_timer_;
     QTimer service_timer_;
