@@ -348,7 +348,7 @@ void TestNastrForm::boxes_write_as_typed()
 void TestNastrForm::close_restarts_controllers_after_a_search_only()
 {
     TestEnv env;
-    FastClock clock;
+    MockClock clock(shortened_search_wait);
     shield_real_ports(env.ports_dir());
     write_setting("Kestrum", "2", "ON", "1");
     write_setting("Kestrum", "3", "ON", "1");
