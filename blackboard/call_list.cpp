@@ -1,49 +1,32 @@
 #include "blackboard/call_list.h"
 
 #include <algorithm>
-#include <limits>
+
+#include "blackboard/phone_text.h"
 
 namespace blackboard {
 
-int leading_integer(const QString& text)
-{
-    const QString trimmed = text.trimmed();
-    qsizetype pos = 0;
-    bool negative = false;
-    if (pos < trimmed.size() && (trimmed[pos] == u'-' || trimmed[pos] == u'+')) {
-        negative = trimmed[pos] == u'-';
-        ++pos;
-    }
-    long long value = 0;
-    const long long limit = std::numeric_limits<int>::max();
-    for (; pos < trimmed.size() && trimmed[pos] >= u'0' && trimmed[pos] <= u'9'; ++pos)
-        value = std::min(limit, value * 10 + (trimmed[pos].unicode() - u'0'));
-    return static_cast<int>(negative ? -value : value);
-}
-
 namespace {
-
-enum Field { kIndex, kDirection, kState, kMode, kMultiparty, kNumber };
 
 CallEntry entry_of(const QString& text)
 {
     CallEntry entry;
     entry.fields = text.split(u',');
-    const auto number_at = [&](int field) {
+    const auto number_at = [&](CallField field) {
         return field < entry.fields.size() ? leading_integer(entry.fields[field]) : -1;
     };
-    entry.index = std::max(0, number_at(kIndex));
-    const int direction = number_at(kDirection);
+    entry.index = std::max(0, number_at(kIndexField));
+    const int direction = number_at(kDirectionField);
     entry.direction = direction == 0 || direction == 1 ? CallDirection(direction)
                                                         : CallDirection::Unknown;
-    entry.has_state = kState < entry.fields.size();
-    entry.raw_state = number_at(kState);
+    entry.has_state = kStateField < entry.fields.size();
+    entry.raw_state = number_at(kStateField);
     entry.state = entry.raw_state >= 0 && entry.raw_state <= 5 ? CallState(entry.raw_state)
                                                                : CallState::Unknown;
-    entry.mode = std::max(0, number_at(kMode));
-    entry.multiparty = number_at(kMultiparty) == 1;
-    if (kNumber < entry.fields.size())
-        entry.number = QString(entry.fields[kNumber]).remove(u'"');
+    entry.mode = std::max(0, number_at(kModeField));
+    entry.multiparty = number_at(kMultipartyField) == 1;
+    if (kNumberField < entry.fields.size())
+        entry.number = QString(entry.fields[kNumberField]).remove(u'"');
     return entry;
 }
 

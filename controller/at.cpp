@@ -1,132 +1,82 @@
 #include "controller/at.h"
 
-#include <QList>
-#include <QStringList>
-#include <algorithm>
 #include <initializer_list>
-#include <limits>
 
 namespace {
 
-constexpr int field_direction = 1;
-constexpr int field_state = 2;
-constexpr int field_number = 5;
+using blackboard::CallEntry;
+using blackboard::CallState;
 
-// One entry of the reply, cut into its fields, with its state already read.
-struct Call {
-    QStringList fields;
-    int state = 0;
-};
-
-const QString& field(const Call& call, int index, int entry_no)
+AtFieldMissing missing_state(int entry_no)
 {
-    if (index >= call.fields.size())
-        throw AtFieldMissing(QStringLiteral("call entry %1 has no field %2")
-                                 .arg(entry_no).arg(index).toStdString());
-    return call.fields[index];
+    return AtFieldMissing(QStringLiteral("call entry %1 has no field %2")
+                              .arg(entry_no)
+                              .arg(int(blackboard::kStateField))
+                              .toStdString());
 }
 
-// The entries of the reply in the phone's order; whatever precedes the
-// first marker is no entry.
-QStringList entries_of(const QString& reply)
+// The labels of the list items keep a field as listed unless it is exactly
+// a known value.
+QString state_label(const QString& listed)
 {
-    QStringList pieces = reply.split(QStringLiteral("+CLCC:"));
-    pieces.removeFirst();
-    return pieces;
+    if (listed == u"0")
+        return QStringLiteral("Разг.");
+    if (listed == u"1")
+        return QStringLiteral("Удерж.");
+    return listed;
 }
 
-// The leading decimal integer of the trimmed text, 0 when there is none.
-// Values too large for an int saturate: they are no known state either way.
-int leading_integer(const QString& text)
+QString direction_label(const QString& listed)
 {
-    const QString trimmed = text.trimmed();
-    qsizetype pos = 0;
-    bool negative = false;
-    if (pos < trimmed.size() && (trimmed[pos] == u'-' || trimmed[pos] == u'+')) {
-        negative = trimmed[pos] == u'-';
-        ++pos;
-    }
-    long long value = 0;
-    const long long limit = std::numeric_limits<int>::max();
-    for (; pos < trimmed.size() && trimmed[pos] >= u'0' && trimmed[pos] <= u'9'; ++pos)
-        value = std::min(limit, value * 10 + (trimmed[pos].unicode() - u'0'));
-    return static_cast<int>(negative ? -value : value);
+    if (listed == u"0")
+        return QStringLiteral("(Исх. вызов)");
+    if (listed == u"1")
+        return QStringLiteral("(Вх. вызов)");
+    return listed;
 }
 
-// Every entry with its state; an entry without a state field fails the
-// whole question, since no answer about the call list can skip a call.
-QList<Call> calls_of(const QString& reply)
+QString list_item(const CallEntry& call)
 {
-    QList<Call> calls;
-    int entry_no = 0;
-    for (const QString& entry : entries_of(reply)) {
-        Call call;
-        call.fields = entry.split(u',');
-        call.state = leading_integer(field(call, field_state, ++entry_no));
-        calls.append(call);
-    }
-    return calls;
+    return call.number + u',' + state_label(call.fields[blackboard::kStateField])
+           + QStringLiteral(" / ") + direction_label(call.fields[blackboard::kDirectionField]) + u';';
 }
 
-// A call listed without its number (withheld caller ID) has the number "".
-QString number_of(const Call& call)
-{
-    if (field_number >= call.fields.size())
-        return QString();
-    QString number = call.fields[field_number];
-    return number.remove(u'"');
-}
-
-int count_in_state(const QList<Call>& calls, int state)
+int count_in_state(const at::CallListView& calls, CallState state)
 {
     int count = 0;
-    for (const Call& call : calls)
+    for (const CallEntry& call : calls.every_call())
         count += call.state == state ? 1 : 0;
     return count;
 }
 
-int any_in_state(const QString& reply, int state)
+int any_in_state(const at::CallListView& calls, CallState state)
 {
-    return count_in_state(calls_of(reply), state) > 0 ? 1 : 0;
+    return count_in_state(calls, state) > 0 ? 1 : 0;
 }
 
 // The last call (phone order) in one of the given states, or none.
-const Call* last_in_state(const QList<Call>& calls, std::initializer_list<int> states)
+const CallEntry* last_in_state(const at::CallListView& calls, std::initializer_list<CallState> states)
 {
-    for (auto it = calls.crbegin(); it != calls.crend(); ++it)
-        for (int state : states)
+    const QList<CallEntry>& every = calls.every_call();
+    for (auto it = every.crbegin(); it != every.crend(); ++it)
+        for (CallState state : states)
             if (it->state == state)
                 return &*it;
     return nullptr;
 }
 
-QString state_label(const QString& raw)
-{
-    if (raw == u"0")
-        return QStringLiteral("Разг.");
-    if (raw == u"1")
-        return QStringLiteral("Удерж.");
-    return raw;
-}
-
-QString direction_label(const QString& raw)
-{
-    if (raw == u"0")
-        return QStringLiteral("(Исх. вызов)");
-    if (raw == u"1")
-        return QStringLiteral("(Вх. вызов)");
-    return raw;
-}
+QString number_of(const CallEntry* call) { return call ? call->number : QString(); }
 
 // Part `part` of item n (1-based) of the call list, where an item is
-// "number,state / direction"; "" when there is no such item or part.
-QString call_list_part(const QString& reply, int n, int part)
+// "number,state / direction"; "" when there is no such item or part. The
+// items are found by cutting the list text, as the list's readers do.
+QString call_list_part(const at::CallListView& calls, int n, int part)
 {
-    const QStringList items = at::call_list(reply).split(u';');
+    const QStringList& pieces = calls.list_pieces();
     // The piece after the final ";" is no item.
-    if (n < 1 || n - 1 >= items.size() - 1)
+    if (n < 1 || n - 1 >= pieces.size() - 1)
         return QString();
-    const QStringList parts = items[n - 1].split(u',');
+    const QStringList parts = pieces[n - 1].split(u',');
     return part < parts.size() ? parts[part] : QString();
 }
 
@@ -134,14 +84,53 @@ QString call_list_part(const QString& reply, int n, int part)
 
 namespace at {
 
-QString call_state_text(const QString& reply, int n)
+CallListView::CallListView(const QString& reply)
+    : entries_(blackboard::parse_call_list(reply))
 {
-    const QStringList entries = entries_of(reply);
+    for (int i = 0; i < entries_.size() && first_without_state_ == 0; ++i)
+        if (!entries_[i].has_state)
+            first_without_state_ = i + 1;
+    if (first_without_state_ != 0)
+        return;
+    for (const CallEntry& call : entries_)
+        if (call.state == CallState::Active || call.state == CallState::Held)
+            list_text_.prepend(list_item(call));
+    list_pieces_ = list_text_.split(u';');
+}
+
+void CallListView::require_states() const
+{
+    if (first_without_state_ != 0)
+        throw missing_state(first_without_state_);
+}
+
+const QList<CallEntry>& CallListView::every_call() const
+{
+    require_states();
+    return entries_;
+}
+
+const QString& CallListView::list_text() const
+{
+    require_states();
+    return list_text_;
+}
+
+const QStringList& CallListView::list_pieces() const
+{
+    require_states();
+    return list_pieces_;
+}
+
+QString call_state_text(const CallListView& calls, int n)
+{
+    const QList<CallEntry>& entries = calls.entries();
     if (n < 1 || n > entries.size())
         return QString();
-    Call call;
-    call.fields = entries[n - 1].split(u',');
-    const QString state = field(call, field_state, n).trimmed();
+    const CallEntry& call = entries[n - 1];
+    if (!call.has_state)
+        throw missing_state(n);
+    const QString state = call.fields[blackboard::kStateField].trimmed();
     static const QStringList texts = {
         QStringLiteral("Разговор"),
         QStringLiteral("Вызов удержан на второй линии"),
@@ -156,81 +145,73 @@ QString call_state_text(const QString& reply, int n)
     return QString();
 }
 
-int has_active(const QString& reply) { return any_in_state(reply, 0); }
-int has_incoming(const QString& reply) { return any_in_state(reply, 4); }
-int has_waiting(const QString& reply) { return any_in_state(reply, 5); }
+int has_active(const CallListView& calls) { return any_in_state(calls, CallState::Active); }
+int has_incoming(const CallListView& calls) { return any_in_state(calls, CallState::Incoming); }
+int has_waiting(const CallListView& calls) { return any_in_state(calls, CallState::Waiting); }
 
-int has_outgoing_setup(const QString& reply)
+int has_outgoing_setup(const CallListView& calls)
 {
-    const QList<Call> calls = calls_of(reply);
-    return count_in_state(calls, 2) + count_in_state(calls, 3) > 0 ? 1 : 0;
+    return last_in_state(calls, {CallState::Dialling, CallState::Alerting}) ? 1 : 0;
 }
 
-int conference_kind(const QString& reply)
+int conference_kind(const CallListView& calls)
 {
-    const QList<Call> calls = calls_of(reply);
-    if (count_in_state(calls, 1) > 1)
+    if (count_in_state(calls, CallState::Held) > 1)
         return 2;
-    if (count_in_state(calls, 0) > 1)
+    if (count_in_state(calls, CallState::Active) > 1)
         return 1;
     return 0;
 }
 
 // One active and one held call can be joined, and so can a held conference
 // with an active call; a held call beside an active conference cannot.
-int can_join(const QString& reply)
+int can_join(const CallListView& calls)
 {
-    if (count_in_state(calls_of(reply), 1) == 0)
+    if (count_in_state(calls, CallState::Held) == 0)
         return 0;
-    const int kind = conference_kind(reply);
-    return kind == 0 || (kind == 2 && has_active(reply) == 1) ? 1 : 0;
+    const int kind = conference_kind(calls);
+    return kind == 0 || (kind == 2 && has_active(calls) == 1) ? 1 : 0;
 }
 
-QString incoming_number(const QString& reply)
+QString incoming_number(const CallListView& calls)
 {
-    const QList<Call> calls = calls_of(reply);
-    const Call* call = last_in_state(calls, {4});
-    return call ? number_of(*call) : QString();
+    return number_of(last_in_state(calls, {CallState::Incoming}));
 }
 
-QString waiting_number(const QString& reply)
+QString waiting_number(const CallListView& calls)
 {
-    const QList<Call> calls = calls_of(reply);
-    const Call* call = last_in_state(calls, {5});
-    return call ? number_of(*call) : QString();
+    return number_of(last_in_state(calls, {CallState::Waiting}));
 }
 
-QString outgoing_call(const QString& reply, int mode)
+QString outgoing_call(const CallListView& calls, int mode)
 {
-    const QList<Call> calls = calls_of(reply);
-    const Call* call = last_in_state(calls, {2, 3});
+    const CallEntry* call = last_in_state(calls, {CallState::Dialling, CallState::Alerting});
     if (!call)
         return QString();
     if (mode == 0)
-        return number_of(*call);
-    return call->state == 2 ? QStringLiteral("Набор номера....")
-                            : QStringLiteral("Ожидание ответа....");
+        return call->number;
+    return call->state == CallState::Dialling ? QStringLiteral("Набор номера....")
+                                              : QStringLiteral("Ожидание ответа....");
 }
 
-// Active and held calls as "number,state / direction;" items, the last one
-// in the phone's order first.
-QString call_list(const QString& reply)
-{
-    QString list;
-    int entry_no = 0;
-    for (const Call& call : calls_of(reply)) {
-        ++entry_no;
-        if (call.state != 0 && call.state != 1)
-            continue;
-        const QString item = number_of(call) + u',' + state_label(call.fields[field_state])
-                             + QStringLiteral(" / ")
-                             + direction_label(field(call, field_direction, entry_no)) + u';';
-        list.prepend(item);
-    }
-    return list;
-}
+QString call_list(const CallListView& calls) { return calls.list_text(); }
 
-QString call_list_state(const QString& reply, int n) { return call_list_part(reply, n, 1); }
-QString call_list_number(const QString& reply, int n) { return call_list_part(reply, n, 0); }
+QString call_list_state(const CallListView& calls, int n) { return call_list_part(calls, n, 1); }
+QString call_list_number(const CallListView& calls, int n) { return call_list_part(calls, n, 0); }
+
+// Each question of the reply text parses it and asks the view.
+QString call_state_text(const QString& reply, int n) { return call_state_text(CallListView(reply), n); }
+int has_active(const QString& reply) { return has_active(CallListView(reply)); }
+int has_incoming(const QString& reply) { return has_incoming(CallListView(reply)); }
+int has_waiting(const QString& reply) { return has_waiting(CallListView(reply)); }
+int has_outgoing_setup(const QString& reply) { return has_outgoing_setup(CallListView(reply)); }
+int conference_kind(const QString& reply) { return conference_kind(CallListView(reply)); }
+int can_join(const QString& reply) { return can_join(CallListView(reply)); }
+QString incoming_number(const QString& reply) { return incoming_number(CallListView(reply)); }
+QString waiting_number(const QString& reply) { return waiting_number(CallListView(reply)); }
+QString outgoing_call(const QString& reply, int mode) { return outgoing_call(CallListView(reply), mode); }
+QString call_list(const QString& reply) { return call_list(CallListView(reply)); }
+QString call_list_state(const QString& reply, int n) { return call_list_state(CallListView(reply), n); }
+QString call_list_number(const QString& reply, int n) { return call_list_number(CallListView(reply), n); }
 
 }  // namespace at

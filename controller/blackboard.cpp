@@ -11,7 +11,7 @@ namespace kestrum {
 namespace {
 std::function<QString()> identity_source;
 
-QString board_app() { return QStringLiteral("Kestrum"); }
+QString board_app() { return blackboard::app::Kestrum; }
 }  // namespace
 
 QString executable_folder()
@@ -34,7 +34,7 @@ void set_slot_identity_source(std::function<QString()> source)
     identity_source = std::move(source);
 }
 
-QString development_slot() { return QStringLiteral("Проект"); }
+QString development_slot() { return blackboard::section::development(); }
 
 QString read_board(const QString& key, const QString& default_value)
 {
@@ -50,5 +50,7 @@ QString take_board(const QString& key, const QString& default_value, bool reset)
 {
     return take_setting(board_app(), slot_identity(), key, default_value, reset);
 }
+
+blackboard::Slot board() { return blackboard::Slot(slot_identity()); }
 
 }  // namespace kestrum

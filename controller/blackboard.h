@@ -2,6 +2,9 @@
 #include <QString>
 #include <functional>
 
+#include "blackboard/keys.h"
+#include "blackboard/slot.h"
+
 // The controller's side of the phone blackboard: application "Kestrum",
 // section = the slot identity, taken afresh at every access.
 namespace kestrum {
@@ -23,5 +26,8 @@ QString development_slot();
 QString read_board(const QString& key, const QString& default_value);
 void write_board(const QString& key, const QString& value);
 QString take_board(const QString& key, const QString& default_value, bool reset);
+
+// The slot identity's section, for the typed accessors.
+blackboard::Slot board();
 
 }  // namespace kestrum

@@ -7,16 +7,20 @@
 #include <memory>
 #include <optional>
 
+#include "blackboard/keys.h"
 #include "controller/controller_view.h"
 
 class SerialComponent;
+namespace at {
+class CallListView;
+}
 
 namespace kestrum {
 
 // The state the engines keep between ticks, under the names the blackboard
 // protocol uses.
 struct ControllerState {
-    QString tip_tlf = QStringLiteral("GSM");
+    QString tip_tlf = blackboard::kGsm;
     qint16 port_1 = 0;
     qint16 CLCC = 0;
     QString model;
@@ -111,6 +115,8 @@ public:
     QTimer& watchdog_timer() { return watchdog_timer_; }
 
 private:
+    // The engine of the phone type; engine_tick around it.
+    void run_engine();
     // Writes text to the phone and logs it.
     void send(const QString& text);
     // The reading loop of an exchange; false when nothing came at all.
@@ -133,9 +139,9 @@ private:
     void dial_pending_number();
     QString poll_call_list();
     void evaluate_call_list(const QString& reply);
-    void show_summaries_and_rows(const QString& reply);
-    void offer_call_buttons(const QString& reply);
-    void track_incoming(const QString& reply);
+    void show_summaries_and_rows(const at::CallListView& calls);
+    void offer_call_buttons(const at::CallListView& calls);
+    void track_incoming(const at::CallListView& calls);
     void clear_dialled_labels();
 
     std::unique_ptr<SerialComponent> serial_;
@@ -143,6 +149,9 @@ private:
     ControllerView view_;
     ControllerLimits limits_;
     bool started_with_arguments_ = false;
+    // Engine ticks running now: more than one when a tick runs nested in
+    // another's pump.
+    int engine_depth_ = 0;
     std::function<void()> end_process_;
     // When the last number was dialled, on the clock seam's monotonic time.
     std::optional<qint64> dialled_at_ms_;

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "controller/manual_dial.h"
+#include "platform/enter_presses.h"
 
 namespace kestrum {
 
@@ -30,6 +31,8 @@ DialWindow::DialWindow(ManualDial& dial, QWidget* parent) : QDialog(parent), dia
     buttons->addWidget(call_button_);
     cancel_button_ = new QPushButton(QStringLiteral("Отмена"), this);
     cancel_button_->setAutoDefault(false);
+    // Enter on "Отмена" cancels; it would dial through the default button.
+    platform::press_on_enter(cancel_button_);
     buttons->addWidget(cancel_button_);
 
     connect(number_box_, &QLineEdit::textChanged, prompt_, &QLabel::clear);

@@ -12,6 +12,7 @@
 #include "controller/controller.h"
 #include "controller/dial_window.h"
 #include "controller/search_mod.h"
+#include "platform/enter_presses.h"
 
 namespace kestrum {
 
@@ -36,6 +37,16 @@ void show_list(QListWidget* list, const QStringList& now, const QStringList& bef
     list->addItems(now);
 }
 
+// A hidden control keeps its room, and an empty label the height of a
+// line: the buttons stay where the pointer aims while others come and go,
+// and the call frames keep their rows.
+void keep_room(QWidget* widget)
+{
+    QSizePolicy policy = widget->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    widget->setSizePolicy(policy);
+}
+
 QString indicator_style(ControllerView::Indicator indicator)
 {
     return indicator == ControllerView::Indicator::Green ? QStringLiteral("background: #2a2; border-radius: 6px;")
@@ -46,6 +57,8 @@ QString indicator_style(ControllerView::Indicator indicator)
 QLabel* FormPort::add_label(QGridLayout* layout, int row, int column, const QString& text)
 {
     auto* label = new QLabel(text, this);
+    label->setMinimumHeight(label->fontMetrics().height());
+    keep_room(label);
     layout->addWidget(label, row, column);
     return label;
 }
@@ -56,6 +69,8 @@ QPushButton* FormPort::add_button(QGridLayout* layout, int row, int column, cons
     auto* button = new QPushButton(caption, this);
     button->setObjectName(name);
     button->setAutoDefault(false);
+    platform::press_on_enter(button);
+    keep_room(button);
     layout->addWidget(button, row, column);
     return button;
 }
@@ -65,6 +80,8 @@ QPushButton* FormPort::add_button(QHBoxLayout* layout, const QString& caption, c
     auto* button = new QPushButton(caption, this);
     button->setObjectName(name);
     button->setAutoDefault(false);
+    platform::press_on_enter(button);
+    keep_room(button);
     layout->addWidget(button);
     return button;
 }

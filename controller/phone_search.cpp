@@ -35,13 +35,13 @@ void notify(const std::function<void()>& event)
 
 QString PhoneSearch::read_type()
 {
-    controller_.state().tip_tlf = read_board(QStringLiteral("Tip_tlf"), QStringLiteral("GSM"));
+    controller_.state().tip_tlf = board().phone_type_text();
     return controller_.state().tip_tlf;
 }
 
 void PhoneSearch::choose_type(const QString& type)
 {
-    write_board(QStringLiteral("Tip_Tlf"), type);
+    board().set_phone_type(type);
 }
 
 bool PhoneSearch::run(const Observer& observer)
@@ -102,7 +102,7 @@ bool PhoneSearch::take_port_text(const QString& text)
     if (!port)
         return false;
     controller_.state().port_1 = *port;
-    write_board(QStringLiteral("port"), text);
+    board().set_port(text);
     return true;
 }
 
@@ -114,7 +114,7 @@ bool PhoneSearch::connect_port(const QString& port_text)
     controller_.state().port_1 = *port;
     // The engine opens the port the key names, which another program may
     // have changed since the box last wrote it.
-    write_board(QStringLiteral("port"), QString::number(*port));
+    board().set_port(QString::number(*port));
     request_connect();
     return true;
 }

@@ -11,19 +11,22 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
+#include "blackboard/keys.h"
 #include "controller/controller.h"
+#include "platform/enter_presses.h"
 #include "platform/messages.h"
 
 namespace kestrum {
 
 namespace {
 // The phone types in the order of the choices.
-const QString kTypes[] = {QStringLiteral("GSM"), QStringLiteral("CDMA"), QStringLiteral("Provod")};
+const QString kTypes[] = {blackboard::kGsm, blackboard::kCdma, blackboard::kProvod};
 
 QPushButton* add_button(QHBoxLayout* row, QWidget* parent, const QString& caption)
 {
     auto* button = new QPushButton(caption, parent);
     button->setAutoDefault(false);
+    platform::press_on_enter(button);
     row->addWidget(button);
     return button;
 }
@@ -83,6 +86,10 @@ void SearchMod::build_controls()
     auto* buttons = new QHBoxLayout;
     layout->addLayout(buttons);
     stop_button_ = add_button(buttons, this, QStringLiteral("Остановить"));
+    // Shown only while searching; the buttons beside it stay in place.
+    QSizePolicy keeps_room = stop_button_->sizePolicy();
+    keeps_room.setRetainSizeWhenHidden(true);
+    stop_button_->setSizePolicy(keeps_room);
     stop_button_->hide();
     repeat_button_ = add_button(buttons, this, QStringLiteral("Повторить поиск"));
     close_button_ = add_button(buttons, this, QStringLiteral("Закрыть"));

@@ -96,7 +96,7 @@ QString Controller::at_exchange(const QString& command, int port)
 {
     platform::Clock& clock = platform::clock();
     try {
-        const int chosen = port != 0 ? port : leading_number16(read_board(QStringLiteral("port"), QStringLiteral("0")));
+        const int chosen = port != 0 ? port : leading_number16(board().port());
         if (serial_->CommPort() != chosen) {
             if (serial_->PortOpen())
                 serial_->setPortOpen(false);
@@ -134,7 +134,7 @@ QString Controller::port_check()
 {
     platform::Clock& clock = platform::clock();
     try {
-        const int port = leading_number16(read_board(QStringLiteral("port"), QStringLiteral("0")));
+        const int port = leading_number16(board().port());
         if (serial_->CommPort() != port) {
             clock.pump();
             if (serial_->PortOpen())
@@ -155,9 +155,7 @@ QString Controller::port_check()
             // probed again.
             if (closed_by_failure && serial_->PortOpen())
                 call_list_reply = at_exchange(QStringLiteral("AT+CLCC"), 0);
-            model.remove(QStringLiteral("OK"));
-            model.remove(QStringLiteral("+GMM:"));
-            state_.model = trim_spaces(model);
+            state_.model = clean_model_reply(model);
             state_.CLCC = call_list_reply.contains(QLatin1String("OK")) ? 1 : 0;
         }
         clock.pump();
@@ -175,9 +173,8 @@ QString Controller::model_query(int port)
         QString reply = at_exchange(QStringLiteral("AT+GMM"), port);
         if (serial_->PortOpen())
             serial_->setPortOpen(false);
-        reply.remove(QStringLiteral("+GMM"));
-        reply.remove(QLatin1Char(':'));
-        reply.remove(QStringLiteral("OK"));
+        // The search lists the text untrimmed; "ER" is a failed exchange.
+        reply = model_reply_text(reply);
         return reply == QLatin1String("ER") ? QStringLiteral("---") : reply;
     } catch (const std::exception&) {
         close_port_quietly();

@@ -1,3 +1,4 @@
+#include "blackboard/keys.h"
 #include "controller/controller.h"
 #include "controller/text_rules.h"
 #include "platform/clock.h"
@@ -20,9 +21,9 @@ void Controller::lost_connection(const QString& status)
 void Controller::hide_wired_buttons()
 {
     view_.take_line_shown = false;
-    state_.sn_tr = QStringLiteral("0");
+    state_.sn_tr = blackboard::flag::off;
     view_.wired_hang_up_shown = false;
-    state_.pol_tr1 = QStringLiteral("0");
+    state_.pol_tr1 = blackboard::flag::off;
 }
 
 void Controller::plain_gsm_tick()
@@ -132,9 +133,9 @@ void Controller::wired_tick()
             return;
         }
         view_.take_line_shown = true;
-        state_.sn_tr = QStringLiteral("1");
+        state_.sn_tr = blackboard::flag::on;
         view_.wired_hang_up_shown = true;
-        state_.pol_tr1 = QStringLiteral("1");
+        state_.pol_tr1 = blackboard::flag::on;
         if (!serial_->PortOpen())
             serial_->setPortOpen(true);
         if (state_.poloz_t_pr == 1) {

@@ -5,10 +5,14 @@ set -euo pipefail
 
 packages=(
   cmake g++ make pkg-config
-  qt6-base-dev qt6-serialport-dev libsqlite3-dev libgl-dev
+  qt6-base-dev qt6-serialport-dev libsqlite3-dev libgl-dev libudev-dev
   xdg-utils fonts-wine
   # tests only
   xvfb xauth xdotool imagemagick socat procps
+  # desktop notifications: a private session bus and a real notification server
+  dbus-daemon dunst
+  # windows read through AT-SPI, in a session bus of the test's own
+  dbus dbus-x11 at-spi2-core python3-pyatspi gir1.2-atspi-2.0
   # the Debian package (cpack finds the Depends with dpkg-shlibdeps)
   dpkg-dev file
 )

@@ -45,11 +45,11 @@ struct Codes {
 void store(const Reestr::Setting& setting, const std::u16string& value)
 {
     static std::map<std::string, std::u16string> written;
-    const auto it = written.try_emplace(setting.key, u16(QString::fromLatin1(setting.default_value))).first;
+    const auto it = written.try_emplace(std::string(setting.key.data(), setting.key.size()),
+                                        u16(QString(setting.default_value))).first;
     if (it->second == value)
         return;
-    write_setting(QString::fromLatin1(setting.app), QString::fromLatin1(setting.section),
-                  QString::fromLatin1(setting.key), QString::fromStdU16String(value));
+    write_setting(setting.app, setting.section, setting.key, QString::fromStdU16String(value));
     it->second = value;
 }
 
@@ -229,8 +229,7 @@ void check_with_codes(const QString& text, const Codes& codes)
 void check_rule(OperatorClass rule_class, const QString& rule_text)
 {
     const QString key = operator_class_key(rule_class);
-    write_setting(QString::fromLatin1(Reestr::kRulesApp), QString::fromLatin1(Reestr::kRulesSection), key,
-                  rule_text);
+    write_setting(blackboard::app::Vekorra, blackboard::section::pravila, key, rule_text);
     const int expected = rule_number(u16(rule_text));
     expect_equal(read_rule_number(rule_text), expected, "read_rule_number", rule_text);
     expect_equal(route_rule(rule_class), expected, "route_rule", rule_text);

@@ -1,8 +1,6 @@
 #include "dialer/dial/operators_telefons.h"
 
-#include <QRegularExpression>
-#include <cmath>
-#include <limits>
+#include <utility>
 
 #include "dialer/dial/reestr.h"
 
@@ -14,23 +12,6 @@ bool is_number_character(QChar c)
 {
     return c == QLatin1Char('^') || c == QLatin1Char('+') ||
            (c >= QLatin1Char('0') && c <= QLatin1Char('9'));
-}
-
-// Ties go to the even integer, whatever rounding mode the process runs in.
-int round_half_even(double value)
-{
-    constexpr double kIntMax = std::numeric_limits<int>::max();
-    constexpr double kIntMin = std::numeric_limits<int>::min();
-    if (value >= kIntMax)
-        return std::numeric_limits<int>::max();
-    if (value <= kIntMin)
-        return std::numeric_limits<int>::min();
-    const double lower = std::floor(value);
-    const double fraction = value - lower;
-    double rounded = lower;
-    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(lower, 2.0) != 0.0))
-        rounded = lower + 1.0;
-    return static_cast<int>(rounded);
 }
 
 }  // namespace
@@ -106,16 +87,17 @@ void prepare_for_dialling(QString& number)
 
 QString operator_class_key(OperatorClass operator_class)
 {
+    namespace key = blackboard::key;
     switch (operator_class) {
-    case OperatorClass::MTS: return QStringLiteral("MTS");
-    case OperatorClass::KS: return QStringLiteral("KS");
-    case OperatorClass::LF: return QStringLiteral("LF");
-    case OperatorClass::BE: return QStringLiteral("BE");
-    case OperatorClass::GOR: return QStringLiteral("GOR");
-    case OperatorClass::MEJD: return QStringLiteral("MEJD");
-    case OperatorClass::OST: return QStringLiteral("OST");
+    case OperatorClass::MTS: return key::MTS;
+    case OperatorClass::KS: return key::KS;
+    case OperatorClass::LF: return key::LF;
+    case OperatorClass::BE: return key::BE;
+    case OperatorClass::GOR: return key::GOR;
+    case OperatorClass::MEJD: return key::MEJD;
+    case OperatorClass::OST: return key::OST;
     }
-    return QStringLiteral("OST");
+    return blackboard::key::OST;
 }
 
 OperatorClass classify_number(const QString& number)
@@ -160,18 +142,9 @@ int route_rule(OperatorClass operator_class)
     return read_rule_number(Reestr::rule_text(operator_class_key(operator_class)));
 }
 
-int read_rule_number(const QString& text)
-{
-    static const QRegularExpression kLeadingNumber(QStringLiteral("^[+-]?(?:[0-9]+(?:\\.[0-9]*)?|\\.[0-9]+)"));
-    const QRegularExpressionMatch match = kLeadingNumber.match(text);
-    if (!match.hasMatch())
-        return 0;
-    return round_half_even(match.captured(0).toDouble());
-}
-
 bool flag_is_on(const QString& text)
 {
-    return text == QLatin1String("1");
+    return blackboard::flag::is_on(text);
 }
 
 }  // namespace Operators_telefons

@@ -3,6 +3,8 @@
 #include <QStringList>
 #include <array>
 
+#include "blackboard/phone_text.h"
+
 // Number texts as users type or paste them: cleaning, splitting several
 // numbers apart, completing local numbers, the operator class of a number
 // and its routing rule. Only complete_local_number, classify_number and
@@ -56,8 +58,8 @@ int route_rule(OperatorClass operator_class);
 
 // The leading decimal number of a text rounded to the nearest integer, ties
 // to even ("3.7" -> 4, "2.5" -> 2, "5abc" -> 5); 0 when the text does not
-// begin with a number.
-int read_rule_number(const QString& text);
+// begin with a number (blackboard/phone_text.h).
+using blackboard::read_rule_number;
 
 // True exactly when the text is "1".
 bool flag_is_on(const QString& text);

@@ -6,8 +6,7 @@ namespace Reestr {
 
 QString read(const Setting& setting)
 {
-    return read_setting(QString::fromLatin1(setting.app), QString::fromLatin1(setting.section),
-                        QString::fromLatin1(setting.key), QString::fromLatin1(setting.default_value));
+    return read_setting(setting.app, setting.section, setting.key, setting.default_value);
 }
 
 QString kod3() { return read(kKod3); }
@@ -22,14 +21,7 @@ QString sip_program() { return read(kSipProgram); }
 
 QString rule_text(const QString& class_key)
 {
-    return read_setting(QString::fromLatin1(kRulesApp), QString::fromLatin1(kRulesSection), class_key,
-                        QString::fromLatin1(kRuleDefault));
-}
-
-QString blackboard(int slot, const char* key)
-{
-    return read_setting(QString::fromLatin1(kBlackboardApp), QString::number(slot), QString::fromLatin1(key),
-                        QStringLiteral("0"));
+    return read_setting(app::Vekorra, section::pravila, class_key, kRuleDefault);
 }
 
 }  // namespace Reestr

@@ -1,6 +1,8 @@
 #pragma once
 #include <QString>
 
+#include "blackboard/keys.h"
+
 // The dialer's dial settings and routing rules in the settings store, and
 // the phone blackboard keys the dial logic touches. Every accessor reads the
 // store afresh: a change made by the settings window (or another process)
@@ -10,41 +12,36 @@ namespace Reestr {
 
 // One stored value: where it lives and what an absent key reads as.
 struct Setting {
-    const char* app;
-    const char* section;
-    const char* key;
-    const char* default_value;
+    QLatin1String app;
+    QLatin1String section;
+    QLatin1String key;
+    QLatin1String default_value;
 };
 
+namespace app = blackboard::app;
+namespace section = blackboard::section;
+namespace key = blackboard::key;
+
 // Dial settings (application "MyApp", section "vekorra").
-inline constexpr Setting kKod3{"MyApp", "vekorra", "kod3", "044"};
-inline constexpr Setting kKod4{"MyApp", "vekorra", "kod4", "0442"};
-inline constexpr Setting kKod5{"MyApp", "vekorra", "kod5", "04422"};
-inline constexpr Setting kKodS1{"MyApp", "vekorra", "kodS1", "+38"};
-inline constexpr Setting kKodGorPlus{"MyApp", "vekorra", "kodGor_Plus", "1"};
-inline constexpr Setting kPlusRepl{"MyApp", "vekorra", "Plus_repl", "0"};
-inline constexpr Setting kPlusReplNom{"MyApp", "vekorra", "Plus_repl_nom", "815"};
+inline constexpr Setting kKod3{app::MyApp, section::vekorra, key::kod3, QLatin1String("044")};
+inline constexpr Setting kKod4{app::MyApp, section::vekorra, key::kod4, QLatin1String("0442")};
+inline constexpr Setting kKod5{app::MyApp, section::vekorra, key::kod5, QLatin1String("04422")};
+inline constexpr Setting kKodS1{app::MyApp, section::vekorra, key::kodS1, QLatin1String("+38")};
+inline constexpr Setting kKodGorPlus{app::MyApp, section::vekorra, key::kodGor_Plus, QLatin1String("1")};
+inline constexpr Setting kPlusRepl{app::MyApp, section::vekorra, key::Plus_repl, QLatin1String("0")};
+inline constexpr Setting kPlusReplNom{app::MyApp, section::vekorra, key::Plus_repl_nom, QLatin1String("815")};
 
 // Other dialer settings (application "Vekorra", section "drugoe").
 // wind: raise the main window while a handed-over call is pending; off only
 // when exactly "0".
-inline constexpr Setting kWind{"Vekorra", "drugoe", "wind", "1"};
+inline constexpr Setting kWind{app::Vekorra, section::drugoe, key::wind, QLatin1String("1")};
 // sip_program: the SIP softphone's executable; empty means the default
 // Express Talk location.
-inline constexpr Setting kSipProgram{"Vekorra", "drugoe", "sip_program", ""};
+inline constexpr Setting kSipProgram{app::Vekorra, section::drugoe, key::sip_program, QLatin1String("")};
 
 // Routing rules: application "Vekorra", section "pravila", one key per
 // operator class (MTS, KS, LF, BE, GOR, MEJD, OST), value = target slot - 1.
-inline constexpr const char* kRulesApp = "Vekorra";
-inline constexpr const char* kRulesSection = "pravila";
-inline constexpr const char* kRuleDefault = "0";
-
-// The phone blackboard: application "Kestrum", one section per slot.
-inline constexpr const char* kBlackboardApp = "Kestrum";
-inline constexpr const char* kKeyOn = "ON";                 // slot enabled ("1")
-inline constexpr const char* kKeyOnPr = "on_pr";            // controller's port open ("True")
-inline constexpr const char* kKeyOnPrzvExe = "on_przv_exe"; // main window runs controllers ("1")
-inline constexpr const char* kKeyPozvonit = "pozvonit";     // number for the controller to dial
+inline constexpr QLatin1String kRuleDefault{"0"};
 
 // Phone slots outside the serial ones.
 inline constexpr int kSkypeSlot = 5;
@@ -66,7 +63,5 @@ QString sip_program();
 // The stored text of an operator class's routing rule ("0" when absent).
 QString rule_text(const QString& class_key);
 
-// A phone blackboard key of a slot's section, read with the default "0".
-QString blackboard(int slot, const char* key);
 
 }  // namespace Reestr

@@ -2,7 +2,8 @@
 
 #include <array>
 
-#include "settings_store/settings_store.h"
+#include "blackboard/fields.h"
+#include "blackboard/slot.h"
 
 namespace main_window {
 
@@ -11,26 +12,32 @@ namespace {
 struct ButtonInfo {
     const char* name;
     SkinFamily family;
-    const char* command;
+    const char* caption;  // UTF-8
 };
 
 // In `knopki_zv` field order.
 constexpr std::array<ButtonInfo, kCallButtonCount> kButtons{{
-    {"sn_tr_k", SkinFamily::ok, "vzat_t_pr"},
-    {"pol_tr1_k", SkinFamily::no, "poloz_t_pr"},
-    {"prin1_k", SkinFamily::ok, "vzat_t"},
-    {"otklon1_k", SkinFamily::no, "ud_otklon"},
-    {"pol_tr2_k", SkinFamily::off, "poloz_t"},
-    {"prin2_k", SkinFamily::ok, "vzat_t"},
-    {"otklon2_k", SkinFamily::off, "poloz_t"},
-    {"kf_k", SkinFamily::kf, "kf"},
-    {"kf1_k", SkinFamily::kf, "kf1"},
-    {"kf_oj_k", SkinFamily::kf_oj, "kf_oj"},
-    {"kf_dob_k", SkinFamily::kf_dob, ""},
+    {"sn_tr_k", SkinFamily::ok, "Снять трубку"},
+    {"pol_tr1_k", SkinFamily::no, "Положить трубку"},
+    {"prin1_k", SkinFamily::ok, "Ответить на второй вызов"},
+    {"otklon1_k", SkinFamily::no, "Отклонить второй вызов"},
+    {"pol_tr2_k", SkinFamily::off, "Положить трубку"},
+    {"prin2_k", SkinFamily::ok, "Ответить"},
+    {"otklon2_k", SkinFamily::off, "Отклонить"},
+    {"kf_k", SkinFamily::kf, "Переключить"},
+    {"kf1_k", SkinFamily::kf, "Объединить в конференцию"},
+    {"kf_oj_k", SkinFamily::kf_oj, "Переключить конференцию"},
+    {"kf_dob_k", SkinFamily::kf_dob, "Добавить в конференцию"},
 }};
+static_assert(kCallButtonCount == blackboard::kButtonFieldCount);
 
 constexpr std::array<const char*, kPlaceholderCount> kPlaceholderNames{
     "prin_na", "otkl_na", "pol_na", "Image1", "Image2", "Image3"};
+
+// The action of each position, for the placeholder that stands in it.
+constexpr std::array<const char*, kPlaceholderCount> kPlaceholderCaptions{
+    "Ответить", "Отклонить", "Положить трубку", "Переключить", "Переключить конференцию",
+    "Добавить в конференцию"};
 
 constexpr std::array<const char*, kSkinFamilyCount> kFamilyNames{
     "ok", "no", "off", "kf", "kf_oj", "kf_dob"};
@@ -55,6 +62,17 @@ QString placeholder_name(Placeholder placeholder)
     return QString::fromLatin1(kPlaceholderNames[static_cast<int>(placeholder)]);
 }
 
+QString button_caption(CallButton button)
+{
+    return QString::fromUtf8(kButtons[field_of(button)].caption);
+}
+
+QString placeholder_caption(Placeholder placeholder)
+{
+    return QString::fromUtf8(kPlaceholderCaptions[static_cast<int>(placeholder)])
+           + QStringLiteral(": недоступно");
+}
+
 QString family_name(SkinFamily family)
 {
     return QString::fromLatin1(kFamilyNames[static_cast<int>(family)]);
@@ -71,17 +89,23 @@ QString skin_folder(const QString& installation_folder)
     return installation_folder + QStringLiteral("/icons");
 }
 
+namespace {
+std::optional<QLatin1String> command_of(CallButton button)
+{
+    return blackboard::command_key(static_cast<blackboard::ButtonField>(field_of(button)));
+}
+}  // namespace
+
 QString command_key(CallButton button)
 {
-    return QString::fromLatin1(kButtons[field_of(button)].command);
+    const std::optional<QLatin1String> key = command_of(button);
+    return key ? QString(*key) : QString();
 }
 
 void write_button_command(int slot, CallButton button)
 {
-    const QString key = command_key(button);
-    if (key.isEmpty())
-        return;
-    write_setting(QStringLiteral("Kestrum"), QString::number(slot), key, QStringLiteral("1"));
+    if (const std::optional<QLatin1String> key = command_of(button))
+        blackboard::Slot(slot).write(*key, blackboard::flag::on);
 }
 
 }  // namespace main_window

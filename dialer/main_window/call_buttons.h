@@ -38,6 +38,11 @@ int position_left(SkinFamily family);
 
 QString button_name(CallButton button);            // "prin1_k"
 QString placeholder_name(Placeholder placeholder); // "prin_na"
+// What the button does, as a screen reader says it ("Ответить").
+QString button_caption(CallButton button);
+// What the placeholder stands for: the action of its position, not offered
+// now ("Ответить: недоступно").
+QString placeholder_caption(Placeholder placeholder);
 QString family_name(SkinFamily family);            // "kf_oj"
 // "ok.jpg", "ok_f.jpg", "ok_kl.jpg", "ok_na.jpg"
 QString skin_file_name(SkinFamily family, SkinRole role);

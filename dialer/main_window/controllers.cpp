@@ -4,13 +4,9 @@
 #include <QFileInfo>
 
 #include "platform/launcher.h"
-#include "settings_store/settings_store.h"
+#include "blackboard/slot.h"
 
 namespace main_window {
-
-namespace {
-const QString kApp = QStringLiteral("Kestrum");
-}
 
 QString installation_folder()
 {
@@ -24,7 +20,7 @@ QString controller_program(const QString& folder, int slot)
 
 void start_controller(const QString& folder, int slot)
 {
-    write_setting(kApp, QString::number(slot), QStringLiteral("on_przv_exe"), QStringLiteral("1"));
+    blackboard::Slot(slot).set_run_permission(true);
     // The argument tells the controller that the dialer started it, so it
     // keeps its window hidden.
     platform::launcher().start_detached(controller_program(folder, slot), {QStringLiteral("0")});
@@ -35,9 +31,7 @@ std::array<bool, 3> start_enabled_controllers(const QString& folder)
     start_controller(folder, 1);
     std::array<bool, 3> shown{};
     for (int slot = 2; slot <= 4; ++slot) {
-        shown[slot - 2] = read_setting(kApp, QString::number(slot), QStringLiteral("ON"),
-                                       QStringLiteral("0"))
-                          == QLatin1String("1");
+        shown[slot - 2] = blackboard::Slot(slot).enabled();
         if (shown[slot - 2])
             start_controller(folder, slot);
     }
@@ -47,7 +41,7 @@ std::array<bool, 3> start_enabled_controllers(const QString& folder)
 void withdraw_run_permissions()
 {
     for (int slot = 1; slot <= 4; ++slot)
-        write_setting(kApp, QString::number(slot), QStringLiteral("on_przv_exe"), QStringLiteral("0"));
+        blackboard::Slot(slot).set_run_permission(false);
 }
 
 }  // namespace main_window

@@ -1,11 +1,14 @@
 #include "dialer/main_window/form_port.h"
 
+#include <QAbstractButton>
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLoggingCategory>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QWindow>
@@ -61,36 +64,49 @@ private:
     std::function<void()> on_surface_hovered_;
 };
 
-// A label that acts on a click, like a link.
-class LinkLabel : public QLabel {
+// "Проверить обновление": blue text that acts like a link. A button to the
+// keyboard (Tab, Space, Enter) and to screen readers.
+class LinkButton : public QAbstractButton {
 public:
-    LinkLabel(const QString& text, QWidget* parent, std::function<void()> on_click)
-        : QLabel(text, parent), on_click_(std::move(on_click))
+    LinkButton(const QString& text, QWidget* parent, std::function<void()> on_click) : QAbstractButton(parent)
     {
+        setText(text);
         setCursor(Qt::PointingHandCursor);
-        QPalette blue = palette();
-        blue.setColor(QPalette::WindowText, Qt::blue);
-        setPalette(blue);
+        setFocusPolicy(Qt::StrongFocus);
+        connect(this, &QAbstractButton::clicked, this, std::move(on_click));
     }
 
 protected:
-    void mouseReleaseEvent(QMouseEvent* event) override
+    void paintEvent(QPaintEvent*) override
     {
-        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-            on_click_();
+        QPainter painter(this);
+        painter.setPen(Qt::blue);
+        painter.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter, text());
+        if (!hasFocus())
+            return;
+        painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
     }
 
-private:
-    std::function<void()> on_click_;
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !event->isAutoRepeat()) {
+            event->accept();
+            click();
+            return;
+        }
+        QAbstractButton::keyPressEvent(event);
+    }
 };
 
-// Shrinks a label's font until its text fits the label's fixed width.
-void fit_text(QLabel* label)
+// Shrinks a control's font until its text fits the control's fixed width.
+template <typename Control>
+void fit_text(Control* control)
 {
-    QFont font = label->font();
-    while (font.pixelSize() > 8 && QFontMetrics(font).horizontalAdvance(label->text()) > label->width())
+    QFont font = control->font();
+    while (font.pixelSize() > 8 && QFontMetrics(font).horizontalAdvance(control->text()) > control->width())
         font.setPixelSize(font.pixelSize() - 1);
-    label->setFont(font);
+    control->setFont(font);
 }
 
 }  // namespace
@@ -125,10 +141,11 @@ FormPort::~FormPort() = default;
 
 void FormPort::build_menus()
 {
-    QMenu* svaz = menuBar()->addMenu(QStringLiteral("Связь"));
-    podkluchitsa = svaz->addAction(QStringLiteral("Подключиться"), this, [this] { start_controllers(); });
-    razorv_sv = svaz->addAction(QStringLiteral("Разорвать связь"), this, [this] { disconnect_phones(); });
-    nastr_menu = menuBar()->addAction(QStringLiteral("Настройки"));
+    // The marked letters open the menus from the keyboard (Alt+letter).
+    QMenu* svaz = menuBar()->addMenu(QStringLiteral("&Связь"));
+    podkluchitsa = svaz->addAction(QStringLiteral("&Подключиться"), this, [this] { start_controllers(); });
+    razorv_sv = svaz->addAction(QStringLiteral("&Разорвать связь"), this, [this] { disconnect_phones(); });
+    nastr_menu = menuBar()->addAction(QStringLiteral("&Настройки"));
     connect(nastr_menu, &QAction::triggered, this, [this] { show_settings_window(*this, this); });
 }
 
@@ -140,17 +157,23 @@ void FormPort::build_controls(QWidget* surface)
     QPalette yellow = Text2->palette();
     yellow.setColor(QPalette::Base, Qt::yellow);
     Text2->setPalette(yellow);
+    Text2->setAccessibleName(QStringLiteral("Номер телефона"));
+    // Enter in the number field dials as the call button does.
+    connect(Text2, &QLineEdit::returnPressed, this, [this] { call_typed_number(); });
 
     Commanda1 = new QPushButton(QStringLiteral("Позвонить"), surface);
     Commanda1->setObjectName(QStringLiteral("Commanda1"));
     Commanda1->setGeometry(232, 5, 105, 25);
+    // Enter presses it while it has the focus (this is no dialog: it never
+    // takes Enter from the number field).
+    Commanda1->setAutoDefault(true);
     connect(Commanda1, &QPushButton::clicked, this, [this] { call_typed_number(); });
 
     auto* Label20 = new QLabel(QStringLiteral("Версия программы:"), surface);
     Label20->setGeometry(552, 0, 112, 17);
     auto* Label21 = new QLabel(QString::fromLatin1(main_window::kProgramVersion), surface);
     Label21->setGeometry(664, 0, 65, 17);
-    Label22 = new LinkLabel(QStringLiteral("Проверить обновление"), surface, [] {
+    Label22 = new LinkButton(QStringLiteral("Проверить обновление"), surface, [] {
         open_link(QString::fromLatin1(main_window::kDownloadPageUrl));
     });
     Label22->setObjectName(QStringLiteral("Label22"));
@@ -178,10 +201,12 @@ void FormPort::build_controls(QWidget* surface)
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setGeometry(8, 32, 200, 22);
     Text1->setReadOnly(true);
+    Text1->setAccessibleName(QStringLiteral("Последний звонок: номер"));
     Text3 = new QLineEdit(call_log);
     Text3->setObjectName(QStringLiteral("Text3"));
     Text3->setGeometry(216, 32, 113, 22);
     Text3->setReadOnly(true);
+    Text3->setAccessibleName(QStringLiteral("Последний звонок: время"));
     SSTab1->addTab(call_log, QStringLiteral("Журнал звонков"));
 
     Text2->setFocus();
@@ -189,6 +214,9 @@ void FormPort::build_controls(QWidget* surface)
 
 void FormPort::start_up()
 {
+    // A picture that cannot be read ends the dialer: before any controller
+    // is allowed to run, so that none is left behind.
+    pictures_.load_all();
     start_controllers();
     Ballon_tip::Add_balloon(Commanda1, QStringLiteral("Позвонить"), this);
     for (PhoneFrame* phone_frame : frames_)
@@ -273,7 +301,7 @@ void FormPort::run_incoming_watcher()
 
 void FormPort::run_call_request_watcher()
 {
-    if (main_window::call_request_pending())
+    if (request_raise_.should_raise(main_window::pending_call_requests()))
         hold_on_top_briefly();
 }
 

@@ -6,8 +6,10 @@
 
 #include "dialer/main_window/phone_frame.h"
 #include "dialer/main_window/skin_button.h"
+#include "dialer/main_window/watchers.h"
 #include "dialer/settings/main_window_link.h"
 
+class QAbstractButton;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -40,7 +42,7 @@ public:
     QPushButton* call_button() const { return Commanda1; }
     QLineEdit* last_call_number() const { return Text1; }
     QLineEdit* last_call_time() const { return Text3; }
-    QLabel* update_link() const { return Label22; }
+    QAbstractButton* update_link() const { return Label22; }
     QAction* connect_action() const { return podkluchitsa; }
     QAction* disconnect_action() const { return razorv_sv; }
     QAction* settings_action() const { return nastr_menu; }
@@ -66,6 +68,7 @@ private:
     QString installation_folder_;
     SkinPictures pictures_;
     int poisk_aktiv_ = 0;
+    main_window::CallRequestRaise request_raise_;
     std::unique_ptr<SerialComponent> serial_port_;
 
     QAction* podkluchitsa = nullptr;
@@ -73,7 +76,7 @@ private:
     QAction* nastr_menu = nullptr;
     QLineEdit* Text2 = nullptr;
     QPushButton* Commanda1 = nullptr;
-    QLabel* Label22 = nullptr;
+    QAbstractButton* Label22 = nullptr;
     QTabWidget* SSTab1 = nullptr;
     QLineEdit* Text1 = nullptr;
     QLineEdit* Text3 = nullptr;

@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <algorithm>
 
 using main_window::CallButton;
 using main_window::Placeholder;
@@ -38,6 +39,10 @@ PhoneFrame::PhoneFrame(int slot, SkinPictures& pictures, QWidget* parent)
     ekran_->setObjectName(QStringLiteral("ekran_%1").arg(slot - 1));
     ekran_->setGeometry(8, 16, 337, 57);
     ekran_->setReadOnly(true);
+    // Tab leaves the display for the call buttons; a screen reader names it
+    // after its phone and reads its text.
+    ekran_->setTabChangesFocus(true);
+    ekran_->setAccessibleName(QStringLiteral("Экран: ") + title());
     set_base_colour(ekran_, display_.colour);
 
     // Placeholders first, so that the buttons of a position lie above them.
@@ -51,6 +56,22 @@ PhoneFrame::PhoneFrame(int slot, SkinPictures& pictures, QWidget* parent)
         connect(skin_button, &SkinButton::hovered, this, [this, field] { hover_marks_[field] = 1; });
         connect(skin_button, &SkinButton::clicked, this,
                 [this, field] { emit button_clicked(slot_, main_window::call_button(field)); });
+    }
+    set_tab_order();
+}
+
+void PhoneFrame::set_tab_order()
+{
+    // Tab goes from the display through the positions left to right.
+    std::array<SkinButton*, main_window::kCallButtonCount> by_position = buttons_;
+    std::stable_sort(by_position.begin(), by_position.end(), [](SkinButton* a, SkinButton* b) {
+        return main_window::position_left(main_window::family_of(a->button()))
+               < main_window::position_left(main_window::family_of(b->button()));
+    });
+    QWidget* previous = ekran_;
+    for (SkinButton* skin_button : by_position) {
+        setTabOrder(previous, skin_button);
+        previous = skin_button;
     }
 }
 
@@ -85,7 +106,12 @@ void PhoneFrame::show_display(const main_window::DisplayState& state)
 {
     if (state.text != display_.text) {
         QString shown = state.text;
-        ekran_->setPlainText(shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        // A break after the last row would add an empty fourth line, and
+        // with it a scroll bar, below three calls.
+        while (shown.endsWith(QLatin1Char('\n')))
+            shown.chop(1);
+        ekran_->setPlainText(shown);
     }
     if (state.colour != display_.colour)
         set_base_colour(ekran_, state.colour);

@@ -40,6 +40,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
+    void set_tab_order();
     void show_display(const main_window::DisplayState& state);
 
     int slot_;

@@ -1,6 +1,8 @@
 #include "dialer/main_window/skin_button.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <cstdlib>
 
 #include "platform/messages.h"
@@ -25,10 +27,21 @@ const QPixmap& SkinPictures::picture(SkinFamily family, SkinRole role)
     return *slot;
 }
 
+void SkinPictures::load_all()
+{
+    for (int family = 0; family < main_window::kSkinFamilyCount; ++family) {
+        for (int role = 0; role < main_window::kSkinRoleCount; ++role)
+            picture(static_cast<SkinFamily>(family), static_cast<SkinRole>(role));
+    }
+}
+
 SkinButton::SkinButton(main_window::CallButton button, SkinPictures& pictures, QWidget* parent)
-    : QLabel(parent), button_(button), pictures_(pictures)
+    : QAbstractButton(parent), button_(button), pictures_(pictures)
 {
     setObjectName(main_window::button_name(button));
+    setAccessibleName(main_window::button_caption(button));
+    // The keyboard reaches it with Tab; a click leaves the focus where it was.
+    setFocusPolicy(Qt::TabFocus);
     setFixedSize(main_window::kPictureWidth, main_window::kPictureHeight);
     move(main_window::position_left(main_window::family_of(button)), main_window::kPictureTop);
     // Hover pictures follow the pointer without a button held.
@@ -39,9 +52,49 @@ void SkinButton::show_picture(SkinRole role)
 {
     if (applied_ && role == shown_role_)
         return;
-    setPixmap(pictures_.picture(main_window::family_of(button_), role));
+    shown_ = pictures_.picture(main_window::family_of(button_), role);
     shown_role_ = role;
     applied_ = true;
+    update();
+}
+
+QSize SkinButton::sizeHint() const
+{
+    return {main_window::kPictureWidth, main_window::kPictureHeight};
+}
+
+void SkinButton::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, shown_);
+    if (!hasFocus())
+        return;
+    // Black dots on a white line show on every picture of the skin.
+    const QRect mark = rect().adjusted(1, 1, -2, -2);
+    painter.setPen(QPen(Qt::white, 1));
+    painter.drawRect(mark);
+    painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
+    painter.drawRect(mark);
+}
+
+void SkinButton::keyPressEvent(QKeyEvent* event)
+{
+    const int key = event->key();
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !event->isAutoRepeat()) {
+        event->accept();
+        click();
+        return;
+    }
+    if (key == Qt::Key_Space && !event->isAutoRepeat())
+        show_picture(SkinRole::Pressed);
+    QAbstractButton::keyPressEvent(event);  // Space presses, on release it clicks
+}
+
+void SkinButton::keyReleaseEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Space && !event->isAutoRepeat())
+        show_picture(SkinRole::Normal);
+    QAbstractButton::keyReleaseEvent(event);
 }
 
 void SkinButton::mousePressEvent(QMouseEvent* event)
@@ -64,19 +117,20 @@ void SkinButton::mouseMoveEvent(QMouseEvent* event)
 void SkinButton::mouseReleaseEvent(QMouseEvent* event)
 {
     show_picture(SkinRole::Normal);
-    const bool click = event->button() == Qt::LeftButton && primary_pressed_
-                       && rect().contains(event->position().toPoint());
+    const bool clicked_here = event->button() == Qt::LeftButton && primary_pressed_
+                              && rect().contains(event->position().toPoint());
     if (event->button() == Qt::LeftButton)
         primary_pressed_ = false;
     event->accept();
-    if (click)
-        emit clicked();
+    if (clicked_here)
+        click();
 }
 
 SkinPlaceholder::SkinPlaceholder(main_window::Placeholder placeholder, QWidget* parent)
     : QLabel(parent), placeholder_(placeholder)
 {
     setObjectName(main_window::placeholder_name(placeholder));
+    setAccessibleName(main_window::placeholder_caption(placeholder));
     setFixedSize(main_window::kPictureWidth, main_window::kPictureHeight);
     move(main_window::position_left(main_window::family_of(placeholder)), main_window::kPictureTop);
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <QAbstractButton>
 #include <QLabel>
 #include <QPixmap>
 #include <array>
@@ -13,6 +14,8 @@ class SkinPictures {
 public:
     explicit SkinPictures(QString folder);
     const QPixmap& picture(main_window::SkinFamily family, main_window::SkinRole role);
+    // Reads all 24 pictures now, so that none can fail later.
+    void load_all();
     QString folder() const { return folder_; }
 
 private:
@@ -22,8 +25,10 @@ private:
 };
 
 // One skinned call button: normal, hover and pressed pictures, a click on
-// the primary pointer button.
-class SkinButton : public QLabel {
+// the primary pointer button. A button to the keyboard (Tab reaches it,
+// Space or Enter presses it, a dotted frame marks the focus) and to screen
+// readers (a push button named after what it does).
+class SkinButton : public QAbstractButton {
     Q_OBJECT
 
 public:
@@ -32,19 +37,24 @@ public:
     // Applies the role's picture unless it is shown already.
     void show_picture(main_window::SkinRole role);
     main_window::SkinRole shown_role() const { return shown_role_; }
+    const QPixmap& pixmap() const { return shown_; }
+    QSize sizeHint() const override;
 
 signals:
     void hovered();
-    void clicked();
 
 protected:
+    void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
 
 private:
     main_window::CallButton button_;
     SkinPictures& pictures_;
+    QPixmap shown_;
     main_window::SkinRole shown_role_ = main_window::SkinRole::Normal;
     bool applied_ = false;
     bool primary_pressed_ = false;

@@ -1,32 +1,19 @@
 #include "dialer/main_window/status_pass.h"
 
-#include <QStringList>
-
-#include "settings_store/settings_store.h"
+#include "blackboard/fields.h"
+#include "blackboard/slot.h"
 
 namespace main_window {
 
 namespace {
 
-const QString kApp = QStringLiteral("Kestrum");
-const QString kSeparator = QStringLiteral("@");
-constexpr int kCallFields = 7;
+namespace key = blackboard::key;
+namespace flag = blackboard::flag;
 
-// The stored lists are "@"-joined; an empty text holds no field at all.
-QStringList fields_of(const QString& text)
-{
-    return text.isEmpty() ? QStringList() : text.split(kSeparator);
-}
-
-QString without_separators(QString text)
-{
-    return text.remove(kSeparator);
-}
-
-DisplayState call_list_display(const QStringList& status, const QStringList& calls)
+DisplayState call_list_display(const blackboard::CallFields& status, const blackboard::CallFields& calls)
 {
     QString text;
-    for (int k = 0; k < kCallFields; ++k) {
+    for (int k = 0; k < blackboard::kCallFieldCount; ++k) {
         if (status[k].isEmpty())
             continue;
         text += status[k] + QLatin1Char(' ') + calls[k] + QStringLiteral("\r\n");
@@ -34,14 +21,12 @@ DisplayState call_list_display(const QStringList& status, const QStringList& cal
     return {text, DisplayColour::LightGreen};
 }
 
-DisplayState connection_display(const QString& section, const QString& model)
+DisplayState connection_display(const blackboard::Slot& slot, const QString& model)
 {
     // Both spellings of "not connected" that a controller leaves behind
     // count, and so does an absent key.
-    const bool connected =
-        read_setting(kApp, section, QStringLiteral("on_pr"), QStringLiteral("0")) != QLatin1String("0")
-        && read_setting(kApp, section, QStringLiteral("on_pr"), QStringLiteral("False"))
-               != QLatin1String("False");
+    const bool connected = slot.read(key::on_pr, flag::off) != flag::off
+                           && slot.read(key::on_pr, flag::port_closed) != flag::port_closed;
     if (connected)
         return {model, DisplayColour::LightYellow};
     return {model + QStringLiteral(" < НЕТ СВЯЗИ >"), DisplayColour::LightGrey};
@@ -71,31 +56,29 @@ Rgb display_rgb(DisplayColour colour)
 SlotView read_slot_view(int slot)
 {
     SlotView view;
-    const QString section = QString::number(slot);
-    const QString model = read_setting(kApp, section, QStringLiteral("model"), QString());
-    write_setting(kApp, section, QStringLiteral("name_tlf"), model);
+    const blackboard::Slot board(slot);
+    const QString model = board.read(key::model, QString());
+    board.write(key::name_tlf, model);
 
-    const QString status_text = read_setting(kApp, section, QStringLiteral("status"), QString());
-    const QString call_text = read_setting(kApp, section, QStringLiteral("zvonok"), QString());
-    const QStringList status = fields_of(status_text);
-    const QStringList calls = fields_of(call_text);
-    if (status.size() < kCallFields || calls.size() < kCallFields)
+    const QString status_text = board.read(key::status, QString());
+    const QString call_text = board.read(key::zvonok, QString());
+    const std::optional<blackboard::CallFields> status = blackboard::split_call_fields(status_text);
+    const std::optional<blackboard::CallFields> calls = blackboard::split_call_fields(call_text);
+    if (!status || !calls)
         return view;
 
-    if (!without_separators(call_text).isEmpty() && !without_separators(status_text).isEmpty())
-        view.display = call_list_display(status, calls);
+    if (!blackboard::all_fields_empty(call_text) && !blackboard::all_fields_empty(status_text))
+        view.display = call_list_display(*status, *calls);
     else
-        view.display = connection_display(section, model);
+        view.display = connection_display(board, model);
 
-    const QString buttons_text = read_setting(kApp, section, QStringLiteral("knopki_zv"),
-                                              QString(kCallButtonCount, QLatin1Char('@')));
-    if (buttons_text.isEmpty())
-        return view;
-    const QStringList flags = fields_of(buttons_text);
+    const QString buttons_text =
+        board.read(key::knopki_zv, QString(kCallButtonCount, blackboard::kFieldSeparator));
+    const QList<bool> offered = blackboard::split_button_flags(buttons_text);
     for (int field = 0; field < kCallButtonCount; ++field) {
-        if (field >= flags.size())
+        if (field >= offered.size())
             return view;
-        view.buttons[field] = flags[field] == QLatin1String("1");
+        view.buttons[field] = offered[field];
     }
     std::array<bool, kPlaceholderCount> placeholders{};
     for (int index = 0; index < kPlaceholderCount; ++index)

@@ -1,13 +1,14 @@
 #include "dialer/main_window/watchers.h"
 
+#include <QStringList>
 #include <array>
 
-#include "settings_store/settings_store.h"
+#include "blackboard/slot.h"
+#include "dialer/dial/reestr.h"
 
 namespace main_window {
 
 namespace {
-const QString kApp = QStringLiteral("Kestrum");
 // Section 5 (Skype) has no controller and is never read.
 constexpr std::array<int, 5> kAnnouncingSections{1, 2, 3, 4, 6};
 }  // namespace
@@ -17,11 +18,9 @@ std::optional<IncomingCall> take_incoming_call()
     std::array<QString, kAnnouncingSections.size()> numbers;
     std::array<QString, kAnnouncingSections.size()> times;
     for (size_t i = 0; i < kAnnouncingSections.size(); ++i)
-        numbers[i] = take_setting(kApp, QString::number(kAnnouncingSections[i]),
-                                  QStringLiteral("vhod_zvonok"), QString(), true);
+        numbers[i] = blackboard::Slot(kAnnouncingSections[i]).take(blackboard::key::vhod_zvonok, QString());
     for (size_t i = 0; i < kAnnouncingSections.size(); ++i)
-        times[i] = take_setting(kApp, QString::number(kAnnouncingSections[i]),
-                                QStringLiteral("vhod_zvonok_time"), QString(), true);
+        times[i] = blackboard::Slot(kAnnouncingSections[i]).take(blackboard::key::vhod_zvonok_time, QString());
 
     std::optional<IncomingCall> shown;
     for (size_t i = 0; i < kAnnouncingSections.size(); ++i) {
@@ -31,18 +30,26 @@ std::optional<IncomingCall> take_incoming_call()
     return shown;
 }
 
-bool call_request_pending()
+bool call_request_pending() { return !pending_call_requests().isEmpty(); }
+
+QString pending_call_requests()
 {
-    if (read_setting(QStringLiteral("Vekorra"), QStringLiteral("drugoe"), QStringLiteral("wind"),
-                     QStringLiteral("1"))
-        == QLatin1String("0"))
-        return false;
+    if (Reestr::wind() == blackboard::flag::off)
+        return QString();
+    QStringList requests;
     bool pending = false;
     for (int slot = 4; slot >= 1; --slot) {
-        if (!read_setting(kApp, QString::number(slot), QStringLiteral("pozvonit"), QString()).isEmpty())
-            pending = true;
+        requests.append(blackboard::Slot(slot).pozvonit());
+        pending = pending || !requests.constLast().isEmpty();
     }
-    return pending;
+    return pending ? requests.join(QLatin1Char('@')) : QString();
+}
+
+bool CallRequestRaise::should_raise(const QString& pending_requests)
+{
+    const bool raise = !pending_requests.isEmpty() && pending_requests != raised_for_;
+    raised_for_ = pending_requests;
+    return raise;
 }
 
 }  // namespace main_window

@@ -18,5 +18,20 @@ std::optional<IncomingCall> take_incoming_call();
 // user lets such requests bring the main window forward (`wind` of
 // Vekorra/drugoe is not exactly "0"). Reads, never changes the requests.
 bool call_request_pending();
+// The waiting requests themselves (`pozvonit` of slots 4 to 1, joined);
+// empty when none waits or raising the window is switched off.
+QString pending_call_requests();
+
+// A request waits until its slot's controller takes it: for ever when that
+// controller does not run. The window comes forward once for each new set
+// of waiting requests, not at every tick of the watcher.
+class CallRequestRaise {
+public:
+    // Whether the window is to come forward for what waits now.
+    bool should_raise(const QString& pending_requests);
+
+private:
+    QString raised_for_;
+};
 
 }  // namespace main_window

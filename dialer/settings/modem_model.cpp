@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "blackboard/phone_text.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
 #include "serial/serial_component.h"
@@ -37,17 +38,6 @@ void select_port(SerialComponent& serial, int port)
     serial.setCommPort(port);
 }
 
-QString trim_blanks(const QString& text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == QLatin1Char(' '))
-        ++first;
-    while (last > first && text.at(last - 1) == QLatin1Char(' '))
-        --last;
-    return text.mid(first, last - first);
-}
-
 QString read_reply(SerialComponent& serial)
 {
     QString reply;
@@ -61,32 +51,7 @@ QString read_reply(SerialComponent& serial)
     return reply;
 }
 
-// The typed number as it may stand in a dial command: a line end would
-// end the command early and start another, and after ";" the phone runs
-// the rest of the line as further commands. Other control characters
-// mean nothing in a number either.
-QString dialable(const QString& number)
-{
-    QString result;
-    for (const QChar c : number)
-        if (c.unicode() >= 0x20 && c.unicode() != 0x7f && c != QLatin1Char(';'))
-            result.append(c);
-    return result;
-}
-
 }  // namespace
-
-QString clean_model_reply(const QString& reply)
-{
-    QString text = reply;
-    text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
-    text.remove(QStringLiteral("AT+GMM"));
-    text.remove(QStringLiteral("OK"));
-    text.remove(QStringLiteral("+GMM"));
-    text.remove(QLatin1Char(':'));
-    return trim_blanks(text);
-}
 
 QString Get_model(SerialComponent& serial, int port)
 {
@@ -115,7 +80,7 @@ bool Test_call(SerialComponent& serial, int port, const QString& number, DialCom
         select_port(serial, port);
         if (!serial.PortOpen())
             serial.setPortOpen(true);
-        serial.Output(dial + dialable(number) + QStringLiteral(";\r"));
+        serial.Output(blackboard::dial_command(dial, number, QStringLiteral("\r")));
         platform::clock().sleep_ms(kTestCallWaitMs);
         serial.setPortOpen(false);
         return true;

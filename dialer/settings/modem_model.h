@@ -1,6 +1,8 @@
 #pragma once
 #include <QString>
 
+#include "blackboard/phone_text.h"
+
 class SerialComponent;
 
 // Module MODEM_model: what device answers on a serial port, and the test
@@ -10,10 +12,8 @@ class SerialComponent;
 // What Get_model returns for a port that gave nothing usable.
 inline const QString kNoModel = QStringLiteral("---");
 
-// The model reply reduced to the model text: CR LF and lone CR become
-// blanks; the echo "AT+GMM", "OK", "+GMM" and ":" go; blanks are trimmed
-// from both ends. Blanks inside stay, a lone LF is kept.
-QString clean_model_reply(const QString& reply);
+// The model reply reduced to the model text (blackboard/phone_text.h).
+using blackboard::clean_model_reply;
 
 // Asks port N ("AT+GMM") for its device's model and returns the cleaned
 // reply, or "---" when the port cannot be used or gave nothing. The port is

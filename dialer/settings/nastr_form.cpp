@@ -18,30 +18,19 @@
 #include "dialer/dial/reestr.h"
 #include "dialer/settings/main_window_link.h"
 #include "dialer/settings/nastr_logic.h"
+#include "blackboard/slot.h"
 #include "settings_store/settings_store.h"
 
 namespace {
 
-const QString kBlackboard = QLatin1String(Reestr::kBlackboardApp);
-
-QString slot_section(int slot) { return QString::number(slot); }
-
-QString read_slot(int slot, const QString& key, const QString& default_value)
-{
-    return read_setting(kBlackboard, slot_section(slot), key, default_value);
-}
-
-void write_slot(int slot, const QString& key, const QString& value)
-{
-    write_setting(kBlackboard, slot_section(slot), key, value);
-}
+namespace key = blackboard::key;
 
 void write(const Reestr::Setting& setting, const QString& value)
 {
-    write_setting(QLatin1String(setting.app), QLatin1String(setting.section), QLatin1String(setting.key), value);
+    write_setting(setting.app, setting.section, setting.key, value);
 }
 
-QString flag_text(bool checked) { return checked ? QStringLiteral("1") : QStringLiteral("0"); }
+QString flag_text(bool checked) { return blackboard::flag::of(checked); }
 
 // Every control writes through one handler, for user and loading alike.
 void write_on_toggle(QCheckBox* box, const Reestr::Setting& setting)
@@ -68,18 +57,19 @@ void Nastr_form::connect_handlers()
 {
     for (int index = 0; index < kSerialSlots; ++index) {
         const int slot = index + 1;
-        const std::array<std::pair<QRadioButton*, QString>, 3> types{{{Option1[index], QStringLiteral("GSM")},
-                                                                      {Option2[index], QStringLiteral("CDMA")},
-                                                                      {Option3[index], QStringLiteral("Provod")}}};
+        using blackboard::PhoneType;
+        const std::array<std::pair<QRadioButton*, PhoneType>, 3> types{{{Option1[index], PhoneType::Gsm},
+                                                                        {Option2[index], PhoneType::Cdma},
+                                                                        {Option3[index], PhoneType::Provod}}};
         for (const auto& [choice, type] : types) {
             // An init-capture: clang before 16 cannot capture a structured binding.
             connect(choice, &QRadioButton::toggled, this, [slot, type = type](bool selected) {
                 if (selected)
-                    write_slot(slot, QStringLiteral("Tip_Tlf"), type);
+                    blackboard::Slot(slot).set_phone_type(type);
             });
         }
         connect(Text6[index], &QLineEdit::textChanged, this,
-                [slot](const QString& text) { write_slot(slot, QStringLiteral("port"), text); });
+                [slot](const QString& text) { blackboard::Slot(slot).set_port(text); });
         connect(Command5[index], &QPushButton::clicked, this, [this, slot] { assign_to_slot(slot); });
     }
     for (int k = 1; k <= 5; ++k)
@@ -89,7 +79,7 @@ void Nastr_form::connect_handlers()
         const QString key = operator_class_key(Operators_telefons::kAllOperatorClasses[list - 1]);
         connect(Combo1[list], &QComboBox::currentIndexChanged, this, [key](int position) {
             if (position >= 0)
-                write_setting(QLatin1String(Reestr::kRulesApp), QLatin1String(Reestr::kRulesSection), key,
+                write_setting(blackboard::app::Vekorra, blackboard::section::pravila, key,
                               QString::number(position));
         });
     }
@@ -134,16 +124,17 @@ void Nastr_form::load()
     Check2->setChecked(Reestr::read(Reestr::kPlusRepl) == QLatin1String("1"));
 
     for (int index = 0; index < kSerialSlots; ++index)
-        Text6[index]->setText(read_slot(index + 1, QStringLiteral("port"), QStringLiteral("0")));
+        Text6[index]->setText(blackboard::Slot(index + 1).port());
     for (int index = 0; index < kSerialSlots; ++index)
-        Label5[index]->setText(read_slot(index + 1, QStringLiteral("name_tlf"), QString()));
+        Label5[index]->setText(blackboard::Slot(index + 1).read(key::name_tlf, QString()));
     for (int index = 0; index < kSerialSlots; ++index) {
-        const QString type = read_slot(index + 1, QStringLiteral("Tip_tlf"), QStringLiteral("GSM"));
-        if (type == QLatin1String("GSM"))
+        // A type spelt otherwise leaves every choice as it is.
+        const std::optional<blackboard::PhoneType> type = blackboard::Slot(index + 1).phone_type();
+        if (type == blackboard::PhoneType::Gsm)
             Option1[index]->setChecked(true);
-        else if (type == QLatin1String("CDMA"))
+        else if (type == blackboard::PhoneType::Cdma)
             Option2[index]->setChecked(true);
-        else if (type == QLatin1String("Provod"))
+        else if (type == blackboard::PhoneType::Provod)
             Option3[index]->setChecked(true);
     }
 
@@ -159,7 +150,7 @@ void Nastr_form::load()
 
 void Nastr_form::on_enable_changed(int slot, bool checked)
 {
-    write_slot(slot, QLatin1String(Reestr::kKeyOn), flag_text(checked));
+    blackboard::Slot(slot).set_enabled(checked);
     Frame1[slot - 1]->setVisible(checked);
     if (checked && slot <= kSerialSlots)
         main_window_.start_controller(slot);
@@ -224,7 +215,7 @@ void Nastr_form::Set_combo()
 void Nastr_form::refresh_models()
 {
     for (int index = 0; index < kSerialSlots; ++index) {
-        const QString model = read_slot(index + 1, QStringLiteral("model"), QString());
+        const QString model = blackboard::Slot(index + 1).read(key::model, QString());
         if (Label5[index]->text() != model)
             Label5[index]->setText(model);
     }

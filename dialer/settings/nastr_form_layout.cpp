@@ -14,7 +14,10 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "dialer/settings/nastr_form.h"
+#include "platform/enter_presses.h"
 
 namespace {
 
@@ -30,12 +33,25 @@ QString indexed(const char* name, int index)
     return QLatin1String(name) + QLatin1Char('_') + QString::number(index);
 }
 
-// Buttons of this window never act on Enter in a text box.
+// Buttons of this window never act on Enter in a text box; Enter presses
+// the button that has the focus.
 QPushButton* button(const QString& text, const QString& name)
 {
     auto* result = named(new QPushButton(text), name);
     result->setAutoDefault(false);
+    platform::press_on_enter(result);
     return result;
+}
+
+// A hidden control keeps its room, so that showing or hiding it moves
+// nothing around it.
+template <typename Widget>
+Widget* keeps_room(Widget* widget)
+{
+    QSizePolicy policy = widget->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    widget->setSizePolicy(policy);
+    return widget;
 }
 
 QLineEdit* short_box(const QString& name, int width = 60)
@@ -111,7 +127,7 @@ QGroupBox* Nastr_form::build_phone_frame(int index)
     Text6[index] = short_box(indexed("Text6", index));
     Label5[index] = named(new QLabel, indexed("Label5", index));
     Label5[index]->setMinimumWidth(120);
-    Command5[index] = button(QStringLiteral("Назначить >"), indexed("Command5", index));
+    Command5[index] = keeps_room(button(QStringLiteral("Назначить >"), indexed("Command5", index)));
     Command5[index]->hide();
 
     auto* layout = new QGridLayout(frame);
@@ -146,8 +162,13 @@ QWidget* Nastr_form::build_search_area()
 {
     Command2 = button(QStringLiteral("Поиск телефонов"), QStringLiteral("Command2"));
     Label4 = named(new QLabel, QStringLiteral("Label4"));
-    Label4->setMinimumWidth(80);
-    Command4 = button(QStringLiteral("Остановить"), QStringLiteral("Command4"));
+    // Wide enough for its longest text from the start: a search must not
+    // widen the window and move "Закрыть" under the pointer.
+    const QFontMetrics metrics = Label4->fontMetrics();
+    Label4->setMinimumWidth(std::max({80, metrics.horizontalAdvance(QStringLiteral("256 из 256")),
+                                      metrics.horizontalAdvance(QStringLiteral("Готово!"))})
+                            + 4);
+    Command4 = keeps_room(button(QStringLiteral("Остановить"), QStringLiteral("Command4")));
     Command4->hide();
     List1 = named(new QListWidget, QStringLiteral("List1"));
 

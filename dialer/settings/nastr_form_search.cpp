@@ -6,11 +6,10 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include "dialer/dial/reestr.h"
 #include "dialer/settings/main_window_link.h"
 #include "dialer/settings/nastr_form.h"
 #include "platform/messages.h"
-#include "settings_store/settings_store.h"
+#include "blackboard/slot.h"
 
 namespace {
 
@@ -95,13 +94,12 @@ void Nastr_form::assign_to_slot(int slot)
         return;
     }
     const QString port = QString::number(entry->data(kPortRole).toInt());
-    const QString section = QString::number(slot);
     Text6[slot - 1]->setText(port);
     // The box may already show this port while the store holds another
     // (the controller's own search writes it too): store it regardless.
-    const QString blackboard = QLatin1String(Reestr::kBlackboardApp);
-    write_setting(blackboard, section, QStringLiteral("port"), port);
-    write_setting(blackboard, section, QStringLiteral("name_tlf"), entry->text());
+    const blackboard::Slot board(slot);
+    board.set_port(port);
+    board.write(blackboard::key::name_tlf, entry->text());
 }
 
 void Nastr_form::test_call(DialCommand command)

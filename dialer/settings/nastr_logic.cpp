@@ -2,7 +2,7 @@
 
 #include "dialer/dial/operators_telefons.h"
 #include "dialer/dial/reestr.h"
-#include "settings_store/settings_store.h"
+#include "blackboard/slot.h"
 
 namespace nastr_logic {
 
@@ -10,10 +10,9 @@ namespace {
 
 constexpr int kSlotCount = 6;
 
-QString blackboard_text(int slot, const char* key)
+QString phone_name(int slot)
 {
-    return read_setting(QLatin1String(Reestr::kBlackboardApp), QString::number(slot),
-                        QLatin1String(key), QString());
+    return blackboard::Slot(slot).read(blackboard::key::name_tlf, QString());
 }
 
 bool all_digits(const QString& text)
@@ -29,16 +28,16 @@ bool all_digits(const QString& text)
 
 bool slot_enabled(int slot)
 {
-    return blackboard_text(slot, Reestr::kKeyOn) == QLatin1String("1");
+    return blackboard::Slot(slot).enabled();
 }
 
 QStringList rule_list_entries()
 {
     const QString unused = QStringLiteral(" --- ");
-    QStringList entries{QStringLiteral("1 ") + blackboard_text(1, "name_tlf")};
+    QStringList entries{QStringLiteral("1 ") + phone_name(1)};
     for (int slot = 2; slot <= 4; ++slot) {
         entries << (slot_enabled(slot)
-                        ? QString::number(slot) + QLatin1Char(' ') + blackboard_text(slot, "name_tlf")
+                        ? QString::number(slot) + QLatin1Char(' ') + phone_name(slot)
                         : QString::number(slot) + unused);
     }
     entries << (slot_enabled(Reestr::kSkypeSlot) ? QStringLiteral("5 Skype") : QStringLiteral("5") + unused);

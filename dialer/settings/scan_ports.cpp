@@ -3,7 +3,7 @@
 #include "dialer/settings/main_window_link.h"
 #include "dialer/settings/modem_model.h"
 #include "platform/clock.h"
-#include "settings_store/settings_store.h"
+#include "blackboard/slot.h"
 
 namespace {
 
@@ -28,8 +28,7 @@ void release_controllers(MainWindowLink& main_window)
 {
     main_window.set_poisk_aktiv(1);
     for (int slot = 1; slot <= 4; ++slot)
-        write_setting(QStringLiteral("Kestrum"), QString::number(slot), QStringLiteral("on_przv_exe"),
-                      QStringLiteral("0"));
+        blackboard::Slot(slot).set_run_permission(false);
     platform::clock().sleep_ms(kReleaseWaitMs);
 }
 

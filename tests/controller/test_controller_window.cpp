@@ -5,6 +5,7 @@
 #include <QtTest>
 
 #include <QApplication>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -72,6 +73,10 @@ class TestControllerWindow : public QObject {
 
 private slots:
     void connect_and_disconnect_drive_the_engine_timer();
+    void disconnect_inside_an_engine_pump_ends_the_link_data();
+    void disconnect_inside_an_engine_pump_ends_the_link();
+    void buttons_and_call_rows_keep_their_places();
+    void enter_presses_the_focused_button();
     void window_shows_a_call_and_the_lists();
     void each_button_sends_its_command_at_the_next_tick_data();
     void each_button_sends_its_command_at_the_next_tick();
@@ -93,6 +98,7 @@ void TestControllerWindow::connect_and_disconnect_drive_the_engine_timer()
     rig.controller->start(false);
     QPushButton* connect = button(window, QStringLiteral("Подклчюить"));
     QVERIFY(connect && connect->isVisible());
+    const QRect search_place = named(window, "poisk")->geometry();
     rig.controller->service_tick();
     QVERIFY(!rig.controller->engine_timer().isActive());  // started by hand only
     connect->click();
@@ -103,12 +109,108 @@ void TestControllerWindow::connect_and_disconnect_drive_the_engine_timer()
     rig.tick();  // an engine tick shows the model that the one before probed
     window.refresh();
     QVERIFY(!connect->isVisible());  // the link works
+    // A click aimed at "Поиск телефонов" still lands there.
+    QCOMPARE(named(window, "poisk")->geometry(), search_place);
     QVERIFY(shows_text(window, QStringLiteral("PhoneSim 3000")));
     QVERIFY(rig.controller->serial().PortOpen());
     button(window, QStringLiteral("Отключить"))->click();
     rig.controller->service_tick();
     QVERIFY(!rig.controller->engine_timer().isActive());
     QVERIFY(!rig.controller->serial().PortOpen());
+    window.refresh();
+    QVERIFY(connect->isVisible());  // the way back, in GSM mode too
+}
+
+void TestControllerWindow::disconnect_inside_an_engine_pump_ends_the_link_data()
+{
+    QTest::addColumn<QStringList>("phone");
+    QTest::addColumn<QString>("type");
+    QTest::newRow("GSM call engine") << QStringList{} << "GSM";
+    QTest::newRow("GSM without call list") << QStringList{"--mode", "gsm-noclcc"} << "GSM";
+    QTest::newRow("CDMA") << QStringList{"--mode", "cdma"} << "CDMA";
+}
+
+void TestControllerWindow::disconnect_inside_an_engine_pump_ends_the_link()
+{
+    QFETCH(QStringList, phone);
+    QFETCH(QString, type);
+    ControllerRig rig(phone, type);
+    QVERIFY(rig.phone.ready());
+    kestrum::FormPort window(*rig.controller);
+    window.show();
+    rig.controller->press_connect();
+    rig.controller->service_tick();
+    rig.controller->engine_timer().stop();
+    rig.tick();
+    QVERIFY(rig.controller->serial().PortOpen());
+
+    // "Отключить" while an engine tick waits for the phone: the service
+    // tick runs inside that tick's pump.
+    rig.controller->engine_timer().start();
+    button(window, QStringLiteral("Отключить"))->click();
+    rig.clock.in_next_pump = [&] { rig.controller->service_tick(); };
+    rig.tick();
+    QVERIFY(!rig.clock.in_next_pump);
+    QVERIFY(!rig.controller->serial().PortOpen());
+    QVERIFY(!rig.controller->engine_timer().isActive());
+    rig.publish();
+    QCOMPARE(board("on_pr"), QStringLiteral("False"));
+    rig.controller->service_tick();
+    window.refresh();
+    QVERIFY(shows_text(window, QStringLiteral("False")));
+    QVERIFY(button(window, QStringLiteral("Подклчюить"))->isVisible());
+    // Opened once, closed once: never opened again after the close.
+    QVERIFY(rig.phone.wait_for_log(QStringLiteral("EV line closed 0"), 2000));
+    const QStringList log = rig.phone.log_lines();
+    const auto opened = std::count_if(log.begin(), log.end(),
+                                      [](const QString& line) { return line.contains(QLatin1String("EV line opened")); });
+    QCOMPARE(opened, 1);
+}
+
+void TestControllerWindow::buttons_and_call_rows_keep_their_places()
+{
+    ControllerRig rig;
+    QVERIFY(rig.phone.ready());
+    kestrum::FormPort window(*rig.controller);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QMap<QString, QRect> places;
+    const auto frames = window.findChildren<QGroupBox*>();
+    for (QGroupBox* frame : frames)
+        places[frame->title()] = frame->geometry();
+
+    rig.connect_phone();
+    QVERIFY(rig.phone.control("incoming 0671112233"));
+    rig.round();
+    window.refresh();
+    QVERIFY(!named(window, "nabrat")->isVisible());
+    QVERIFY(named(window, "prin2")->isVisible());
+    QApplication::processEvents();
+    for (QGroupBox* frame : frames)
+        QCOMPARE(frame->geometry(), places[frame->title()]);
+}
+
+void TestControllerWindow::enter_presses_the_focused_button()
+{
+    ControllerRig rig;
+    kestrum::FormPort window(*rig.controller);
+    window.show();
+    QPushButton* disconnect = named(window, "otkluch");
+    QCOMPARE(disconnect->focusPolicy() & Qt::TabFocus, Qt::TabFocus);
+    disconnect->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(disconnect, Qt::Key_Return);
+    QCOMPARE(rig.state().Otkluch_tel, qint16(1));
+
+    // In the dial window, Enter on "Отмена" cancels: it does not dial
+    // through the default button.
+    rig.state().tlf_numb.clear();
+    with_dial_window(window, "nabrat", [&](kestrum::DialWindow& dial) {
+        QTest::keyClicks(dial.number_box(), QStringLiteral("0501112233"));
+        QPushButton* cancel = button(dial, QStringLiteral("Отмена"));
+        cancel->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(cancel, Qt::Key_Return);
+    });
+    QVERIFY(rig.state().tlf_numb.isEmpty());
 }
 
 void TestControllerWindow::window_shows_a_call_and_the_lists()

@@ -52,7 +52,7 @@ QRect MainWindowMap::settings_menu() const
 {
     QMenuBar* bar = copy_->menuBar();
     for (QAction* action : bar->actions()) {
-        if (action->text() == QStringLiteral("Настройки"))
+        if (QString(action->text()).remove(QLatin1Char('&')) == QStringLiteral("Настройки"))
             return bar->actionGeometry(action).translated(bar->mapTo(copy_.get(), QPoint(0, 0)));
     }
     return {};

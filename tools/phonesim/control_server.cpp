@@ -159,6 +159,23 @@ QString ControlServer::run(const QString& command)
         phone_->set_model(rest);
         return answer({});
     }
+    if (verb == QLatin1String("model-query") && words.size() == 2) {
+        SimOptions::ModelQuery query {};
+        if (!model_query_named(words[1], &query))
+            return answer(QStringLiteral("unknown model query %1").arg(words[1]));
+        phone_->set_model_query(query);
+        return answer({});
+    }
+    if (verb == QLatin1String("ussd") && !rest.isEmpty())
+        return answer(phone_->set_ussd_answer(rest));
+    if (verb == QLatin1String("ussd-delay") && words.size() == 2) {
+        bool number = false;
+        const int ms = words[1].toInt(&number);
+        if (!number || ms < 0)
+            return answer(QStringLiteral("bad delay %1").arg(words[1]));
+        phone_->set_ussd_delay(ms);
+        return answer({});
+    }
     if (verb == QLatin1String("calls"))
         return phone_->calls_line() + QStringLiteral("\nOK");
     if (verb == QLatin1String("quit")) {

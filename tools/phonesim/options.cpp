@@ -2,6 +2,8 @@
 
 #include <QDir>
 
+#include "ussd_network.h"
+
 const char* const phonesim_help = R"(Usage: phonesim [OPTIONS]
        phonesim --send CONTROL_PATH LINE...     (also: phonesim ctl CONTROL_PATH LINE...)
 
@@ -17,9 +19,33 @@ Options:
                         cdma: dials with AT+CDV<number>; (ATD and AT+CLCC ERROR);
                         modem: wired modem, ATD<number>; answers OK or the
                         result set by the control channel, ATH/ATH1 answer OK.
-  --model TEXT          model name for AT+GMM and AT+CGMM (default "PhoneSim 3000");
+  --model TEXT          model name for AT+GMM, AT+CGMM and ATI (default
+                        "PhoneSim 3000");
                         the two characters \n split it into two reply lines.
   --gmm-prefix          answer the model as "+GMM: <model>".
+  --model-query gmm|cgmm|ati
+                        which commands give the model: gmm (default): AT+GMM,
+                        AT+CGMM and ATI; cgmm: AT+GMM answers ERROR, AT+CGMM
+                        and ATI give it; ati: only ATI gives it.
+  --ussd CODE=KIND[:TEXT]
+                        the network's answer to the USSD request CODE (may be
+                        repeated; CODE "any": every code without its own
+                        answer, default unsupported). The two characters \n
+                        in TEXT stand for a line break. KIND:
+                          text:T        +CUSD: 0,"T",15 (GSM text)
+                          ucs2:T        +CUSD: 0,"<T as UCS2 hex>",72
+                          ucs2-dcs15:T  +CUSD: 0,"<T as UCS2 hex>",15
+                          menu:M|F      +CUSD: 1,"M",15 (a menu waits); the
+                                        user's next request, whatever it is,
+                                        gets +CUSD: 0,"F",15
+                          unsupported   +CUSD: 4
+                          silent        no answer (only the OK)
+                          error         the request is answered ERROR
+                        Default: "*100#" and "*111#" answer a balance in
+                        Russian as UCS2 under dcs 72.
+  --ussd-delay MS       the +CUSD line follows the request's OK after MS
+                        (default 50), so it may arrive inside the reply to a
+                        later command (a call-list poll, say).
   --echo on|off         command echo (default on; ATE0/ATE1 switch it).
   --ports DIR           ports folder (default $VEKORRA_PORTS, else
                         ~/.config/vekorra/ports).
@@ -35,7 +61,10 @@ Options:
                               "line opened <n>" / "line closed <n>" when a
                               client opens or closes the port (n = openers
                               now), "ring-after <number>", "far-hangup-after",
-                              "exit".
+                              "tone <c>" for each tone played (AT+VTS),
+                              "ussd <code> <kind>", "ussd menu answered
+                              <text>", "ussd cancelled", "ussd refused
+                              <arguments>", "exit".
                         Control bytes are written as \xNN.
   --alert-ms MS         an outgoing call turns from dialing (2) to alerting (3)
                         after MS (default 300).
@@ -52,9 +81,10 @@ Options:
   --help                this text.
 
 AT commands: AT, ATE0/ATE1, ATZ, AT&F, ATV1, ATQ0, AT+CMEE, AT+CLIP, AT+CRC,
-AT+CSCS, AT+CFUN (all OK), AT+GMM, AT+CGMM, AT+GMI, AT+GMR, AT+CGSN, AT+CLCC,
-ATD<number>; (a voice call; without ";" NO CARRIER), AT+CDV<number>;, ATA,
-AT+CHUP, ATH, ATH1, AT+CHLD=0|1|1x|2|2x|3|?. Anything else: ERROR. Lines that
+AT+CSCS, AT+CFUN (all OK), AT+GMM, AT+CGMM, ATI (see --model-query), AT+GMI,
+AT+GMR, AT+CGSN, AT+CLCC, ATD<number>; (a voice call; without ";" NO
+CARRIER), AT+CDV<number>;, ATA, AT+CHUP, ATH, ATH1, AT+CHLD=0|1|1x|2|2x|3|?,
+AT+VTS, AT+CUSD. Anything else: ERROR. Lines that
 do not start with AT are logged and otherwise ignored. Replies are verbose:
 CR LF <text> CR LF per line, then CR LF OK CR LF (or ERROR, NO CARRIER,
 BUSY, NO DIALTONE). With echo on, the command line is echoed followed by CR.
@@ -72,6 +102,16 @@ waiting or held one; =2x keeps only call x active; =3 joins active and held
 calls into one conference (multiparty 1). AT+CLCC lists
 +CLCC: <id>,<dir>,<stat>,0,<mpty>,"<number>",<129|145> per call (a caller
 without number ends after <mpty>).
+
+Tones: AT+VTS=<c> (c one of 0-9 * # A-D, optionally in quotes and followed
+by ",<duration>") answers OK while a call is active (gsm: a call in state 0;
+cdma: after AT+CDV until AT+CHUP or ATH), else ERROR; a modem answers ERROR.
+
+USSD (gsm modes; else ERROR): AT+CUSD=1,"<code>"[,<dcs>] answers OK, then
+after --ussd-delay the unsolicited line of the code's answer (see --ussd);
+while a menu waits, the next request is the user's answer to it.
+AT+CUSD=2 cancels a menu and an answer not sent yet; AT+CUSD=0 and =1 turn
+the unsolicited lines off and on; AT+CUSD? and AT+CUSD=? answer as phones do.
 
 Control channel (a local socket; one command per line, each answered by one
 line "OK" or "ERROR <why>"; "calls" sends one line before it):
@@ -117,10 +157,23 @@ line "OK" or "ERROR <why>"; "calls" sends one line before it):
   delay MS              the pause between echo and result from now on
   echo on|off           command echo
   model TEXT            the model name
+  model-query gmm|cgmm|ati
+                        which commands give the model (see --model-query)
+  ussd CODE=KIND[:TEXT] the answer to a USSD code (see --ussd)
+  ussd-delay MS         the pause before a +CUSD line from now on
   calls                 the call list: one line of +CLCC fields, calls joined
                         by ";" (empty without calls), then OK
   quit                  end the simulator
 )";
+
+bool model_query_named(const QString& name, SimOptions::ModelQuery* query)
+{
+    const QStringList names {"gmm", "cgmm", "ati"};
+    if (!names.contains(name))
+        return false;
+    *query = SimOptions::ModelQuery(names.indexOf(name));
+    return true;
+}
 
 QString mode_name(SimOptions::Mode mode)
 {
@@ -180,6 +233,13 @@ QString parse_options(const QStringList& args, SimOptions* o)
             o->mode = SimOptions::Mode(modes.indexOf(*v));
         } else if (name == QLatin1String("--model")) {
             o->model = *v;
+        } else if (name == QLatin1String("--model-query")) {
+            ok = model_query_named(*v, &o->model_query);
+        } else if (name == QLatin1String("--ussd")) {
+            ok = UssdNetwork().configure(*v).isEmpty();
+            o->ussd_answers.append(*v);
+        } else if (name == QLatin1String("--ussd-delay")) {
+            ok = to_ms(*v, &o->ussd_delay_ms);
         } else if (name == QLatin1String("--echo")) {
             ok = *v == QLatin1String("on") || *v == QLatin1String("off");
             o->echo = *v == QLatin1String("on");

@@ -32,6 +32,13 @@ Phone::Phone(const SimOptions& options, PtyLine* line, SimLog* log, QObject* par
     if (options.ring_urc_ms > 0)
         ring_timer_.setInterval(options.ring_urc_ms);
     connect(&ring_timer_, &QTimer::timeout, this, &Phone::ring);
+    for (const QString& spec : options.ussd_answers)
+        ussd_.configure(spec);
+    ussd_timer_.setSingleShot(true);
+    connect(&ussd_timer_, &QTimer::timeout, this, [this] {
+        if (!silent_)
+            send(std::exchange(ussd_pending_, {}));
+    });
 }
 
 bool Phone::is_gsm() const
@@ -105,8 +112,12 @@ QByteArray Phone::execute(const QString& command)
     for (const QString& setting : accepted_settings)
         if (body.startsWith(setting))
             return ok_reply;
-    if (body == QLatin1String("+GMM") || body == QLatin1String("+CGMM"))
-        return model_reply();
+    if (body == QLatin1String("+GMM") || body == QLatin1String("+CGMM") || body.startsWith(QLatin1Char('I')))
+        return model_query(body);
+    if (body.startsWith(QLatin1String("+VTS=")))
+        return modem ? error_reply : tone(text.mid(7));
+    if (body.startsWith(QLatin1String("+CUSD")))
+        return gsm ? ussd(text.mid(7)) : error_reply;
     if (body == QLatin1String("+GMI") || body == QLatin1String("+CGMI"))
         return line_reply(QStringLiteral("PhoneSim")) + ok_reply;
     if (body == QLatin1String("+GMR") || body == QLatin1String("+CGMR"))
@@ -115,10 +126,16 @@ QByteArray Phone::execute(const QString& command)
         return line_reply(QStringLiteral("350000000000%1").arg(options_.port, 3, 10, QLatin1Char('0'))) + ok_reply;
     if (body == QLatin1String("+CLCC"))
         return options_.mode == SimOptions::Mode::Gsm ? clcc_reply() : error_reply;
-    if (body.startsWith(QLatin1String("+CDV")))
-        return cdma && cdma_dialable(text.mid(6)) ? ok_reply : error_reply;
+    if (body.startsWith(QLatin1String("+CDV"))) {
+        if (!cdma || !cdma_dialable(text.mid(6)))
+            return error_reply;
+        cdma_in_call_ = true;
+        return ok_reply;
+    }
     if (body.startsWith(QLatin1Char('D')))
         return modem ? modem_dial() : gsm ? dial(text.mid(3)) : error_reply;
+    if (body == QLatin1String("H") || body == QLatin1String("H0") || body == QLatin1String("+CHUP"))
+        cdma_in_call_ = false;
     if (body == QLatin1String("H") || body == QLatin1String("H0")) {
         if (gsm) {
             calls_.hang_up();
@@ -144,6 +161,51 @@ QByteArray Phone::execute(const QString& command)
     if (body.startsWith(QLatin1String("+CHLD=")) && gsm)
         return chld(body.mid(6));
     return error_reply;
+}
+
+// AT+GMM, AT+CGMM and ATI (ATI0, ATI1, ...): which of them give the model
+// depends on the phone.
+QByteArray Phone::model_query(const QString& body) const
+{
+    static const QRegularExpression ati(QStringLiteral("^I[0-9]*$"));
+    const auto query = options_.model_query;
+    const bool gives = body == QLatin1String("+GMM")    ? query == SimOptions::ModelQuery::Gmm
+                       : body == QLatin1String("+CGMM") ? query != SimOptions::ModelQuery::Ati
+                                                        : ati.match(body).hasMatch();
+    return gives ? model_reply() : error_reply;
+}
+
+// A DTMF tone: played only into an active call.
+QByteArray Phone::tone(const QString& argument)
+{
+    static const QRegularExpression form(QStringLiteral(R"re(^"?([0-9*#A-Da-d])"?(,\d+)?$)re"));
+    const QRegularExpressionMatch match = form.match(argument);
+    const auto& calls = calls_.calls();
+    const bool active = is_gsm() ? std::any_of(calls.begin(), calls.end(), [](const Call& c) { return c.stat == Call::Active; })
+                                 : cdma_in_call_;
+    if (!match.hasMatch() || !active)
+        return error_reply;
+    log_->write("EV", "tone " + match.captured(1).toUpper().toLatin1());
+    return ok_reply;
+}
+
+// The request is answered at once; the network's answer follows the OK as
+// an unsolicited line a moment later. A new request or a cancel drops an
+// answer not sent yet.
+QByteArray Phone::ussd(const QString& arguments)
+{
+    const UssdNetwork::Outcome outcome = ussd_.command(arguments);
+    if (!outcome.event.isEmpty())
+        log_->write("EV", outcome.event);
+    if (arguments.startsWith(QLatin1String("=2")) || !outcome.unsolicited.isEmpty()) {
+        ussd_timer_.stop();
+        ussd_pending_.clear();
+    }
+    if (!outcome.unsolicited.isEmpty()) {
+        ussd_pending_ = outcome.unsolicited;
+        ussd_timer_.start(reply_delay_ms_ + options_.ussd_delay_ms);
+    }
+    return outcome.information + (outcome.ok ? ok_reply : error_reply);
 }
 
 // Each line of the model is its own information response.

@@ -9,6 +9,7 @@
 #include "line_splitter.h"
 #include "options.h"
 #include "sim_log.h"
+#include "ussd_network.h"
 
 class PtyLine;
 
@@ -43,6 +44,9 @@ public:
     void set_echo(bool on) { echo_ = on; }
     void set_reply_delay(int ms) { reply_delay_ms_ = ms; }
     void set_model(const QString& model) { options_.model = model; }
+    void set_model_query(SimOptions::ModelQuery query) { options_.model_query = query; }
+    QString set_ussd_answer(const QString& spec) { return ussd_.configure(spec); }
+    void set_ussd_delay(int ms) { options_.ussd_delay_ms = ms; }
     QString calls_line() const;
     bool is_gsm() const;
 
@@ -51,6 +55,9 @@ private:
     void take_command(const QByteArray& line);
     QByteArray execute(const QString& command);
     QByteArray model_reply() const;
+    QByteArray model_query(const QString& body) const;
+    QByteArray tone(const QString& argument);
+    QByteArray ussd(const QString& arguments);
     QByteArray clcc_reply() const;
     QByteArray long_line() const;
     QByteArray dial(const QString& text);
@@ -82,4 +89,8 @@ private:
     QByteArray clcc_override_;
     int long_reply_bytes_ = 0;
     QTimer ring_timer_;
+    bool cdma_in_call_ = false;      // cdma: from AT+CDV until the hang-up
+    UssdNetwork ussd_;
+    QTimer ussd_timer_;              // the +CUSD line waits for it
+    QByteArray ussd_pending_;
 };

@@ -12,8 +12,7 @@ namespace {
 
 void set_dial_setting(const Reestr::Setting& setting, const QString& value)
 {
-    write_setting(QString::fromLatin1(setting.app), QString::fromLatin1(setting.section),
-                  QString::fromLatin1(setting.key), value);
+    write_setting(setting.app, setting.section, setting.key, value);
 }
 
 void set_rule(const QString& class_key, const QString& value)

@@ -90,6 +90,7 @@ private slots:
     void city_code_width_rule();
     void boxes_write_as_typed();
     void close_restarts_controllers_after_a_search_only();
+    void window_and_close_button_stay_put_while_searching();
     void close_button_hides_and_close_box_unloads();
 };
 
@@ -375,6 +376,35 @@ void TestNastrForm::close_restarts_controllers_after_a_search_only()
     form.show();
     QTest::mouseClick(control<QPushButton>(form, "OKButton"), Qt::LeftButton);
     QVERIFY(main_window.started().isEmpty());
+}
+
+void TestNastrForm::window_and_close_button_stay_put_while_searching()
+{
+    TestEnv env;
+    MockClock clock(shortened_search_wait);
+    shield_real_ports(env.ports_dir());
+    RecordingMainWindow main_window;
+    Nastr_form form(main_window);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    auto* close = control<QPushButton>(form, "OKButton");
+    const QSize size = form.size();
+    const QPoint close_place = close->mapTo(&form, QPoint(0, 0));
+
+    QStringList moved;
+    int looked = 0;
+    clock.on_pump = [&] {
+        if (!control<QPushButton>(form, "Command4")->isVisible())
+            return;
+        ++looked;
+        if (form.size() != size || close->mapTo(&form, QPoint(0, 0)) != close_place)
+            moved << control<QLabel>(form, "Label4")->text();
+    };
+    click_search(form);
+    clock.on_pump = nullptr;
+    QVERIFY(looked > 0);
+    QVERIFY2(moved.isEmpty(), qPrintable(moved.join(", ")));
+    QCOMPARE(form.size(), size);
 }
 
 void TestNastrForm::close_button_hides_and_close_box_unloads()

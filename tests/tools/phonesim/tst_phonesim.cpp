@@ -45,6 +45,7 @@ private slots:
     void far_end_busy_and_modem_results();
     void scripted_far_end();
     void faults_error_and_silence();
+    void model_query_switched();
     void fault_error_lower_once_per_command();
     void fault_slow_sends_pieces();
     void fault_garbage();
@@ -82,6 +83,14 @@ void TestPhoneSim::replies_data()
     QTest::newRow("model on two lines") << QStringList{"--model", "Siemens\\nME45", "--echo", "off"}
                                         << QByteArray("AT+CGMM\r\n")
                                         << QByteArray("\r\nSiemens\r\n\r\nME45\r\n\r\nOK\r\n");
+    QTest::newRow("model only by AT+CGMM") << QStringList{"--model", "K750i", "--model-query", "cgmm", "--echo", "off"}
+                                           << QByteArray("AT+GMM\r\nAT+CGMM\r\nATI\r\n")
+                                           << QByteArray("\r\nERROR\r\n\r\nK750i\r\n\r\nOK\r\n\r\nK750i\r\n\r\nOK\r\n");
+    QTest::newRow("model only by ATI") << QStringList{"--model", "K750i", "--model-query", "ati", "--echo", "off"}
+                                       << QByteArray("AT+GMM\r\nAT+CGMM\r\nATI\r\n")
+                                       << QByteArray("\r\nERROR\r\n\r\nERROR\r\n\r\nK750i\r\n\r\nOK\r\n");
+    QTest::newRow("ATI gives the model by default") << QStringList{"--model", "K750i", "--echo", "off"}
+                                                    << QByteArray("ATI\r\n") << QByteArray("\r\nK750i\r\n\r\nOK\r\n");
     QTest::newRow("no call list") << QStringList{"--mode", "gsm-noclcc", "--echo", "off"}
                                   << QByteArray("AT+CLCC\r\n") << QByteArray("\r\nERROR\r\n");
     QTest::newRow("gsm without call list still dials") << QStringList{"--mode", "gsm-noclcc", "--echo", "off"}
@@ -329,6 +338,21 @@ void TestPhoneSim::faults_error_and_silence()
     QCOMPARE(client.exchange("AT"), QByteArray("\r\nOK\r\n"));
     QVERIFY(!phone.control("fault sleepy on"));
     QVERIFY(!phone.control("fault error maybe"));
+}
+
+void TestPhoneSim::model_query_switched()
+{
+    TestEnv env;
+    PhoneSim phone({"--echo", "off"});
+    QVERIFY(phone.ready());
+    SerialClient client;
+    QVERIFY(client.open(phone.link_path()));
+    QVERIFY(phone.control("model-query ati"));
+    QCOMPARE(client.exchange("AT+CGMM"), QByteArray("\r\nERROR\r\n"));
+    QCOMPARE(client.exchange("ATI"), QByteArray("\r\nPhoneSim 3000\r\n\r\nOK\r\n"));
+    QVERIFY(phone.control("model-query gmm"));
+    QCOMPARE(client.exchange("AT+GMM"), QByteArray("\r\nPhoneSim 3000\r\n\r\nOK\r\n"));
+    QVERIFY(!phone.control("model-query atz"));
 }
 
 void TestPhoneSim::fault_error_lower_once_per_command()
@@ -622,9 +646,13 @@ void TestPhoneSim::shell_client()
     QVERIFY(out.startsWith("ERROR "));
     QCOMPARE(run({"ctl", env.root() + QStringLiteral("/nothing.control"), "calls"}, &out), 2);
     QCOMPARE(run({"--mode", "satellite"}, &out), 2);
+    QCOMPARE(run({"--model-query", "atz"}, &out), 2);
+    QCOMPARE(run({"--ussd", "*100#"}, &out), 2);
     QCOMPARE(run({"--help"}, &out), 0);
     for (const char* word : {"--ring-after", "--reply-delay", "--ring-urc", "delay", "--auto-answer", "--far-hangup-after", "incoming-withheld", "waiting",
-                             "hangup", "result", "error-lower", "slow", "garbage", "drop", "calls", "quit"})
+                             "hangup", "result", "error-lower", "slow", "garbage", "drop", "calls", "quit",
+                             "--model-query", "model-query", "--ussd ", "--ussd-delay", "ussd-delay", "ucs2-dcs15",
+                             "AT+VTS", "AT+CUSD=2"})
         QVERIFY2(out.contains(word), word);
     QVERIFY(phone.control("quit"));
     QVERIFY(wait_until([&] { return !QFile::exists(phone.link_path()); }, 3000));

@@ -1,0 +1,30 @@
+#include "blackboard/keys.h"
+
+namespace blackboard {
+
+QString section::slot(int slot) { return QString::number(slot); }
+
+QString section::development() { return QStringLiteral("Проект"); }
+
+QString phone_type_text(PhoneType type)
+{
+    switch (type) {
+    case PhoneType::Gsm: return kGsm;
+    case PhoneType::Cdma: return kCdma;
+    case PhoneType::Provod: return kProvod;
+    }
+    return kGsm;
+}
+
+std::optional<PhoneType> phone_type_of(const QString& text)
+{
+    if (text == kGsm)
+        return PhoneType::Gsm;
+    if (text == kCdma)
+        return PhoneType::Cdma;
+    if (text == kProvod)
+        return PhoneType::Provod;
+    return std::nullopt;
+}
+
+}  // namespace blackboard

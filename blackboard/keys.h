@@ -1,0 +1,117 @@
+#pragma once
+#include <QLatin1String>
+#include <QString>
+#include <optional>
+
+// Every name the dialer and the controllers use in the settings store, and
+// the stored spellings of their values. The store matches names without
+// regard to letter case, but each name is written here with the exact
+// letters the programs have always used, so that a store written by either
+// side, old or new, reads the same.
+namespace blackboard {
+
+// Applications of the store.
+namespace app {
+inline constexpr QLatin1String Kestrum{"Kestrum"};  // the phone blackboard
+inline constexpr QLatin1String MyApp{"MyApp"};      // the dial settings
+inline constexpr QLatin1String Vekorra{"Vekorra"};  // routing rules, other dialer settings
+}  // namespace app
+
+// Sections. The phone blackboard has one section per slot, named by the
+// slot's number ("1" to "6"); a controller run from a folder of another
+// name uses that name.
+namespace section {
+inline constexpr QLatin1String vekorra{"vekorra"};  // of MyApp: dial settings
+inline constexpr QLatin1String pravila{"pravila"};  // of Vekorra: routing rules
+inline constexpr QLatin1String drugoe{"drugoe"};    // of Vekorra: other settings
+// The section of phone slot `slot`.
+QString slot(int slot);
+// The section of a controller run from its development folder.
+QString development();
+}  // namespace section
+
+// Keys of the phone blackboard (application Kestrum, a slot's section).
+namespace key {
+// Configuration.
+inline constexpr QLatin1String port{"port"};          // serial port number, decimal text
+// The phone type is written under one spelling and read under the other;
+// the store folds case, so both address the one key.
+inline constexpr QLatin1String Tip_Tlf{"Tip_Tlf"};    // written
+inline constexpr QLatin1String Tip_tlf{"Tip_tlf"};    // read
+inline constexpr QLatin1String ON{"ON"};              // slot enabled (flag)
+inline constexpr QLatin1String name_tlf{"name_tlf"};  // the phone's display name
+// Lifecycle.
+inline constexpr QLatin1String on_przv_exe{"on_przv_exe"};  // dialer lets the controller run (flag)
+inline constexpr QLatin1String on_pr_exe{"on_pr_exe"};      // controller runs (flag)
+inline constexpr QLatin1String on_pr{"on_pr"};              // controller's port open ("True"/"False")
+// Status, written by the controller.
+inline constexpr QLatin1String model{"model"};
+inline constexpr QLatin1String status{"status"};        // CallFields
+inline constexpr QLatin1String zvonok{"zvonok"};        // CallFields
+inline constexpr QLatin1String knopki_zv{"knopki_zv"};  // ButtonFlags
+// Commands, written by the dialer and taken by the controller.
+inline constexpr QLatin1String pozvonit{"pozvonit"};      // number to dial
+inline constexpr QLatin1String vzat_t{"vzat_t"};          // answer
+inline constexpr QLatin1String poloz_t{"poloz_t"};        // hang up
+inline constexpr QLatin1String ud_otklon{"ud_otklon"};    // reject the waiting call
+inline constexpr QLatin1String kf{"kf"};                  // swap active and held calls
+inline constexpr QLatin1String kf_oj{"kf_oj"};            // the same swap
+inline constexpr QLatin1String kf1{"kf1"};                // join the held call
+inline constexpr QLatin1String vzat_t_pr{"vzat_t_pr"};    // wired modem takes the line
+inline constexpr QLatin1String poloz_t_pr{"poloz_t_pr"};  // wired modem releases the line
+// Incoming-call announcement, written by the controller, taken by the dialer.
+inline constexpr QLatin1String vhod_zvonok{"vhod_zvonok"};
+inline constexpr QLatin1String vhod_zvonok_time{"vhod_zvonok_time"};
+
+// Dial settings (application MyApp, section vekorra).
+inline constexpr QLatin1String kod3{"kod3"};
+inline constexpr QLatin1String kod4{"kod4"};
+inline constexpr QLatin1String kod5{"kod5"};
+inline constexpr QLatin1String kodS1{"kodS1"};
+inline constexpr QLatin1String kodGor_Plus{"kodGor_Plus"};
+inline constexpr QLatin1String Plus_repl{"Plus_repl"};
+inline constexpr QLatin1String Plus_repl_nom{"Plus_repl_nom"};
+// Other dialer settings (application Vekorra, section drugoe).
+inline constexpr QLatin1String wind{"wind"};
+inline constexpr QLatin1String sip_program{"sip_program"};
+// Routing rules (application Vekorra, section pravila): one key per
+// operator class.
+inline constexpr QLatin1String MTS{"MTS"};
+inline constexpr QLatin1String KS{"KS"};
+inline constexpr QLatin1String LF{"LF"};
+inline constexpr QLatin1String BE{"BE"};
+inline constexpr QLatin1String GOR{"GOR"};
+inline constexpr QLatin1String MEJD{"MEJD"};
+inline constexpr QLatin1String OST{"OST"};
+}  // namespace key
+
+// Stored spellings of values.
+namespace flag {
+// Flags: only exactly "1" counts as on.
+inline constexpr QLatin1String on{"1"};
+inline constexpr QLatin1String off{"0"};
+// The controller's port state in `on_pr`.
+inline constexpr QLatin1String port_open{"True"};
+inline constexpr QLatin1String port_closed{"False"};
+
+inline QString of(bool set) { return set ? QString(on) : QString(off); }
+inline bool is_on(const QString& value) { return value == on; }
+inline QString port_state(bool open) { return open ? QString(port_open) : QString(port_closed); }
+}  // namespace flag
+
+// The phone type of a slot, which selects the controller's engine and the
+// dial command.
+enum class PhoneType { Gsm, Cdma, Provod };
+
+inline constexpr QLatin1String kGsm{"GSM"};
+inline constexpr QLatin1String kCdma{"CDMA"};
+inline constexpr QLatin1String kProvod{"Provod"};  // wired modem
+
+// The stored spelling: "GSM", "CDMA" or "Provod".
+QString phone_type_text(PhoneType type);
+// The type a stored text names, matched exactly ("gsm" names none).
+std::optional<PhoneType> phone_type_of(const QString& text);
+// What an absent `Tip_tlf` reads as.
+inline constexpr PhoneType kDefaultPhoneType = PhoneType::Gsm;
+
+}  // namespace blackboard

@@ -1,0 +1,206 @@
+#include "dialer/main_window/call_notifier.h"
+
+#include <QStringList>
+
+#include "blackboard/notify_keys.h"
+
+namespace main_window {
+
+namespace {
+const QString kAnswer = QStringLiteral("answer");
+const QString kDecline = QStringLiteral("decline");
+const QString kCallBack = QStringLiteral("call-back");
+const QString kDefault = QStringLiteral("default");
+
+bool flag_set(const QStringList& fields, CallButton button)
+{
+    return fields.value(field_of(button)) == QLatin1String("1");
+}
+
+QString number_text(const QString& number)
+{
+    return number.isEmpty() ? QStringLiteral("Номер скрыт") : number;
+}
+
+// "Телефон 2 (Nokia 6300)"; a phone whose model query failed ("ER") or
+// never ran is named by its slot alone.
+QString phone_text(int slot, const QString& model)
+{
+    QString text = QStringLiteral("Телефон %1").arg(slot);
+    if (!model.isEmpty() && model != QLatin1String("ER"))
+        text += QStringLiteral(" (%1)").arg(model);
+    return text;
+}
+}  // namespace
+
+PhoneCallState phone_call_state(int slot, const QString& model, const QString& zvonok,
+                                const QString& knopki_zv)
+{
+    PhoneCallState phone{slot, model, std::nullopt};
+    const QStringList buttons = knopki_zv.split(QLatin1Char('@'));
+    const QString number = zvonok.section(QLatin1Char('@'), 0, 0);
+    if (flag_set(buttons, CallButton::prin2_k))
+        phone.ringing = RingingCall{number, false};
+    else if (flag_set(buttons, CallButton::prin1_k))
+        phone.ringing = RingingCall{number, true};
+    return phone;
+}
+
+CallNotifier::CallNotifier(platform::NotificationService& service, QObject* parent)
+    : QObject(parent), service_(service)
+{
+    connect(&service_, &platform::NotificationService::action_invoked, this, &CallNotifier::on_action);
+    connect(&service_, &platform::NotificationService::closed, this,
+            [this](quint32 id, platform::CloseReason) { on_closed(id); });
+}
+
+void CallNotifier::phone_pass(const PhoneCallState& phone)
+{
+    if (phone.slot < 1 || phone.slot > static_cast<int>(ringing_.size()))
+        return;
+    Ringing& ringing = ringing_[phone.slot - 1];
+    if (!phone.ringing || !blackboard::notify::notifications_on()) {
+        close_ringing(ringing);
+        return;
+    }
+    if (ringing.call != phone.ringing) {
+        // Another call rings now: it gets its own chance to be seen.
+        ringing.call = phone.ringing;
+        ringing.settled = false;
+    }
+    if (ringing.settled)
+        return;
+    platform::Notification notification = ringing_notification(phone);
+    if (notification == ringing.sent)
+        return;  // shown as it is, or the server refused exactly this
+    ringing.sent = notification;
+    notification.replaces_id = ringing.id;
+    const quint32 id = service_.notify(notification);
+    if (id == 0 && ringing.id != 0)
+        service_.close(ringing.id);  // the old text must not stay up as if current
+    ringing.id = id;
+}
+
+void CallNotifier::missed_call(const MissedCall& call)
+{
+    if (!blackboard::notify::notifications_on())
+        return;
+    const quint32 id = service_.notify(missed_notification(call));
+    if (id != 0)
+        missed_.insert(id, call.number);
+}
+
+void CallNotifier::close_ringing(Ringing& ringing)
+{
+    if (ringing.id != 0)
+        service_.close(ringing.id);
+    ringing = Ringing{};
+}
+
+void CallNotifier::on_action(quint32 id, const QString& action_key)
+{
+    if (id == 0)
+        return;
+    for (size_t index = 0; index < ringing_.size(); ++index) {
+        Ringing& ringing = ringing_[index];
+        if (ringing.id != id)
+            continue;
+        const int slot = static_cast<int>(index) + 1;
+        const bool waiting = ringing.call && ringing.call->waiting;
+        if (action_key == kDefault) {
+            emit raise_main_window();
+            return;
+        }
+        if (action_key != kAnswer && action_key != kDecline)
+            return;
+        // The call is the user's business now: off the screen, and not shown
+        // again while this call still rings on the phone.
+        service_.close(ringing.id);
+        ringing.id = 0;
+        ringing.settled = true;
+        if (action_key == kAnswer)
+            emit answer(slot, waiting ? CallButton::prin1_k : CallButton::prin2_k);
+        else
+            emit decline(slot, waiting ? CallButton::otklon1_k : CallButton::otklon2_k);
+        return;
+    }
+    const auto missed = missed_.constFind(id);
+    if (missed == missed_.constEnd())
+        return;  // another program's notification
+    if (action_key == kDefault) {
+        emit raise_main_window();
+    } else if (action_key == kCallBack && !missed->isEmpty()) {
+        const QString number = *missed;
+        service_.close(id);
+        missed_.remove(id);
+        emit call_back(number);
+    }
+}
+
+void CallNotifier::on_closed(quint32 id)
+{
+    if (id == 0)
+        return;
+    missed_.remove(id);
+    for (Ringing& ringing : ringing_) {
+        if (ringing.id == id) {
+            // Dismissed by the user (or by the server): the phone rings on,
+            // but this call is not pushed back onto the screen.
+            ringing.id = 0;
+            ringing.settled = true;
+        }
+    }
+}
+
+platform::Notification CallNotifier::base_notification(bool with_actions)
+{
+    platform::Notification notification;
+    notification.app_name = QStringLiteral("Vekorra");
+    notification.desktop_entry = QStringLiteral("vekorra");
+    notification.icon = QStringLiteral("vekorra");
+    if (with_actions)
+        notification.actions << platform::NotificationAction{kDefault, QString()};
+    return notification;
+}
+
+platform::Notification CallNotifier::ringing_notification(const PhoneCallState& phone)
+{
+    const QStringList capabilities = service_.capabilities();
+    const bool with_actions = capabilities.contains(QStringLiteral("actions"));
+    platform::Notification notification = base_notification(with_actions);
+    notification.summary =
+        phone.ringing->waiting ? QStringLiteral("Второй вызов") : QStringLiteral("Входящий звонок");
+    QString body = number_text(phone.ringing->number) + QLatin1Char('\n') + phone_text(phone.slot, phone.model);
+    if (capabilities.contains(QStringLiteral("body-markup")))
+        body = body.toHtmlEscaped();
+    notification.body = body;
+    if (with_actions) {
+        notification.actions << platform::NotificationAction{kAnswer, QStringLiteral("Ответить")}
+                             << platform::NotificationAction{kDecline, QStringLiteral("Отклонить")};
+    }
+    notification.urgency = platform::Urgency::Critical;
+    notification.category = QStringLiteral("call.incoming");
+    notification.expire_timeout_ms = 0;  // stays while it rings; closed by us
+    return notification;
+}
+
+platform::Notification CallNotifier::missed_notification(const MissedCall& call)
+{
+    const QStringList capabilities = service_.capabilities();
+    const bool with_actions = capabilities.contains(QStringLiteral("actions"));
+    platform::Notification notification = base_notification(with_actions);
+    notification.summary = QStringLiteral("Пропущенный звонок");
+    QString body = number_text(call.number) + QLatin1Char('\n') + phone_text(call.slot, call.model)
+                   + QLatin1Char('\n') + call.time.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+    if (capabilities.contains(QStringLiteral("body-markup")))
+        body = body.toHtmlEscaped();
+    notification.body = body;
+    // A withheld caller cannot be called back.
+    if (with_actions && !call.number.isEmpty())
+        notification.actions << platform::NotificationAction{kCallBack, QStringLiteral("Перезвонить")};
+    notification.urgency = platform::Urgency::Normal;
+    notification.category = QStringLiteral("call.unanswered");
+    return notification;
+}
+
+}  // namespace main_window

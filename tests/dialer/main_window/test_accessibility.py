@@ -1,0 +1,140 @@
+"""The windows as a screen reader reads them (AT-SPI under Xvfb, a private
+D-Bus session): the main window with a call on phone 1, the settings
+window, a controller window and its dial window. Every button is a button
+with a name, the phone display can be read, and a button pressed through
+AT-SPI does what it says.
+
+Usage: test_accessibility.py BUILD_DIR
+"""
+
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
+
+from atspi_session import (AtspiSession, button_faults, find, find_all, press,  # noqa: E402
+                           set_text, text_of, wait_for)
+from phonesim_driver import PhoneSim  # noqa: E402
+
+NUMBER = "0501234567"
+
+
+def check_window(window, what, buttons):
+    """Fails on what a screen reader's user would miss, and when fewer than
+    `buttons` push buttons are read at all."""
+    faults = button_faults(window)
+    if faults:
+        raise AssertionError("%s reads badly:\n  %s" % (what, "\n  ".join(faults)))
+    found = find_all(window, "push button", showing=False)
+    if len(found) < buttons:
+        raise AssertionError("%s: %d push buttons read, expected %d or more: %s"
+                             % (what, len(found), buttons, [b.name for b in found]))
+    print("%s: %d push buttons, all named" % (what, len(found)))
+
+
+class Store:
+    """The test's settings store, through vekorra-settings."""
+
+    def __init__(self, build_dir, env):
+        self.tool = os.path.join(build_dir, "vekorra-settings")
+        self.env = env
+
+    def set(self, app, section, key, value):
+        subprocess.run([self.tool, "set", app, section, key, value], env=self.env, check=True)
+
+    def get(self, app, section, key):
+        return subprocess.run([self.tool, "get", app, section, key], env=self.env, check=True,
+                              capture_output=True, text=True).stdout.rstrip("\n")
+
+
+def main_window_with_a_call(session, build_dir, env, phone):
+    dialer = session.start([os.path.join(build_dir, "vekorra")], env)
+    main = session.window("vekorra", "Vekorra")
+    display = find(main, "text", "Экран: Телефон 1")
+    wait_for(lambda: "PhoneSim 3000" in text_of(display), 20, "phone 1 connected")
+
+    set_text(find(main, "text", "Номер телефона"), NUMBER)
+    press(find(main, "push button", "Позвонить"))
+    assert phone.wait_for_command("ATD" + NUMBER + ";", 10), phone.received()
+    hang_up = find(main, "push button", "Положить трубку", timeout=10)
+    wait_for(lambda: NUMBER in text_of(display), 10, "the call on the display")
+    # The call button, the update link and the eleven skinned buttons of
+    # each of the four phones.
+    check_window(main, "the main window in a call", 2 + 4 * 11)
+
+    press(hang_up)
+    assert phone.wait_for_command("AT+CHUP", 5), phone.received()
+    wait_for(lambda: NUMBER not in text_of(display), 10, "the call gone from the display")
+    return dialer, main
+
+
+def settings_window(session, main):
+    press(find(main, "menu item", "Настройки"))
+    settings = session.window("vekorra", "Настройки программы")
+    check_window(settings, "the settings window", 9)
+    press(find(settings, "push button", "Закрыть"))
+    wait_for(lambda: not find_showing(session, "vekorra", "Настройки программы"), 5,
+             "the settings window closed")
+
+
+def find_showing(session, app, title):
+    try:
+        return session.window(app, title, timeout=0.2)
+    except AssertionError:
+        return None
+
+
+def controller_windows(session, build_dir, env, root):
+    # A copy in a folder named "Проект" shows its window.
+    folder = os.path.join(root, "Проект")
+    os.mkdir(folder)
+    shutil.copy2(os.path.join(build_dir, "1", "kestrum"), folder)
+    session.start([os.path.join(folder, "kestrum")], env)
+    controller = session.window("kestrum", "Телефонный Kestrum")
+    check_window(controller, "the controller window", 15)
+
+    press(find(controller, "push button", "Набрать номер"))
+    dial = session.window("kestrum", "Набор номера")
+    check_window(dial, "the dial window", 2)
+    press(find(dial, "push button", "Отмена"))
+    wait_for(lambda: not find_showing(session, "kestrum", "Набор номера"), 5, "the dial window closed")
+
+
+def run(build_dir):
+    root = tempfile.mkdtemp(prefix="vekorra-a11y-")
+    runtime = os.path.join(root, "run")
+    os.makedirs(os.path.join(root, "ports"))
+    os.makedirs(runtime, mode=0o700)
+    env = {
+        "VEKORRA_SETTINGS": os.path.join(root, "settings.sqlite"),
+        "VEKORRA_PORTS": os.path.join(root, "ports"),
+        "XDG_RUNTIME_DIR": runtime,
+        "QT_LOGGING_RULES": "*.debug=false",
+    }
+    store = Store(build_dir, {**os.environ, **env})
+    store.set("Kestrum", "1", "port", "1")
+    phone = PhoneSim(build_dir, env["VEKORRA_PORTS"], 1, ["--auto-answer", "300"])
+    try:
+        with AtspiSession() as session:
+            dialer, main = main_window_with_a_call(session, build_dir, env, phone)
+            settings_window(session, main)
+            controller_windows(session, build_dir, env, root)
+            dialer.terminate()
+            dialer.wait(timeout=5)
+            # The dialer's end withdraws controller 1's permission; it ends
+            # within a second.
+            wait_for(lambda: store.get("Kestrum", "1", "on_pr_exe") == "0", 5, "controller 1 ended")
+    finally:
+        phone.stop()
+        shutil.rmtree(root, ignore_errors=True)
+    print("windows read well; the hang-up pressed through AT-SPI reached the phone")
+
+
+if __name__ == "__main__":
+    started = time.monotonic()
+    run(sys.argv[1])
+    print("%.1f s" % (time.monotonic() - started))

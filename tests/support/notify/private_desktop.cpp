@@ -1,0 +1,247 @@
+#include "private_desktop.h"
+
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QFile>
+#include <QJsonDocument>
+#include <QThread>
+#include <QUuid>
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/prctl.h>
+#include <unistd.h>
+
+#include "test_env.h"
+
+namespace {
+
+const QString kNotifications = QStringLiteral("org.freedesktop.Notifications");
+
+void end_with_parent(QProcess& process)
+{
+    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+}
+
+void end(QProcess& process)
+{
+    if (process.state() == QProcess::NotRunning)
+        return;
+    process.terminate();
+    if (!process.waitForFinished(3000))
+        process.kill();
+    process.waitForFinished(3000);
+}
+
+// A session bus that lets everyone talk and own names, and activates
+// nothing: no <servicedir>, no <standard_session_servicedirs/>.
+QByteArray bus_config(const QString& socket_dir)
+{
+    return QByteArrayLiteral("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+                             " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+                             "<busconfig>\n  <type>session</type>\n  <listen>unix:dir=")
+           + socket_dir.toUtf8()
+           + QByteArrayLiteral("</listen>\n  <auth>EXTERNAL</auth>\n"
+                               "  <policy context=\"default\">\n"
+                               "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
+                               "    <allow eavesdrop=\"true\"/>\n    <allow own=\"*\"/>\n"
+                               "  </policy>\n</busconfig>\n");
+}
+
+QProcessEnvironment environment_of(const PrivateBus& bus, const QString& display = QString())
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address());
+    if (!display.isEmpty())
+        environment.insert(QStringLiteral("DISPLAY"), display);
+    return environment;
+}
+
+}  // namespace
+
+QString run_program(const QString& program, const QStringList& arguments,
+                    const QProcessEnvironment& environment, int timeout_ms)
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    if (!process.waitForStarted(5000))
+        return {};
+    if (!process.waitForFinished(timeout_ms)) {
+        process.kill();
+        process.waitForFinished(1000);
+        return {};
+    }
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return {};
+    return QStringLiteral("") + QString::fromUtf8(process.readAllStandardOutput());
+}
+
+PrivateBus::PrivateBus()
+{
+    const QString config = dir_.filePath(QStringLiteral("session.conf"));
+    QFile file(config);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bus_config(dir_.path())) < 0) {
+        error_ = QStringLiteral("cannot write ") + config;
+        return;
+    }
+    file.close();
+    end_with_parent(daemon_);
+    daemon_.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--config-file=") + config,
+                                                  QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+    if (!daemon_.waitForStarted(5000)) {
+        error_ = QStringLiteral("dbus-daemon did not start: ") + daemon_.errorString();
+        return;
+    }
+    while (!daemon_.canReadLine() && daemon_.waitForReadyRead(5000)) {
+    }
+    address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
+    if (address_.isEmpty()) {
+        error_ = QStringLiteral("dbus-daemon printed no address: ") + QString::fromLocal8Bit(daemon_.readAllStandardError());
+        return;
+    }
+    qputenv("DBUS_SESSION_BUS_ADDRESS", address_.toUtf8());
+}
+
+PrivateBus::~PrivateBus()
+{
+    QDBusConnection::disconnectFromBus(QStringLiteral("test-") + address_);
+    end(daemon_);
+}
+
+QDBusConnection PrivateBus::connection() const
+{
+    // One named connection per bus: connectToBus hands back the open one.
+    return QDBusConnection::connectToBus(address_, QStringLiteral("test-") + address_);
+}
+
+bool PrivateBus::name_owned(const QString& name) const
+{
+    QDBusConnectionInterface* bus = connection().interface();
+    return bus && bus->isServiceRegistered(name).value();
+}
+
+VirtualScreen::VirtualScreen()
+{
+    int pipe_fds[2];
+    if (::pipe(pipe_fds) != 0) {
+        error_ = QStringLiteral("no pipe");
+        return;
+    }
+    ::fcntl(pipe_fds[0], F_SETFD, FD_CLOEXEC);
+    end_with_parent(process_);
+    process_.setProcessChannelMode(QProcess::MergedChannels);
+    process_.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QString::number(pipe_fds[1]),
+                                            QStringLiteral("-screen"), QStringLiteral("0"),
+                                            QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
+                                            QStringLiteral("tcp")});
+    ::close(pipe_fds[1]);
+    QByteArray number;
+    if (process_.waitForStarted(5000)) {
+        char c = 0;
+        while (::read(pipe_fds[0], &c, 1) == 1 && c != '\n')
+            number += c;
+    }
+    ::close(pipe_fds[0]);
+    if (number.isEmpty()) {
+        error_ = QStringLiteral("Xvfb did not start: ") + QString::fromLocal8Bit(process_.readAll());
+        return;
+    }
+    display_ = QStringLiteral(":") + QString::fromLatin1(number);
+}
+
+VirtualScreen::~VirtualScreen() { end(process_); }
+
+bool VirtualScreen::screenshot(const QString& path) const
+{
+    return !run_program(QStringLiteral("import"),
+                        {QStringLiteral("-display"), display_, QStringLiteral("-window"), QStringLiteral("root"), path},
+                        QProcessEnvironment::systemEnvironment())
+                .isNull();
+}
+
+Dunst::Dunst(const PrivateBus& bus, const VirtualScreen& screen) : bus_(bus)
+{
+    // An empty file: dunst's built-in settings, whatever ~/.config holds.
+    const QString config = dir_.filePath(QStringLiteral("dunstrc"));
+    QFile(config).open(QIODevice::WriteOnly);
+    QProcessEnvironment environment = environment_of(bus, screen.display());
+    environment.insert(QStringLiteral("HOME"), dir_.path());
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir_.path());
+    process_.setProcessEnvironment(environment);
+    process_.setProcessChannelMode(QProcess::MergedChannels);
+    end_with_parent(process_);
+    process_.start(QStringLiteral("dunst"), {QStringLiteral("-config"), config});
+    ready_ = process_.waitForStarted(5000)
+             && wait_until([&] { return bus_.name_owned(kNotifications); }, 10000);
+}
+
+Dunst::~Dunst() { end(process_); }
+
+QString Dunst::output() { return QString::fromLocal8Bit(process_.readAll()); }
+
+int Dunst::displayed() const
+{
+    const QString count = run_program(QStringLiteral("dunstctl"), {QStringLiteral("count"), QStringLiteral("displayed")},
+                                      environment_of(bus_));
+    bool number = false;
+    const int value = count.trimmed().toInt(&number);
+    return number ? value : -1;
+}
+
+TestNotificationServer::TestNotificationServer(const PrivateBus& bus, bool with_actions) : bus_(bus)
+{
+    QStringList arguments{QStringLiteral("--log"), dir_.filePath(QStringLiteral("calls.jsonl"))};
+    if (!with_actions)
+        arguments << QStringLiteral("--no-actions");
+    process_.setProcessEnvironment(environment_of(bus));
+    end_with_parent(process_);
+    process_.start(QStringLiteral(VEKORRA_TEST_NOTIFICATION_SERVER), arguments);
+    ready_ = process_.waitForStarted(5000) && process_.waitForReadyRead(5000)
+             && process_.readLine().trimmed() == "ready";
+}
+
+TestNotificationServer::~TestNotificationServer() { stop(); }
+
+void TestNotificationServer::stop() { end(process_); }
+
+QString TestNotificationServer::output() { return QString::fromLocal8Bit(process_.readAll()); }
+
+QList<QJsonObject> TestNotificationServer::calls(const QString& name) const
+{
+    QList<QJsonObject> found;
+    QFile log(dir_.filePath(QStringLiteral("calls.jsonl")));
+    if (!log.open(QIODevice::ReadOnly))
+        return found;
+    while (!log.atEnd()) {
+        const QJsonObject call = QJsonDocument::fromJson(log.readLine()).object();
+        if (!call.isEmpty() && (name.isEmpty() || call.value(QStringLiteral("call")).toString() == name))
+            found << call;
+    }
+    return found;
+}
+
+bool TestNotificationServer::wait_for(const QString& name, int count, int timeout_ms) const
+{
+    return wait_until([&] { return calls(name).size() >= count; }, timeout_ms);
+}
+
+namespace {
+bool control(const PrivateBus& bus, const QString& method, const QVariantList& arguments)
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(kNotifications, QStringLiteral("/control"),
+                                                       QStringLiteral("org.vekorra.test.NotificationControl"), method);
+    call.setArguments(arguments);
+    return bus.connection().call(call, QDBus::Block, 5000).type() == QDBusMessage::ReplyMessage;
+}
+}  // namespace
+
+bool TestNotificationServer::invoke(uint id, const QString& action_key) const
+{
+    return control(bus_, QStringLiteral("Invoke"), {id, action_key});
+}
+
+bool TestNotificationServer::dismiss(uint id) const
+{
+    return control(bus_, QStringLiteral("Dismiss"), {id});
+}
