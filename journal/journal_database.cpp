@@ -117,11 +117,14 @@ bool JournalDatabase::ready()
 
 bool JournalDatabase::open()
 {
-    const QString problem = settings_store::prepare_store_file(path_);
+    QStringList tightened;
+    const QString problem = settings_store::prepare_store_file(path_, tightened);
     if (!problem.isEmpty()) {
         report(kind_file, problem);
         return false;
     }
+    for (const QString& loose : tightened)
+        qCWarning(lcJournal).noquote() << "made private:" << loose;
     const QByteArray native = QFile::encodeName(path_);
     if (!check(sqlite3_open_v2(native.constData(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr),
                "open"))
