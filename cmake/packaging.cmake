@@ -44,6 +44,8 @@ set(CPACK_STRIP_FILES TRUE)
 include(CPack)
 
 # Checks the package's contents without installing it (label "package").
-add_test(NAME package_contents
-  COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/../tests/packaging/check_package.sh ${CMAKE_BINARY_DIR} ${PROJECT_VERSION})
-set_tests_properties(package_contents PROPERTIES LABELS package TIMEOUT 300)
+if(BUILD_TESTING)
+  add_test(NAME package_contents
+    COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/../tests/packaging/check_package.sh ${CMAKE_BINARY_DIR} ${PROJECT_VERSION})
+  set_tests_properties(package_contents PROPERTIES LABELS package TIMEOUT 300)
+endif()

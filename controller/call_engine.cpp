@@ -73,7 +73,7 @@ void Controller::dial_pending_number()
     send(dial_command(QStringLiteral("ATD"), number));
     view_.dialled_number = number;
     view_.progress = QStringLiteral("Подключение...");
-    since_dial_.start();
+    dialled_at_ms_ = clock.now_ms();
     clock.pump();
     clock.sleep_ms(500);
     dialled(number);
@@ -85,8 +85,8 @@ QString Controller::poll_call_list()
     link_up();
     if (!reply.contains(QLatin1String("OK"))) {
         show_link({QStringLiteral("Потеряна связь (нет ОК)"), std::nullopt, std::nullopt});
-    } else if (!reply.contains(QLatin1String("+CLCC:")) && since_dial_.isValid()
-               && since_dial_.elapsed() >= limits_.dial_label_hold_ms) {
+    } else if (!reply.contains(QLatin1String("+CLCC:")) && dialled_at_ms_
+               && platform::clock().now_ms() - *dialled_at_ms_ >= limits_.dial_label_hold_ms) {
         // The dialled number never showed up (refused, or over before a
         // poll saw it): it leaves the display.
         clear_dialled_labels();

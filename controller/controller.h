@@ -1,5 +1,4 @@
 #pragma once
-#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -198,7 +197,8 @@ private:
     // another's pump.
     int engine_depth_ = 0;
     std::function<void()> end_process_;
-    QElapsedTimer since_dial_;
+    // When the last number was dialled, on the clock seam's monotonic time.
+    std::optional<qint64> dialled_at_ms_;
 
     QTimer engine_timer_;
     QTimer service_timer_;

@@ -1,5 +1,3 @@
-#include <QElapsedTimer>
-
 #include "blackboard/keys.h"
 #include "controller/controller.h"
 #include "controller/text_rules.h"
@@ -166,8 +164,7 @@ void Controller::wired_tick()
                     return true;
             return false;
         };
-        QElapsedTimer waited;
-        waited.start();
+        const qint64 waiting_since_ms = clock.now_ms();
         QString reply;
         for (;;) {
             clock.pump();
@@ -175,7 +172,7 @@ void Controller::wired_tick()
                 reply += take_cleaned_input();
             } else if (has_final(reply)) {
                 break;
-            } else if (waited.elapsed() >= limits_.wired_reply_limit_ms) {
+            } else if (clock.now_ms() - waiting_since_ms >= limits_.wired_reply_limit_ms) {
                 // A modem that never gives a final result is a lost line.
                 state_.i = 0;
                 engine_timer_.stop();

@@ -7,18 +7,10 @@
 
 #include "settings_store/settings_store.h"
 #include "tests/support/phonesim_driver.h"
+#include "tests/support/store_fixture.h"
 #include "tests/support/test_env.h"
 
 namespace {
-QString board(const QString& slot, const QString& key)
-{
-    return read_setting(QStringLiteral("Kestrum"), slot, key, QStringLiteral("<absent>"));
-}
-
-void set_board(const QString& slot, const QString& key, const QString& value)
-{
-    write_setting(QStringLiteral("Kestrum"), slot, key, value);
-}
 
 // A controller process started from a copy of the built executable in
 // <root>/slots/<slot>/kestrum; killed at the end of the test if still

@@ -4,8 +4,8 @@
 // window with a call in progress is saved as
 // build/screenshots/kestrum_window_call.png for people to look at. And a
 // controller started by the dialer, which has no window, outlives the
-// message box of its wired modem. The test runs itself again under
-// `xvfb-run -a` for each.
+// message box of its wired modem. The test runs itself again on an X
+// server of its own (Xvfb) for each.
 #include <QApplication>
 #include <QDir>
 #include <QImage>
@@ -21,7 +21,9 @@
 #include "serial/qt_serial_component.h"
 #include "settings_store/settings_store.h"
 #include "tests/support/phonesim_driver.h"
+#include "tests/support/store_fixture.h"
 #include "tests/support/test_env.h"
+#include "tests/support/x_server.h"
 
 namespace {
 
@@ -34,10 +36,7 @@ QString screenshot_path()
     return TestEnv::build_dir() + QStringLiteral("/screenshots/kestrum_window_call.png");
 }
 
-QString board(const QString& key)
-{
-    return read_setting(QStringLiteral("Kestrum"), kSlot, key, QStringLiteral("<absent>"));
-}
+QString board(const QString& key) { return board(kSlot, key); }
 
 // Runs a tool to its end; its standard output, trimmed.
 QString run(const QString& program, const QStringList& arguments)
@@ -108,8 +107,8 @@ int drive_controller()
     PhoneSim phone({"--alert-ms", "100", "--auto-answer", "300", "--model", "Nokia 6230i"}, 1);
     if (!phone.ready())
         return fail(10, QStringLiteral("no phone: ") + phone.output());
-    write_setting(QStringLiteral("Kestrum"), kSlot, QStringLiteral("port"), QStringLiteral("1"));
-    write_setting(QStringLiteral("Kestrum"), kSlot, QStringLiteral("Tip_tlf"), QStringLiteral("GSM"));
+    set_board(kSlot, QStringLiteral("port"), QStringLiteral("1"));
+    set_board(kSlot, QStringLiteral("Tip_tlf"), QStringLiteral("GSM"));
 
     QProcess controller;
     if (!start_kestrum_in(env, kSlot, {}, controller))
@@ -136,7 +135,7 @@ int drive_controller()
         return end(fail(16, QStringLiteral("the click did not connect the phone")));
 
     // A call in progress and a second one waiting.
-    write_setting(QStringLiteral("Kestrum"), kSlot, QStringLiteral("pozvonit"), QStringLiteral("0671234567"));
+    set_board(kSlot, QStringLiteral("pozvonit"), QStringLiteral("0671234567"));
     if (!wait_until([] { return board(QStringLiteral("status")).startsWith(QStringLiteral("@Разг.")); }, 10000))
         return end(fail(17, QStringLiteral("the call did not start: ") + board(QStringLiteral("status"))));
     phone.control(QStringLiteral("waiting 0501112233"));
@@ -159,12 +158,8 @@ int message_box_of_hidden_controller()
     PhoneSim modem({"--mode", "modem"}, 1);
     if (!modem.ready() || !modem.control(QStringLiteral("result NO DIALTONE")))
         return fail(20, QStringLiteral("no modem: ") + modem.output());
-    const auto set = [](const char* key, const char* value) {
-        write_setting(QStringLiteral("Kestrum"), QStringLiteral("1"), QString::fromLatin1(key), QString::fromLatin1(value));
-    };
-    const auto slot_board = [](const char* key) {
-        return read_setting(QStringLiteral("Kestrum"), QStringLiteral("1"), QString::fromLatin1(key), QStringLiteral("<absent>"));
-    };
+    const auto set = [](const char* key, const char* value) { set_board(QStringLiteral("1"), key, value); };
+    const auto slot_board = [](const char* key) { return board(QStringLiteral("1"), key); };
     set("port", "1");
     set("Tip_tlf", "Provod");
     set("on_przv_exe", "1");
@@ -205,31 +200,19 @@ private slots:
     void hidden_controller_survives_its_message_box();
 
 private:
-    // Runs this program again under xvfb-run as the given scenario; its
-    // exit code and output.
+    // Runs this program again on an X server of its own as the given
+    // scenario; its exit code and output.
     static std::pair<int, QString> run_under_xvfb(const char* scenario);
 };
 
 std::pair<int, QString> TestKestrumWindow::run_under_xvfb(const char* scenario)
 {
-    QProcess child;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(kChildMarker, QString::fromLatin1(scenario));
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    child.setProcessEnvironment(environment);
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QStringLiteral("xvfb-run"),
-                {"-a", "-s", "-screen 0 1024x768x24", QCoreApplication::applicationFilePath()});
-    const bool ended = child.waitForFinished(150000);
-    if (!ended)
-        child.kill();
-    const QString output = QString::fromLocal8Bit(child.readAll());
-    return {ended ? child.exitCode() : -1, output};
+    return rerun_on_own_x_server({{QString::fromLatin1(kChildMarker), QString::fromLatin1(scenario)}}, 150000);
 }
 
 static bool xvfb_tools_missing()
 {
-    for (const char* tool : {"xvfb-run", "xdotool", "import"})
+    for (const char* tool : {"Xvfb", "xdotool", "import"})
         if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
             return true;
     return false;
@@ -238,7 +221,7 @@ static bool xvfb_tools_missing()
 void TestKestrumWindow::development_controller_under_xvfb()
 {
     if (xvfb_tools_missing())
-        QSKIP("xvfb-run, xdotool or import is not installed");
+        QSKIP("Xvfb, xdotool or import is not installed");
     const auto [code, output] = run_under_xvfb("window");
     QVERIFY2(code == 0, qPrintable(QStringLiteral("exit %1: %2").arg(code).arg(output)));
 
@@ -250,7 +233,7 @@ void TestKestrumWindow::development_controller_under_xvfb()
 void TestKestrumWindow::hidden_controller_survives_its_message_box()
 {
     if (xvfb_tools_missing())
-        QSKIP("xvfb-run, xdotool or import is not installed");
+        QSKIP("Xvfb, xdotool or import is not installed");
     const auto [code, output] = run_under_xvfb("message_box");
     QVERIFY2(code == 0, qPrintable(QStringLiteral("exit %1: %2").arg(code).arg(output)));
 }

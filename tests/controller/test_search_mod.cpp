@@ -17,60 +17,21 @@
 #include "controller/controller.h"
 #include "controller/form_port.h"
 #include "controller/search_mod.h"
-#include "platform/clock.h"
-#include "platform/messages.h"
 #include "serial/qt_serial_component.h"
 #include "serial/serial_component.h"
 #include "settings_store/settings_store.h"
+#include "tests/support/message_recorder.h"
+#include "tests/support/mock_clock.h"
 #include "tests/support/phonesim_driver.h"
+#include "tests/support/store_fixture.h"
 #include "tests/support/test_env.h"
 
 namespace {
 
 const QString kSlot = QStringLiteral("Проект");
 
-QString board(const QString& key)
-{
-    return read_setting(QStringLiteral("Kestrum"), kSlot, key, QStringLiteral("<absent>"));
-}
-
-void set_board(const QString& key, const QString& value)
-{
-    write_setting(QStringLiteral("Kestrum"), kSlot, key, value);
-}
-
-// Every wait takes at most 5 ms; a test may look at the windows at every
-// pump (not again inside a pump it caused itself).
-class SearchClock : public platform::Clock {
-public:
-    void sleep_ms(int ms) override { QThread::msleep(static_cast<unsigned long>(std::min(ms, 5))); }
-    void pump() override
-    {
-        if (on_pump && !in_hook_) {
-            in_hook_ = true;
-            on_pump();
-            in_hook_ = false;
-        }
-        QCoreApplication::processEvents();
-    }
-    QString time_of_day() override { return QStringLiteral("10:00:00"); }
-
-    std::function<void()> on_pump;
-
-private:
-    bool in_hook_ = false;
-};
-
-class RecordedMessages : public platform::Messages {
-public:
-    void show(const QString&, const QString& text, platform::MessageIcon icon) override
-    {
-        texts.append(text);
-        icons.append(icon);
-    }
-    QStringList texts;
-    QList<platform::MessageIcon> icons;
-};
+QString board(const QString& key) { return board(kSlot, key); }
+void set_board(const QString& key, const QString& value) { set_board(kSlot, key, value); }
 
 // A development controller (slot "Проект", started by hand) with phones on
 // ports 3 and 11, and its search dialog.
@@ -78,8 +39,10 @@ struct SearchRig {
     SearchRig()
         : phone3({"--model", "Nokia 6230i"}, 3), phone11({"--echo", "off", "--model", "SIM300"}, 11)
     {
-        platform::set_clock(&clock);
-        platform::set_messages(&messages);
+        // Every wait takes at most 5 ms; a test may look at the windows at
+        // every pump (not again inside a pump it caused itself).
+        clock.real_wait = [](int ms) { return std::min(ms, 5); };
+        clock.follow_real_time(true);
         kestrum::set_slot_identity_source([] { return kSlot; });
         shield_real_ports(env.ports_dir());
         set_board(QStringLiteral("port"), QStringLiteral("4"));
@@ -94,8 +57,6 @@ struct SearchRig {
         clock.on_pump = nullptr;
         dialog.reset();
         controller.reset();
-        platform::set_clock(nullptr);
-        platform::set_messages(nullptr);
         kestrum::set_slot_identity_source({});
     }
 
@@ -152,8 +113,8 @@ struct SearchRig {
     }
 
     TestEnv env;
-    SearchClock clock;
-    RecordedMessages messages;
+    MockClock clock;
+    MessageRecorder messages;
     PhoneSim phone3;
     PhoneSim phone11;
     std::unique_ptr<kestrum::Controller> controller;

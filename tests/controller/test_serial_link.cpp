@@ -126,13 +126,12 @@ void TestSerialLink::silent_phone_times_out_and_closes_port()
     QVERIFY(rig.phone.ready());
     rig.connect_phone();
     QVERIFY(rig.phone.control("fault silence on"));
-    rig.clock.long_sleeps.clear();
-    rig.clock.short_sleeps.clear();
+    rig.clock.sleeps.clear();
     QCOMPARE(rig.controller->at_exchange("AT", 0), QStringLiteral("ER"));
     // Polls 31 to 51 each wait half a second: about 10.7 s in all. The
     // polls before them wait a little for data instead of spinning.
-    QCOMPARE(rig.clock.long_sleeps, QList<int>(21, 500));
-    QCOMPARE(rig.clock.short_sleeps.count(10), 31);
+    QCOMPARE(rig.clock.sleeps.count(500), 21);
+    QCOMPARE(rig.clock.sleeps.count(10), 31);
     QVERIFY(!rig.controller->serial().PortOpen());
     // The next tick reopens the port and probes the phone again.
     QVERIFY(rig.phone.control("fault silence off"));

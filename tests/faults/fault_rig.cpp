@@ -11,7 +11,6 @@
 
 #include <csignal>
 #include <fcntl.h>
-#include <sqlite3.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -20,38 +19,6 @@
 #include "tests/support/test_env.h"
 
 namespace faults {
-
-QString board(const QString& slot, const QString& key)
-{
-    return read_setting(QStringLiteral("Kestrum"), slot, key, QStringLiteral("<absent>"));
-}
-
-void set_board(const QString& slot, const QString& key, const QString& value)
-{
-    write_setting(QStringLiteral("Kestrum"), slot, key, value);
-}
-
-QString store_check(const QString& store_path)
-{
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(store_path).constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-        const QString why = QString::fromUtf8(sqlite3_errmsg(db));
-        sqlite3_close(db);
-        return why;
-    }
-    sqlite3_busy_timeout(db, 5000);
-    QStringList found;
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &statement, nullptr) == SQLITE_OK) {
-        while (sqlite3_step(statement) == SQLITE_ROW)
-            found << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
-    } else {
-        found << QString::fromUtf8(sqlite3_errmsg(db));
-    }
-    sqlite3_finalize(statement);
-    sqlite3_close(db);
-    return found.join(QLatin1Char('|'));
-}
 
 QList<qint64> processes_of(const QString& program, const QString& store_path)
 {

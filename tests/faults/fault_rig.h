@@ -4,19 +4,14 @@
 #include <QString>
 #include <QStringList>
 
+#include "tests/support/store_fixture.h"
+
 class TestEnv;
 
 // Helpers for tests that break things on purpose: real processes killed
-// without warning, a store checked after the fact, processes found by the
-// program they run.
+// without warning and processes found by the program they run. The store
+// is read and checked through tests/support/store_fixture.h.
 namespace faults {
-
-QString board(const QString& slot, const QString& key);  // "<absent>" when absent
-void set_board(const QString& slot, const QString& key, const QString& value);
-
-// SQLite's own check of the store file, through a connection of its own:
-// "ok" for a sound file, else what SQLite found.
-QString store_check(const QString& store_path);
 
 // Processes of this user that run `program` (canonical path) with the
 // store at `store_path` in their environment: those of this test only.

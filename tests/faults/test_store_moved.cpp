@@ -10,7 +10,7 @@
 
 #include "fault_rig.h"
 #include "settings_store/settings_store.h"
-#include "tests/settings_store/store_test_util.h"
+#include "tests/support/store_fixture.h"
 #include "tests/support/env_override.h"
 #include "tests/support/phonesim_driver.h"
 #include "tests/support/small_file_system.h"

@@ -61,7 +61,7 @@ void TestUnplugAndKill::phone_unplugged_mid_call_and_plugged_back()
     PhoneSim phone({"--alert-ms", "50", "--model", kModel});
     QVERIFY(phone.ready());
     set_board("1", "port", "1");
-    MessagesScope messages;
+    MessageRecorder messages;
     ChildLauncher controllers;
     FormPort form(TestEnv::build_dir());
     form.start_up();
@@ -110,7 +110,7 @@ void TestUnplugAndKill::phone_unplugged_mid_call_and_plugged_back()
     set_board("1", "poloz_t", "1");
     QVERIFY2(phone.wait_for_command("AT+CHUP", 5000), qPrintable(phone.received().join('|')));
     QVERIFY(wait_until([&] { return panel_shows(form, kModel, DisplayColour::LightYellow); }, 5000));
-    QVERIFY(messages.messages.texts.isEmpty());
+    QVERIFY(messages.texts.isEmpty());
 
     form.close();
     QVERIFY(wait_until([&] { return controllers.running() == 0; }, 5000));
@@ -140,7 +140,7 @@ void TestUnplugAndKill::dialer_and_controller_killed()
 
     // A new dialer: the controller it starts finds its slot taken and
     // ends; the running one is shown and obeys.
-    MessagesScope messages;
+    MessageRecorder messages;
     ChildLauncher controllers;
     FormPort form(TestEnv::build_dir());
     form.start_up();
@@ -173,7 +173,7 @@ void TestUnplugAndKill::dialer_and_controller_killed()
     QVERIFY(wait_until([&] { return panel_shows(form, kModel, DisplayColour::LightYellow); }, 5000));
     QTest::mouseClick(form.call_button(), Qt::LeftButton);
     QVERIFY(phone.wait_for_command("ATD0671234567;", 10000));
-    QVERIFY(messages.messages.texts.isEmpty());
+    QVERIFY(messages.texts.isEmpty());
 
     form.close();
     QVERIFY(wait_until([&] { return controllers.running() == 0; }, 5000));

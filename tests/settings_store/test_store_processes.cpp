@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "settings_store/settings_store.h"
-#include "tests/settings_store/store_test_util.h"
+#include "tests/support/store_fixture.h"
 #include "tests/support/test_env.h"
 
 namespace {

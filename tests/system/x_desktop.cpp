@@ -9,53 +9,9 @@
 #include <QRegularExpression>
 #include <QScreen>
 
-#include <csignal>
-#include <fcntl.h>
-#include <sys/prctl.h>
-#include <unistd.h>
 #include <xcb/xcb.h>
 
 #include "test_env.h"
-
-XServer::XServer()
-{
-    // Xvfb picks a free display number itself and writes it to the pipe.
-    int pipe_fds[2];
-    if (::pipe(pipe_fds) != 0) {
-        error_ = QStringLiteral("no pipe");
-        return;
-    }
-    ::fcntl(pipe_fds[0], F_SETFD, FD_CLOEXEC);
-    process_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-    process_.setProcessChannelMode(QProcess::MergedChannels);
-    process_.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QString::number(pipe_fds[1]),
-                                            QStringLiteral("-screen"), QStringLiteral("0"),
-                                            QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
-                                            QStringLiteral("tcp")});
-    ::close(pipe_fds[1]);
-    QByteArray number;
-    if (process_.waitForStarted(5000)) {
-        char c = 0;
-        while (::read(pipe_fds[0], &c, 1) == 1 && c != '\n')
-            number += c;
-    }
-    ::close(pipe_fds[0]);
-    if (number.isEmpty()) {
-        error_ = QStringLiteral("Xvfb did not start: ") + QString::fromLocal8Bit(process_.readAll());
-        return;
-    }
-    display_ = QStringLiteral(":") + QString::fromLatin1(number);
-    qputenv("DISPLAY", display_.toLocal8Bit());
-    qputenv("QT_QPA_PLATFORM", "xcb");
-}
-
-XServer::~XServer()
-{
-    process_.terminate();
-    if (!process_.waitForFinished(3000))
-        process_.kill();
-    process_.waitForFinished(3000);
-}
 
 namespace desktop {
 

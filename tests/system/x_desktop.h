@@ -6,28 +6,11 @@
 #include <QString>
 #include <QStringList>
 
-// An X server of the test's own (Xvfb on a display number it picked
-// itself) and the person in front of it: windows found by their titles,
-// real pointer and keyboard events through xdotool, screenshots.
-//
-// Create the server before the QApplication: the test process connects to
-// the same display, to read the selection and to take pictures.
-class XServer {
-public:
-    XServer();
-    ~XServer();
-    XServer(const XServer&) = delete;
-    XServer& operator=(const XServer&) = delete;
+#include "x_server.h"
 
-    bool ready() const { return !display_.isEmpty(); }
-    QString display() const { return display_; }   // ":N"
-    QString error() const { return error_; }
-
-private:
-    QProcess process_;
-    QString display_;
-    QString error_;
-};
+// The person in front of the test's own X server (see XServer): windows
+// found by their titles, real pointer and keyboard events through xdotool,
+// screenshots.
 
 namespace desktop {
 

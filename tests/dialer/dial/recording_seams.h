@@ -2,11 +2,12 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
-#include "platform/clock.h"
 #include "platform/launcher.h"
 #include "platform/link_opener.h"
-#include "platform/messages.h"
+#include "tests/support/message_recorder.h"
+#include "tests/support/mock_clock.h"
 
 // Stands in for the platform while it exists: message boxes, program
 // starts, address opening and sleeps are only written down, in order, as
@@ -14,10 +15,8 @@
 //   "start <program> <arguments...>"
 //   "open <address>"
 //   "sleep <ms>"
-class RecordingSeams : public platform::Messages,
-                       public platform::Launcher,
-                       public platform::LinkOpener,
-                       public platform::Clock {
+// Boxes and sleeps go through the shared message recorder and mock clock.
+class RecordingSeams : public platform::Launcher, public platform::LinkOpener {
 public:
     // Which seams to replace; the others stay real.
     enum Seam { MessagesSeam = 1, LauncherSeam = 2, LinkOpenerSeam = 4, ClockSeam = 8, AllSeams = 15 };
@@ -32,13 +31,11 @@ public:
     bool start_succeeds = true;
     platform::OpenResult open_result{true, 0};
 
-    void show(const QString& caption, const QString& text, platform::MessageIcon icon) override;
     bool start_detached(const QString& program, const QStringList& arguments) override;
     platform::OpenResult open_address(const QString& address) override;
-    void sleep_ms(int ms) override;
-    void pump() override {}
-    QString time_of_day() override { return QStringLiteral("12:00:00"); }
 
 private:
     int seams_;
+    std::optional<MessageRecorder> messages_;
+    std::optional<MockClock> clock_;
 };

@@ -9,8 +9,8 @@
 #include "dialer/dial/number_chooser.h"
 #include "dialer/dial/number_chooser_window.h"
 #include "recording_seams.h"
+#include "tests/support/store_fixture.h"
 #include "settings_store/settings_store.h"
-#include "tests/settings_store/store_test_util.h"
 #include "tests/support/small_file_system.h"
 #include "tests/support/test_env.h"
 
@@ -31,14 +31,6 @@ void set_up_single_connected_phone()
 }
 
 QString dispatched() { return read_setting("Kestrum", "1", "pozvonit", "<none>"); }
-
-QStringList store_contents()
-{
-    QStringList lines;
-    for (const settings_store::Entry& entry : settings_store::list_settings())
-        lines << QStringList{entry.app, entry.section, entry.key, entry.value}.join('/');
-    return lines;
-}
 
 // Acts on the chooser once it is open (the entry blocks in its loop).
 void when_chooser_opens(const std::function<void(Dialog*)>& action)

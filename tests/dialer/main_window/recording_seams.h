@@ -2,11 +2,12 @@
 #include <QList>
 #include <QStringList>
 
-#include "platform/clock.h"
 #include "platform/launcher.h"
-#include "platform/messages.h"
+#include "tests/support/message_recorder.h"
+#include "tests/support/mock_clock.h"
 
-// Seams that record what the dialer asks of the platform instead of doing it.
+// The launcher seam recording what the dialer asks to start instead of
+// starting it.
 struct RecordingLauncher : platform::Launcher {
     struct Start {
         QString program;
@@ -20,34 +21,11 @@ struct RecordingLauncher : platform::Launcher {
     }
 };
 
-struct RecordingMessages : platform::Messages {
-    QStringList texts;
-    void show(const QString&, const QString& text, platform::MessageIcon) override { texts.append(text); }
-};
-
-// Real time of day, but sleeps are only counted.
-struct RecordingClock : platform::SystemClock {
-    QList<int> sleeps;
-    void sleep_ms(int ms) override { sleeps.append(ms); }
-};
-
-
-// Each scope installs a recording seam for one test case and restores the
-// default afterwards.
+// Installs the recording launcher for one test case and restores the
+// default afterwards. Clock and messages: tests/support/mock_clock.h and
+// message_recorder.h.
 struct LauncherScope {
     RecordingLauncher launcher;
     LauncherScope() { platform::set_launcher(&launcher); }
     ~LauncherScope() { platform::set_launcher(nullptr); }
-};
-
-struct MessagesScope {
-    RecordingMessages messages;
-    MessagesScope() { platform::set_messages(&messages); }
-    ~MessagesScope() { platform::set_messages(nullptr); }
-};
-
-struct ClockScope {
-    RecordingClock clock;
-    ClockScope() { platform::set_clock(&clock); }
-    ~ClockScope() { platform::set_clock(nullptr); }
 };

@@ -59,7 +59,7 @@ struct RecordingOpener : platform::LinkOpener {
 struct Window {
     TestEnv env;
     LauncherScope launcher;
-    MessagesScope messages;
+    MessageRecorder messages;
     std::unique_ptr<FormPort> form;
 
     explicit Window(bool shown = true)
@@ -374,17 +374,17 @@ void FormPortTest::incoming_call_is_shown_in_the_call_log()
 void FormPortTest::pending_request_holds_the_window_on_top_briefly()
 {
     Window w;
-    ClockScope clock;
+    MockClock clock;
     const QPoint where = w.form->pos();
     w.form->run_call_request_watcher();
-    QVERIFY(clock.clock.sleeps.isEmpty());
+    QVERIFY(clock.sleeps.isEmpty());
 
     // A request that no controller takes (none runs for its slot) raises
     // the window once, not at every tick.
     put(1, "pozvonit", "0671234567");
     for (int tick = 0; tick < 5; ++tick)
         w.form->run_call_request_watcher();
-    QCOMPARE(clock.clock.sleeps, (QList<int>{100}));
+    QCOMPARE(clock.sleeps, (QList<int>{100}));
     QVERIFY(!(w.form->windowHandle()->flags() & Qt::WindowStaysOnTopHint));
     QVERIFY(w.form->isVisible());
     QCOMPARE(w.form->pos(), where);
@@ -394,29 +394,29 @@ void FormPortTest::pending_request_holds_the_window_on_top_briefly()
     put(3, "pozvonit", "0501112233");
     w.form->run_call_request_watcher();
     w.form->run_call_request_watcher();
-    QCOMPARE(clock.clock.sleeps.size(), 2);
+    QCOMPARE(clock.sleeps.size(), 2);
     put(1, "pozvonit", "");
     put(3, "pozvonit", "");
     w.form->run_call_request_watcher();
     put(1, "pozvonit", "0671234567");
     w.form->run_call_request_watcher();
-    QCOMPARE(clock.clock.sleeps.size(), 3);
+    QCOMPARE(clock.sleeps.size(), 3);
 
     write_setting("Vekorra", "drugoe", "wind", "0");
     put(2, "pozvonit", "0442223344");
     w.form->run_call_request_watcher();
-    QCOMPARE(clock.clock.sleeps.size(), 3);
+    QCOMPARE(clock.sleeps.size(), 3);
 }
 
 void FormPortTest::minimised_window_stays_minimised_while_a_request_waits()
 {
     Window w;
-    ClockScope clock;
+    MockClock clock;
     w.form->showMinimized();
     QTRY_VERIFY(w.form->isMinimized());
     put(2, "pozvonit", "0671234567");
     w.form->run_call_request_watcher();
-    QCOMPARE(clock.clock.sleeps.size(), 1);
+    QCOMPARE(clock.sleeps.size(), 1);
     QVERIFY(w.form->isMinimized());
 
     // A hidden window is not shown either.
@@ -429,7 +429,7 @@ void FormPortTest::call_button_with_empty_field_only_warns()
 {
     Window w;
     QTest::mouseClick(w.form->call_button(), Qt::LeftButton);
-    QCOMPARE(w.messages.messages.texts, QStringList{"Не введён номер!"});
+    QCOMPARE(w.messages.texts, QStringList{"Не введён номер!"});
     QCOMPARE(get(1, "pozvonit"), QStringLiteral("<absent>"));
     QVERIFY(w.form->isVisible());
 }
@@ -443,7 +443,7 @@ void FormPortTest::call_button_hands_the_typed_text_to_the_dial_entry()
     QTest::mouseClick(w.form->call_button(), Qt::LeftButton);
     QCOMPARE(get(1, "pozvonit"), QStringLiteral("0671234567"));
     QCOMPARE(w.form->number_field()->text(), QStringLiteral("8 (067) 123-45-67"));
-    QVERIFY(w.messages.messages.texts.isEmpty());
+    QVERIFY(w.messages.texts.isEmpty());
 }
 
 void FormPortTest::update_link_opens_the_download_page()

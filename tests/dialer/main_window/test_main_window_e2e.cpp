@@ -46,7 +46,7 @@ void MainWindowEndToEndTest::dial_answer_ring_and_hand_over()
     QVERIFY2(phone.ready(), qPrintable(phone.output()));
     write_setting("Kestrum", "1", "port", "1");
     write_setting("Kestrum", "1", "Tip_Tlf", "GSM");
-    MessagesScope messages;
+    MessageRecorder messages;
     ChildLauncher controllers;
     FormPort form(TestEnv::build_dir());
     form.start_up();
@@ -100,7 +100,7 @@ void MainWindowEndToEndTest::dial_answer_ring_and_hand_over()
     QVERIFY2(ended, qPrintable(hand_over.readAll()));
     QCOMPARE(hand_over.exitCode(), 0);
     QVERIFY2(phone.wait_for_command("ATD0671234567;", 10000, 2), qPrintable(phone.received().join('|')));
-    QVERIFY(messages.messages.texts.isEmpty());
+    QVERIFY(messages.texts.isEmpty());
 
     // A tel: link from the desktop: the scheme is cleaned away with the
     // other non-digits.

@@ -1,7 +1,8 @@
 // Under a real X server (Xvfb): the main window with a call in progress on
 // phone 1, saved as build/screenshots/main_window_call.png for people to
 // look at, and the call button's balloon tooltip brought up by the pointer
-// (main_window_balloon.png). The test runs itself again under `xvfb-run -a` for that.
+// (main_window_balloon.png). The test runs itself again on an X server of
+// its own (Xvfb) for that.
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
@@ -18,6 +19,7 @@
 #include "recording_seams.h"
 #include "settings_store/settings_store.h"
 #include "test_env.h"
+#include "x_server.h"
 
 namespace {
 
@@ -41,7 +43,7 @@ int take_screenshot()
     if (!phone.ready())
         return 10;
     write_setting("Kestrum", "1", "port", "1");
-    MessagesScope messages;
+    MessageRecorder messages;
     ChildLauncher controllers;
     FormPort form(TestEnv::build_dir());
     form.start_up();
@@ -102,25 +104,15 @@ private slots:
 
 void MainWindowScreenshotTest::call_in_progress_under_xvfb()
 {
-    const QString xvfb_run = QStandardPaths::findExecutable(QStringLiteral("xvfb-run"));
-    if (xvfb_run.isEmpty())
-        QSKIP("xvfb-run is not installed");
+    if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty())
+        QSKIP("Xvfb is not installed");
     QFile::remove(screenshot_path());
 
-    QProcess child;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(kChildMarker, QStringLiteral("1"));
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("vekorra.watch.debug=true"));
-    child.setProcessEnvironment(environment);
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(xvfb_run, {"-a", "-s", "-screen 0 1024x768x24", QCoreApplication::applicationFilePath()});
-    const bool ended = child.waitForFinished(120000);
-    if (!ended)
-        child.kill();
-    const QString output = QString::fromLocal8Bit(child.readAll());
-    QVERIFY2(ended, qPrintable(output));
-    QVERIFY2(child.exitCode() == 0, qPrintable(QStringLiteral("exit %1: %2").arg(child.exitCode()).arg(output)));
+    const auto [code, output] = rerun_on_own_x_server(
+        {{QString::fromLatin1(kChildMarker), QStringLiteral("1")},
+         {QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("vekorra.watch.debug=true")}},
+        120000);
+    QVERIFY2(code == 0, qPrintable(QStringLiteral("exit %1: %2").arg(code).arg(output)));
 
     QVERIFY2(output.contains(QStringLiteral("window held on top")), qPrintable(output));
 

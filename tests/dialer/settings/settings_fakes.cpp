@@ -1,13 +1,8 @@
 #include "settings_fakes.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QPushButton>
 #include <QTest>
-#include <QThread>
-#include <algorithm>
 
 #include "settings_store/settings_store.h"
 
@@ -49,46 +44,13 @@ std::optional<bool> RecordingMainWindow::panel_visible(int slot) const
     return std::nullopt;
 }
 
-FastClock::FastClock() { platform::set_clock(this); }
-FastClock::~FastClock() { platform::set_clock(nullptr); }
-
-void FastClock::sleep_ms(int ms)
+int shortened_search_wait(int ms)
 {
-    sleeps << ms;
-    // The reply wait stays long enough for a simulated phone to answer even
-    // on a busy machine; the per-port pause and the release wait shrink.
-    const int real_ms = ms >= 500 && ms < 1000 ? 150 : ms / 100;
-    QThread::msleep(static_cast<unsigned long>(real_ms));
-}
-
-void FastClock::pump()
-{
-    QCoreApplication::processEvents();
-    if (on_pump)
-        on_pump();
-}
-
-RecordingMessages::RecordingMessages() { platform::set_messages(this); }
-RecordingMessages::~RecordingMessages() { platform::set_messages(nullptr); }
-
-void RecordingMessages::show(const QString&, const QString& text, platform::MessageIcon icon)
-{
-    texts << text;
-    icons << icon;
+    return ms >= 500 && ms < 1000 ? 150 : ms / 100;
 }
 
 void click_search(QWidget& form)
 {
     QTest::mouseClick(form.findChild<QPushButton*>(QStringLiteral("Command2")), Qt::LeftButton);
     QCoreApplication::processEvents();
-}
-
-QStringList store_contents()
-{
-    QStringList contents;
-    for (const settings_store::Entry& entry : settings_store::list_settings())
-        contents << entry.app + QLatin1Char('/') + entry.section + QLatin1Char('/') + entry.key +
-                        QLatin1Char('=') + entry.value;
-    std::sort(contents.begin(), contents.end());
-    return contents;
 }

@@ -8,9 +8,10 @@
 class QWidget;
 
 #include "dialer/settings/main_window_link.h"
-#include "platform/clock.h"
-#include "platform/messages.h"
 #include "serial/qt_serial_component.h"
+#include "tests/support/message_recorder.h"
+#include "tests/support/mock_clock.h"
+#include "tests/support/store_fixture.h"
 
 // The main window as the settings window sees it: records every call in
 // order ("start 2", "panel 3 hidden", "poisk_aktiv 1") around a real
@@ -36,37 +37,12 @@ private:
     int poisk_aktiv_ = 0;
 };
 
-// A clock whose waits are short: the requested sleeps are recorded, and
-// each sleeps a small fraction of it (enough for a simulated phone on a
-// pseudo-terminal to answer a model query). on_pump runs at every pump,
-// as a user click would.
-class FastClock : public platform::Clock {
-public:
-    FastClock();
-    ~FastClock() override;
-    void sleep_ms(int ms) override;
-    void pump() override;
-    QString time_of_day() override { return QStringLiteral("12:00:00"); }
-
-    QList<int> sleeps;
-    std::function<void()> on_pump;
-};
-
-// Records every message instead of showing a box.
-class RecordingMessages : public platform::Messages {
-public:
-    RecordingMessages();
-    ~RecordingMessages() override;
-    void show(const QString& caption, const QString& text, platform::MessageIcon icon) override;
-
-    QStringList texts;
-    QList<platform::MessageIcon> icons;
-};
-
+// How long the search's waits really take with the mock clock (see
+// MockClock::real_wait): the reply wait stays long enough for a simulated
+// phone to answer even on a busy machine; the per-port pause and the
+// release wait shrink.
+int shortened_search_wait(int ms);
 
 // Presses "Поиск телефонов" and lets the search, which starts once the
 // click is over, run to its end.
 void click_search(QWidget& form);
-
-// Every key of the store as "App/section/key=value", sorted.
-QStringList store_contents();

@@ -67,7 +67,7 @@ void TestModemModel::asks_a_simulated_phone()
     QFETCH(QString, fault);
     QFETCH(QString, model);
     TestEnv env;
-    FastClock clock;
+    MockClock clock(shortened_search_wait);
     PhoneSim phone(options, 3);
     QVERIFY2(phone.ready(), qPrintable(phone.output()));
     if (!fault.isEmpty())
@@ -82,7 +82,7 @@ void TestModemModel::asks_a_simulated_phone()
 void TestModemModel::unusable_ports_give_no_model()
 {
     TestEnv env;
-    FastClock clock;
+    MockClock clock(shortened_search_wait);
     shield_real_ports(env.ports_dir());
     QtSerialComponent serial;
     QCOMPARE(Get_model(serial, 5), kNoModel);    // missing device
@@ -117,8 +117,8 @@ void TestModemModel::test_call_sends_the_dial_command()
     QFETCH(int, command);
     QFETCH(QString, sent);
     TestEnv env;
-    FastClock clock;
-    RecordingMessages messages;
+    MockClock clock(shortened_search_wait);
+    MessageRecorder messages;
     PhoneSim phone({"--mode", mode, "--echo", "off"}, 4);
     QVERIFY(phone.ready());
     QtSerialComponent serial;
@@ -134,8 +134,8 @@ void TestModemModel::test_call_sends_the_dial_command()
 void TestModemModel::test_call_failure_is_reported()
 {
     TestEnv env;
-    FastClock clock;
-    RecordingMessages messages;
+    MockClock clock(shortened_search_wait);
+    MessageRecorder messages;
     shield_real_ports(env.ports_dir());
     QtSerialComponent serial;
     QVERIFY(!Test_call(serial, 6, QStringLiteral("911"), DialCommand::Plain));
@@ -152,7 +152,7 @@ void TestModemModel::test_call_failure_is_reported()
 void TestModemModel::search_releases_then_lists_ports_in_order()
 {
     TestEnv env;
-    FastClock clock;
+    MockClock clock(shortened_search_wait);
     PhoneSim late({"--echo", "off", "--model", "Late"}, 200);
     PhoneSim early({"--echo", "on", "--model", "Early"}, 2);
     QVERIFY(late.ready() && early.ready());

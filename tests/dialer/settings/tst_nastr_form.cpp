@@ -349,7 +349,7 @@ void TestNastrForm::boxes_write_as_typed()
 void TestNastrForm::close_restarts_controllers_after_a_search_only()
 {
     TestEnv env;
-    FastClock clock;
+    MockClock clock(shortened_search_wait);
     shield_real_ports(env.ports_dir());
     write_setting("Kestrum", "2", "ON", "1");
     write_setting("Kestrum", "3", "ON", "1");
@@ -381,7 +381,7 @@ void TestNastrForm::close_restarts_controllers_after_a_search_only()
 void TestNastrForm::window_and_close_button_stay_put_while_searching()
 {
     TestEnv env;
-    FastClock clock;
+    MockClock clock(shortened_search_wait);
     shield_real_ports(env.ports_dir());
     RecordingMainWindow main_window;
     Nastr_form form(main_window);

@@ -70,7 +70,7 @@ private slots:
 void TestSettingsDiscovery::search_lists_answering_ports()
 {
     TestEnv env;
-    FastClock clock;
+    MockClock clock(shortened_search_wait);
     PhoneSim plain({"--echo", "off", "--model", "Nokia 6230i"}, 3);
     PhoneSim echoing({"--echo", "on", "--gmm-prefix", "--model", "SIM300"}, 5);
     PhoneSim two_lines({"--echo", "off", "--model", "Siemens\\nMC35i"}, 7);
@@ -117,7 +117,7 @@ void TestSettingsDiscovery::search_lists_answering_ports()
 void TestSettingsDiscovery::stop_during_the_search()
 {
     TestEnv env;
-    FastClock clock;
+    MockClock clock(shortened_search_wait);
     PhoneSim early({"--echo", "off", "--model", "Early"}, 2);
     PhoneSim late({"--echo", "off", "--model", "Late"}, 41);
     QVERIFY(early.ready() && late.ready());
@@ -154,8 +154,8 @@ void TestSettingsDiscovery::stop_during_the_search()
 void TestSettingsDiscovery::assign_and_test_call()
 {
     TestEnv env;
-    FastClock clock;
-    RecordingMessages messages;
+    MockClock clock(shortened_search_wait);
+    MessageRecorder messages;
     PhoneSim gsm({"--echo", "off", "--model", "Nokia 6230i"}, 7);
     PhoneSim cdma({"--mode", "cdma", "--echo", "off", "--model", "CDMA 1X"}, 3);
     QVERIFY(gsm.ready() && cdma.ready());
@@ -220,7 +220,7 @@ void TestSettingsDiscovery::closing_during_a_search_waits_for_it()
 {
     QFETCH(bool, close_box);
     TestEnv env;
-    FastClock clock;
+    MockClock clock(shortened_search_wait);
     shield_real_ports(env.ports_dir());
     RecordingMainWindow main_window;
     Nastr_form form(main_window);

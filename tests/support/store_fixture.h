@@ -1,7 +1,20 @@
 #pragma once
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <sqlite3.h>
+
+// Reading and writing the test's own store (see TestEnv) as the programs
+// share it: the controllers' sections of application "Kestrum".
+QString board(const QString& slot, const QString& key, const QString& fallback = QStringLiteral("<absent>"));
+void set_board(const QString& slot, const QString& key, const QString& value);
+
+// Every key of the store as "App/section/key=value", sorted.
+QStringList store_contents();
+
+// SQLite's own check of a store file, through a connection of its own:
+// "ok" for a sound file, else what SQLite found.
+QString store_check(const QString& store_path);
 
 // Direct access to a store file, bypassing the store's own code, so that
 // tests see what is really on disk.

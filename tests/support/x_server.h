@@ -1,0 +1,36 @@
+#pragma once
+#include <QMap>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <utility>
+
+// An X server of the test's own: Xvfb on a display number it picked itself
+// (-displayfd), so that tests running in parallel never share or fight
+// over a display. While it runs, DISPLAY and QT_QPA_PLATFORM=xcb are set
+// in this process's environment, so children started meanwhile use it.
+//
+// A test that draws in this process creates the server before the
+// QApplication.
+class XServer {
+public:
+    XServer();
+    ~XServer();
+    XServer(const XServer&) = delete;
+    XServer& operator=(const XServer&) = delete;
+
+    bool ready() const { return !display_.isEmpty(); }
+    QString display() const { return display_; }   // ":N"
+    QString error() const { return error_; }
+
+private:
+    QProcess process_;
+    QString display_;
+    QString error_;
+};
+
+// Runs this test program again, with `environment` added, on an X server
+// of its own; waits at most timeout_ms. Its exit code (-1 when it did not
+// start or end in time, or the server did not start) and its output.
+std::pair<int, QString> rerun_on_own_x_server(const QMap<QString, QString>& environment, int timeout_ms,
+                                              const QStringList& arguments = {});
