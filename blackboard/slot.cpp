@@ -9,9 +9,9 @@ QString Slot::read(QLatin1String key, const QString& default_value) const
     return read_setting(app::Kestrum, section_, key, default_value);
 }
 
-void Slot::write(QLatin1String key, const QString& value) const
+bool Slot::write(QLatin1String key, const QString& value) const
 {
-    write_setting(app::Kestrum, section_, key, value);
+    return write_setting(app::Kestrum, section_, key, value);
 }
 
 QString Slot::take(QLatin1String key, const QString& default_value) const
@@ -20,7 +20,7 @@ QString Slot::take(QLatin1String key, const QString& default_value) const
 }
 
 QString Slot::pozvonit() const { return read(key::pozvonit, QString()); }
-void Slot::set_pozvonit(const QString& number) const { write(key::pozvonit, number); }
+bool Slot::set_pozvonit(const QString& number) const { return write(key::pozvonit, number); }
 QString Slot::take_pozvonit() const { return take(key::pozvonit, QString()); }
 
 QString Slot::phone_type_text() const { return read(key::Tip_tlf, phone_type_text(kDefaultPhoneType)); }

@@ -19,13 +19,14 @@ public:
     const QString& name() const { return section_; }
 
     QString read(QLatin1String key, const QString& default_value) const;
-    void write(QLatin1String key, const QString& value) const;
+    // False when the store could not be written.
+    bool write(QLatin1String key, const QString& value) const;
     // Reads and writes the default back in one step: the key is consumed.
     QString take(QLatin1String key, const QString& default_value) const;
 
     // `pozvonit`: the number waiting to be dialled, "" when none.
     QString pozvonit() const;
-    void set_pozvonit(const QString& number) const;
+    bool set_pozvonit(const QString& number) const;
     QString take_pozvonit() const;
 
     // The phone type, read under `Tip_tlf` ("GSM" when absent) and written

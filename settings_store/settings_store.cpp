@@ -20,16 +20,21 @@ QString read_setting(const QString& app, const QString& section, const QString& 
     return connection().read({app, section, key}).value_or(default_value);
 }
 
-void write_setting(const QString& app, const QString& section, const QString& key,
+bool write_setting(const QString& app, const QString& section, const QString& key,
                    const QString& value)
 {
-    connection().write({app, section, key}, value);
+    return connection().write({app, section, key}, value);
 }
 
 QString take_setting(const QString& app, const QString& section, const QString& key,
                      const QString& default_value, bool reset)
 {
     return connection().take({app, section, key}, default_value, reset).value_or(default_value);
+}
+
+bool append_setting(const QString& app, const QString& section, const QString& key, const QString& text)
+{
+    return connection().append({app, section, key}, text);
 }
 
 namespace settings_store {

@@ -14,16 +14,32 @@
 // locked by another process waits up to 5 seconds ($VEKORRA_STORE_BUSY_MS
 // when set) before it counts as failed, and after such a failure only a
 // tenth of a second until it succeeds again; a store that could not be opened
-// is tried again at most once a second.
+// is tried again at most once a second, unless only another process's lock
+// stood in the way.
+//
+// Once a second at most, an open store checks that its path still names the
+// files it has open. When the file or its -wal or -shm was removed or
+// replaced, it lets go of the old files and opens the path again (logged
+// once), so that every process of the user works on one file again; a
+// removed store is put back as the first process to notice last saw it.
+// A store file that belongs to another user is not used; one of the user's
+// own that others could read or write is made private (one warning).
 
 QString read_setting(const QString& app, const QString& section, const QString& key,
                      const QString& default_value);
-void write_setting(const QString& app, const QString& section, const QString& key,
+// False when the value could not be stored (the store failed, the disk is
+// full): a caller for whom the write is the whole point tells the user.
+bool write_setting(const QString& app, const QString& section, const QString& key,
                    const QString& value);
 // Reads like read_setting; with reset set, writes default_value back in the
 // same transaction, so the key is consumed.
 QString take_setting(const QString& app, const QString& section, const QString& key,
                      const QString& default_value, bool reset);
+
+// Adds text at the end of the key's value (an absent key counts as empty)
+// in one step, like take_setting: appends that meet a take or each other
+// lose nothing and repeat nothing. False when the store failed.
+bool append_setting(const QString& app, const QString& section, const QString& key, const QString& text);
 
 namespace settings_store {
 
@@ -40,7 +56,8 @@ bool unset_setting(const QString& app, const QString& section, const QString& ke
 QList<Entry> list_settings(const QString& app = QString(), const QString& section = QString());
 
 // Where the store lives: $VEKORRA_SETTINGS when set and not empty, else
-// ${XDG_CONFIG_HOME:-$HOME/.config}/vekorra/settings.sqlite.
+// ${XDG_CONFIG_HOME:-$HOME/.config}/vekorra/settings.sqlite, the home folder
+// taken from the user database when HOME is not set.
 QString store_path();
 
 // True when the last operation of this process could not use the store

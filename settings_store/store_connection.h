@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "settings_store/settings_store.h"
+#include "settings_store/store_files.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -31,6 +32,8 @@ public:
     std::optional<QString> read(const Name& name);
     bool write(const Name& name, const QString& value);
     std::optional<QString> take(const Name& name, const QString& default_value, bool reset);
+    // Adds text at the end of the value (absent counts as ""), in one step.
+    bool append(const Name& name, const QString& text);
     bool remove(const Name& name);
     QList<Entry> list(const QString& app, const QString& section);
 
@@ -43,8 +46,10 @@ private:
     enum Statement { Select, Upsert, Delete, Begin, Commit, Rollback, ListAll, ListApp, ListSection, StatementCount };
 
     bool start_operation();
+    void follow_moved_file();
     void drop_connection();
     bool open();
+    int exec_while_busy(const char* sql);
     bool prepare_all();
     sqlite3_stmt* statement(Statement which);
     void bind_name(sqlite3_stmt* stmt, const Name& name);
@@ -60,6 +65,10 @@ private:
     int busy_timeout_ms_ = 0;
     bool lock_stuck_ = false;  // waiting briefly until the store is free again
     qint64 next_open_attempt_ms_ = 0;
+    bool open_met_lock_ = false;  // the last open failed only for another process's lock
+    QString opened_path_;
+    StoreFiles opened_files_;  // as they were when the connection opened
+    qint64 next_file_check_ms_ = 0;
     QSet<int> reported_kinds_;
 };
 

@@ -8,10 +8,20 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace settings_store {
+
+QString home_folder()
+{
+    const QString home = qEnvironmentVariable("HOME");
+    if (!home.isEmpty())
+        return home;
+    const passwd* user = ::getpwuid(::geteuid());
+    return user && user->pw_dir && *user->pw_dir ? QFile::decodeName(user->pw_dir) : QDir::rootPath();
+}
 
 QString store_path()
 {
@@ -20,7 +30,7 @@ QString store_path()
         return explicit_path;
     QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (config.isEmpty())
-        config = QDir::homePath() + QStringLiteral("/.config");
+        config = home_folder() + QStringLiteral("/.config");
     return config + QStringLiteral("/vekorra/settings.sqlite");
 }
 
@@ -30,6 +40,14 @@ QString system_error(const char* what, const QString& path)
 {
     return QStringLiteral("%1 %2: %3").arg(QLatin1String(what), path,
                                            QString::fromLocal8Bit(std::strerror(errno)));
+}
+
+QString user_name(uid_t uid)
+{
+    const passwd* user = ::getpwuid(uid);
+    const QString number = QString::number(qulonglong(uid));
+    return user && user->pw_name ? QStringLiteral("%1 (uid %2)").arg(QFile::decodeName(user->pw_name), number)
+                                 : QStringLiteral("uid %1").arg(number);
 }
 
 // mkdir -p with mode 0700 for every folder it creates; existing folders keep
@@ -44,34 +62,87 @@ QString make_folders(const QString& folder)
         const QByteArray native = QFile::encodeName(current);
         if (::mkdir(native.constData(), 0700) == 0 || errno == EEXIST)
             continue;
-        return system_error("cannot create folder", current);
+        return system_error("cannot create", current);
+    }
+    return QString();
+}
+
+// The store's own folder is closed to others when it is the user's. A
+// shared folder (sticky, as /tmp) and the home folder are left as they are:
+// they are not the store's to close.
+void tighten_folder(const QString& folder, QStringList& tightened)
+{
+    struct stat info {};
+    const QByteArray native = QFile::encodeName(folder);
+    if (::stat(native.constData(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::geteuid()
+        || (info.st_mode & S_ISVTX) || (info.st_mode & 077) == 0
+        || QFileInfo(folder).canonicalFilePath() == QFileInfo(home_folder()).canonicalFilePath())
+        return;
+    if (::chmod(native.constData(), 0700) == 0)
+        tightened << folder;
+}
+
+// The -wal and -shm that SQLite made beside a store that was open to
+// others are as open; one that belongs to someone else makes the store
+// unusable as the store file itself would.
+QString check_journal_file(const QString& path, QStringList& tightened)
+{
+    struct stat info {};
+    const QByteArray native = QFile::encodeName(path);
+    if (::lstat(native.constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return QString();
+    if (info.st_uid != ::geteuid())
+        return QStringLiteral("%1 belongs to %2").arg(path, user_name(info.st_uid));
+    if ((info.st_mode & 077) != 0 && ::chmod(native.constData(), 0600) == 0)
+        tightened << path;
+    return QString();
+}
+
+// The open store file must be the user's own and closed to others.
+QString check_store_file(int fd, const QString& path, QStringList& tightened)
+{
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        return system_error("cannot examine", path);
+    if (info.st_uid != ::geteuid())
+        return QStringLiteral("%1 belongs to %2, not to this user").arg(path, user_name(info.st_uid));
+    if ((info.st_mode & 077) != 0 && ::fchmod(fd, 0600) == 0)
+        tightened << path;
+    for (const char* suffix : {"-wal", "-shm"}) {
+        const QString problem = check_journal_file(path + QLatin1String(suffix), tightened);
+        if (!problem.isEmpty())
+            return problem;
     }
     return QString();
 }
 
 }  // namespace
 
-QString prepare_store_file(const QString& path)
+QString prepare_store_file(const QString& path, QStringList& tightened)
 {
-    const QString problem = make_folders(QFileInfo(path).absolutePath());
+    const QString folder = QFileInfo(path).absolutePath();
+    const QString problem = make_folders(folder);
     if (!problem.isEmpty())
         return problem;
+    tighten_folder(folder, tightened);
     const QByteArray native = QFile::encodeName(path);
     // O_CREAT with 0600 creates the file private from its first moment;
     // SQLite then gives its journal files the same mode.
-    const int fd = ::open(native.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd >= 0) {
-        ::close(fd);
-        return QString();
-    }
+    int fd = ::open(native.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     // A file that exists but cannot be written may still be readable:
     // let SQLite decide what it can do with it.
-    if (errno == EACCES || errno == EROFS) {
-        struct stat info {};
-        if (::stat(native.constData(), &info) == 0 && S_ISREG(info.st_mode))
-            return QString();
-    }
-    return system_error("cannot create", path);
+    if (fd < 0 && (errno == EACCES || errno == EROFS))
+        fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return system_error("cannot open", path);
+    struct stat info {};
+    QString refusal;
+    if (::fstat(fd, &info) == 0 && !S_ISREG(info.st_mode))
+        refusal = QStringLiteral("%1 is not a regular file").arg(path);
+    else
+        refusal = check_store_file(fd, path, tightened);
+    ::close(fd);
+    return refusal;
 }
 
 }  // namespace settings_store

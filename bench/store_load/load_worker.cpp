@@ -5,6 +5,7 @@
 #include <QList>
 #include <QTimer>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <functional>
@@ -123,7 +124,7 @@ double cpu_seconds()
 
 }  // namespace
 
-int run_worker(const QString& role, int slot, int seconds)
+int run_worker(const QString& role, int slot, int seconds, int speed)
 {
     Worker worker;
     worker.slot = slot;
@@ -137,13 +138,13 @@ int run_worker(const QString& role, int slot, int seconds)
     QTimer tick;
     tick.setTimerType(Qt::PreciseTimer);
     if (role == "controller") {
-        tick.setInterval(300);
+        tick.setInterval(std::max(1, 300 / speed));
         QObject::connect(&tick, &QTimer::timeout, [&] { worker.controller_tick(); });
     } else if (role == "dialer") {
-        tick.setInterval(100);
+        tick.setInterval(std::max(1, 100 / speed));
         QObject::connect(&tick, &QTimer::timeout, [&] { worker.dialer_tick(); });
     } else {
-        tick.setInterval(50);
+        tick.setInterval(std::max(1, 50 / speed));
         QObject::connect(&tick, &QTimer::timeout, [&] { worker.watcher_tick(); });
     }
     tick.start();

@@ -1,12 +1,16 @@
-// bench_store_load [--seconds N] [--store PATH]
+// bench_store_load [--seconds N] [--store PATH] [--speed K]
 // Starts itself six times (four controllers, a dialer, a watcher) on one
 // fresh store and prints, per kind of operation, the median, 99th
 // percentile and maximum latency, the busy errors, the lost and doubled
-// takes, and each process's share of one core.
+// takes, each process's share of one core, and the size of the -wal file
+// over the run. --speed K runs every tick K times as often, so that K
+// hours of the real load pass in one hour (the -wal's growth over a long
+// run, in minutes).
 // bench_store_load --single N
 // Times N reads, writes and takes in this one process instead.
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QMap>
 #include <QProcess>
 #include <QSet>
@@ -148,11 +152,54 @@ int run_single(int count, const QString& store)
     return 0;
 }
 
-int run_load(int seconds, const QString& store)
+// Samples the -wal's size while the workers run.
+struct WalSizes {
+    qint64 largest = 0;
+    QList<qint64> samples;  // one per second
+};
+
+bool all_finished(const std::vector<std::unique_ptr<QProcess>>& workers)
+{
+    for (const auto& worker : workers)
+        if (worker->state() != QProcess::NotRunning)
+            return false;
+    return true;
+}
+
+WalSizes watch_wal(const QString& wal_path, const std::vector<std::unique_ptr<QProcess>>& workers, int seconds)
+{
+    WalSizes sizes;
+    const auto start = std::chrono::steady_clock::now();
+    const auto limit = start + std::chrono::seconds(seconds + 60);
+    while (!all_finished(workers) && std::chrono::steady_clock::now() < limit) {
+        for (const auto& worker : workers)
+            worker->waitForFinished(20);
+        const qint64 size = QFileInfo(wal_path).size();
+        sizes.largest = std::max(sizes.largest, size);
+        const auto elapsed = std::chrono::steady_clock::now() - start;
+        if (std::chrono::duration_cast<std::chrono::seconds>(elapsed).count() >= sizes.samples.size())
+            sizes.samples << size;
+    }
+    return sizes;
+}
+
+void print_wal(const WalSizes& sizes, const QString& wal_path, int speed)
+{
+    std::printf("wal (%s): largest %.1f KiB, after the run %.1f KiB\n", qPrintable(wal_path),
+                double(sizes.largest) / 1024, double(QFileInfo(wal_path).size()) / 1024);
+    std::printf("wal size by real-load minute (KiB):");
+    const int per_minute = std::max(1, 60 / speed);
+    for (qsizetype i = 0; i < sizes.samples.size(); i += per_minute)
+        std::printf(" %.0f", double(sizes.samples[i]) / 1024);
+    std::printf("\n");
+}
+
+int run_load(int seconds, const QString& store, int speed)
 {
     QTemporaryDir dir;
     qputenv("VEKORRA_SETTINGS", (store.isEmpty() ? dir.filePath("settings.sqlite") : store).toLocal8Bit());
-    std::printf("store %s, %d s\n", qPrintable(settings_store::store_path()), seconds);
+    std::printf("store %s, %d s at %dx the real tick rate\n", qPrintable(settings_store::store_path()), seconds,
+                speed);
     std::fflush(stdout);
 
     struct Role {
@@ -168,11 +215,16 @@ int run_load(int seconds, const QString& store)
         workers.back()->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         workers.back()->start(QCoreApplication::applicationFilePath(),
                               {"--role", role.role, "--slot", QString::number(role.slot), "--seconds",
-                               QString::number(seconds)});
+                               QString::number(seconds), "--speed", QString::number(speed)});
     }
+    // The bench keeps no connection of its own meanwhile: the -wal is the
+    // workers' alone, as it is the programs'.
+    const QString wal_path = settings_store::store_path() + QStringLiteral("-wal");
+    const WalSizes wal = watch_wal(wal_path, workers, seconds);
     Totals totals;
     for (size_t i = 0; i < workers.size(); ++i) {
-        if (!workers[i]->waitForFinished((seconds + 60) * 1000) || workers[i]->exitCode() != 0) {
+        const bool ended = workers[i]->state() == QProcess::NotRunning || workers[i]->waitForFinished(60000);
+        if (!ended || workers[i]->exitStatus() != QProcess::NormalExit || workers[i]->exitCode() != 0) {
             std::fprintf(stderr, "worker %s failed\n", qPrintable(roles[int(i)].name));
             return 1;
         }
@@ -183,6 +235,7 @@ int run_load(int seconds, const QString& store)
     print_takes(totals);
     std::printf("cpu share of one core:\n%s\n  %-12s %.3f %%\n", qPrintable(totals.cpu_lines.join('\n')), "total",
                 totals.cpu_share_sum);
+    print_wal(wal, wal_path, speed);
     return 0;
 }
 
@@ -198,12 +251,14 @@ int main(int argc, char** argv)
     const QCommandLineOption role_option("role", "Internal: run as one worker.", "ROLE");
     const QCommandLineOption slot_option("slot", "Internal: the worker's slot.", "N", "0");
     const QCommandLineOption single_option("single", "Time N operations of each kind in one process.", "N");
-    parser.addOptions({seconds_option, store_option, role_option, slot_option, single_option});
+    const QCommandLineOption speed_option("speed", "Run every tick K times as often.", "K", "1");
+    parser.addOptions({seconds_option, store_option, role_option, slot_option, single_option, speed_option});
     parser.process(application);
     const int seconds = std::max(1, parser.value(seconds_option).toInt());
+    const int speed = std::clamp(parser.value(speed_option).toInt(), 1, 50);
     if (parser.isSet(role_option))
-        return run_worker(parser.value(role_option), parser.value(slot_option).toInt(), seconds);
+        return run_worker(parser.value(role_option), parser.value(slot_option).toInt(), seconds, speed);
     if (parser.isSet(single_option))
         return run_single(std::max(1, parser.value(single_option).toInt()), parser.value(store_option));
-    return run_load(seconds, parser.value(store_option));
+    return run_load(seconds, parser.value(store_option), speed);
 }

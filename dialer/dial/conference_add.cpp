@@ -11,6 +11,7 @@
 #include "dialer/dial/dial_log.h"
 #include "blackboard/slot.h"
 #include "dialer/dial/reestr.h"
+#include "platform/messages.h"
 
 Dob_kf::Dob_kf(int slot, QWidget* parent)
     : QDialog(parent),
@@ -55,7 +56,11 @@ void Dob_kf::send_number()
     // As typed: an empty text withdraws a request the controller has not
     // yet taken.
     qCInfo(lcDial).noquote() << "conference add, phone" << slot_ << "number" << Text1->text();
-    blackboard::Slot(slot_).set_pozvonit(Text1->text());
+    if (!blackboard::Slot(slot_).set_pozvonit(Text1->text())) {
+        // The text stays for another try once the store can be written.
+        platform::show_message(QStringLiteral("Не удалось передать номер телефону!"));
+        return;
+    }
     Text1->clear();
     hide();
 }

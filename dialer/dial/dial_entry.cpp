@@ -30,6 +30,5 @@ DialOutcome call_number(const QString& text, DialCaller caller)
         platform::show_message(QStringLiteral("Не введён номер!"));
         return DialOutcome::NoNumber;
     }
-    dispatch_number(number);
-    return DialOutcome::Dispatched;
+    return dispatch_number(number) ? DialOutcome::Dispatched : DialOutcome::NotHandedOver;
 }

@@ -10,10 +10,12 @@ enum class DialCaller {
 enum class DialOutcome {
     Dispatched,  // the number went to the dispatcher (which may still refuse it)
     NoNumber,    // "Не введён номер!" was shown
+    NotHandedOver,  // the number could not be written for the phone (the user was told)
 };
 
 // The one door through which a number text becomes a call: choose among
 // several numbers, reject a text without a number, bring the number to its
 // dialling form, dispatch it. A hand-over caller ends its process when this
-// returns; the main window goes on in either case.
+// returns, with a failure status for NotHandedOver; the main window goes on
+// in every case.
 DialOutcome call_number(const QString& text, DialCaller caller);

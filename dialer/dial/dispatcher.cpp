@@ -30,6 +30,7 @@ const QString kRuleSlotNotConnected = QStringLiteral("Телефон, выбра
 const QString kRuleSlotNotEnabled =
     QStringLiteral("Телефон, выбранный для этого оператора, не включен в настройках программы!");
 const QString kNoSoftphone = QStringLiteral("Программа Express Talk не установлена!");
+const QString kNotHandedOver = QStringLiteral("Не удалось передать номер телефону!");
 
 BusyPointer busy_pointer = nullptr;
 
@@ -49,9 +50,16 @@ bool slot_connected(int slot)
     return blackboard::Slot(slot).port_open();
 }
 
-void write_pozvonit(int slot, const QString& number)
+// The number reaches the phone only through the blackboard: when it cannot
+// be written there (a full disk, a broken store), the user must know that
+// no call is coming.
+bool write_pozvonit(int slot, const QString& number)
 {
-    blackboard::Slot(slot).set_pozvonit(number);
+    if (blackboard::Slot(slot).set_pozvonit(number))
+        return true;
+    qCWarning(lcDial).noquote() << "number" << number << "could not be written for phone" << slot;
+    platform::show_message(kNotHandedOver);
+    return false;
 }
 
 void log_route(const QString& arrived, OperatorClass operator_class, const QString& rule,
@@ -111,24 +119,25 @@ void call_through_softphone(QString& number)
         platform::show_message(kNoSoftphone);
 }
 
-void call_through_serial_phone(int rule, const QString& number)
+// False only when the number could not be written.
+bool call_through_serial_phone(int rule, const QString& number)
 {
     const bool serial_slot = rule >= 0 && rule <= 3;
     const int slot = rule + 1;
     if (!serial_slot || (rule != 0 && !slot_enabled(slot))) {
         platform::show_message(kRuleSlotNotEnabled);
-        return;
+        return true;
     }
     if (!slot_connected(slot)) {
         platform::show_message(kRuleSlotNotConnected);
-        return;
+        return true;
     }
-    write_pozvonit(slot, number);
+    return write_pozvonit(slot, number);
 }
 
 }  // namespace
 
-void dispatch_number(QString& number)
+bool dispatch_number(QString& number)
 {
     const QString arrived = number;
     const OperatorClass operator_class = classify_number(number);
@@ -149,10 +158,11 @@ void dispatch_number(QString& number)
                   QStringLiteral("phone 1: ") + number);
         // The request stays on the blackboard even when the phone is not
         // connected yet: its controller may come up in a moment.
-        write_pozvonit(1, number);
+        if (!write_pozvonit(1, number))
+            return false;
         if (!slot_connected(1))
             platform::show_message(kNotConnected);
-        return;
+        return true;
     }
 
     const int rule = route_rule(operator_class);
@@ -166,8 +176,9 @@ void dispatch_number(QString& number)
     } else {
         log_route(arrived, operator_class, rule_text,
                   QStringLiteral("phone %1: %2").arg(QString::number(qint64(rule) + 1), number));
-        call_through_serial_phone(rule, number);
+        return call_through_serial_phone(rule, number);
     }
+    return true;
 }
 
 void open_link(const QString& address)

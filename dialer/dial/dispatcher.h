@@ -2,8 +2,10 @@
 #include <QString>
 
 // Hands one prepared number to the phone its routing rule names. Changes the
-// number in place (completion, "+" replacement, target adjustments).
-void dispatch_number(QString& number);
+// number in place (completion, "+" replacement, target adjustments). False
+// when the number could not be written for a serial phone (the user was
+// told); a refusal shown for any other reason counts as handled.
+bool dispatch_number(QString& number);
 
 // Opens the address with the desktop's default handler; a failure is shown
 // in a box captioned "frmAbout::ExecuteLink".

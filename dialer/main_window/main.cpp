@@ -35,8 +35,7 @@ int main(int argc, char** argv)
     if (main_window::start_mode(text) == main_window::StartMode::HandOver) {
         // No window and no timers: a hidden process must not consume the
         // incoming-call announcements meant for the main window.
-        call_number(text, DialCaller::HandOver);
-        return 0;
+        return call_number(text, DialCaller::HandOver) == DialOutcome::NotHandedOver ? 1 : 0;
     }
 
     FormPort window(main_window::installation_folder());

@@ -6,7 +6,17 @@
 //                               number it took
 //   store_helper stream-writer  writes key kN for N = 1, 2, ... and prints N
 //                               once each write has returned, until killed
+//   store_helper appender NAME FIRST N
+//                               appends the characters FIRST, FIRST+1, ...
+//                               FIRST+9, FIRST, ... (N in all) to key
+//                               "tones", one per append, then sets NAME
+//   store_helper tone-taker NAME...
+//                               takes "tones" until every NAME is set,
+//                               printing what it took
+//   store_helper open-at MS     waits until MS milliseconds since the epoch,
+//                               then makes its first write to the store
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QStringList>
 
 #include <cstdio>
@@ -71,6 +81,38 @@ int stream_writer()
     }
 }
 
+int appender(const QString& name, QChar first, int count)
+{
+    for (int n = 0; n < count; ++n) {
+        if (!append_setting(app, section, "tones", QString(QChar(first.unicode() + n % 10))))
+            return fail("append");
+    }
+    return write_setting(app, section, name, "1") ? 0 : fail("write");
+}
+
+int tone_taker(const QStringList& names)
+{
+    for (;;) {
+        bool done = true;
+        for (const QString& name : names)
+            done = read_setting(app, section, name, "") == "1" && done;
+        const QString taken = take_setting(app, section, "tones", "", true);
+        if (settings_store::last_operation_failed())
+            return fail("take");
+        std::printf("%s", qPrintable(taken));
+        if (done)
+            return 0;
+        sched_yield();
+    }
+}
+
+int open_at(qint64 start_ms)
+{
+    while (QDateTime::currentMSecsSinceEpoch() < start_ms)
+        sched_yield();
+    return write_setting(app, section, "opened", "1") ? 0 : fail("first write");
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -84,6 +126,13 @@ int main(int argc, char** argv)
         return race_taker();
     if (role == "stream-writer")
         return stream_writer();
-    std::fprintf(stderr, "usage: store_helper race-writer N | race-taker | stream-writer\n");
+    if (role == "appender")
+        return appender(args.value(2), args.value(3).at(0), args.value(4).toInt());
+    if (role == "tone-taker")
+        return tone_taker(args.mid(2));
+    if (role == "open-at")
+        return open_at(args.value(2).toLongLong());
+    std::fprintf(stderr, "usage: store_helper race-writer N | race-taker | stream-writer | appender NAME FIRST N"
+                         " | tone-taker NAME... | open-at MS\n");
     return 2;
 }

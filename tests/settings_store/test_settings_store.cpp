@@ -1,24 +1,39 @@
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QtTest>
 
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "settings_store/settings_store.h"
 #include "tests/settings_store/store_test_util.h"
+#include "tests/support/env_override.h"
 #include "tests/support/test_env.h"
 
 namespace {
 
 int store_warnings = 0;
+QString last_store_warning;
 QtMessageHandler previous_handler = nullptr;
 
 void count_store_warnings(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
-    if (type == QtWarningMsg && qstrcmp(context.category, "vekorra.store") == 0)
+    if (type == QtWarningMsg && qstrcmp(context.category, "vekorra.store") == 0) {
         ++store_warnings;
+        last_store_warning = text;
+    }
     previous_handler(type, context, text);
+}
+
+// Copies the store file as it is now into `copy` (a backup, as a user or a
+// sync tool would make one).
+void copy_store(const QString& path, const QString& copy)
+{
+    RawStore source(path);
+    const QString sql = QStringLiteral("VACUUM INTO '%1'").arg(copy);
+    QCOMPARE(source.exec(sql.toUtf8().constData()), SQLITE_OK);
 }
 
 int mode_of(const QString& path)
@@ -241,6 +256,10 @@ private slots:
         } else {
             path = "/proc/forbidden/settings.sqlite";
         }
+        // The user's own store, private as the store keeps it: only what
+        // is wrong inside is to be reported.
+        if (QFileInfo(path).isFile())
+            ::chmod(QFile::encodeName(path).constData(), 0600);
         qputenv("VEKORRA_SETTINGS", path.toLocal8Bit());
         settings_store::reopen();
         const QByteArray before = file_bytes(path);
@@ -258,6 +277,120 @@ private slots:
         QCOMPARE(file_bytes(path), before);
         QVERIFY(!QFile::exists(path + "-wal"));
         QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+
+    void append_adds_in_one_step()
+    {
+        TestEnv env;
+        QVERIFY(append_setting("Kestrum", "1", "dtmf", "12"));
+        QVERIFY(append_setting("KESTRUM", "1", "DTMF", "#"));
+        QVERIFY(append_setting("Kestrum", "1", "dtmf", ""));
+        QCOMPARE(read_setting("Kestrum", "1", "dtmf", ""), QString("12#"));
+        QVERIFY(append_setting("Kestrum", "1", "kf", ""));
+        QCOMPARE(settings_store::list_settings("Kestrum", "1").size(), 1);  // an empty text creates no key
+    }
+
+    // Someone removes or replaces the store file, or only its -wal and
+    // -shm, while this process has it open: within a second it works on
+    // what the path names again, as a new process does, and says so once.
+    void a_moved_store_is_followed_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("port");  // what the path holds afterwards
+        QTest::newRow("all three files removed") << "remove all" << "3";
+        QTest::newRow("store file removed") << "remove file" << "3";
+        QTest::newRow("-wal and -shm removed") << "remove journal" << "3";
+        QTest::newRow("only -shm removed") << "remove shm" << "3";
+        QTest::newRow("replaced by a backup") << "replace" << "2";
+    }
+
+    void a_moved_store_is_followed()
+    {
+        QFETCH(QString, change);
+        QFETCH(QString, port);
+        TestEnv env;
+        const QString path = env.store_path();
+        write_setting("Kestrum", "1", "port", "2");
+        copy_store(path, env.root() + "/backup.sqlite");
+        write_setting("Kestrum", "1", "port", "3");  // in the -wal only
+        QCOMPARE(QFileInfo(path + "-wal").size() > 0, true);
+        if (change == "replace") {
+            QVERIFY(::chmod(qPrintable(env.root() + "/backup.sqlite"), 0600) == 0);
+            QVERIFY(::rename(qPrintable(env.root() + "/backup.sqlite"), qPrintable(path)) == 0);
+        } else {
+            if (change != "remove journal" && change != "remove shm")
+                QVERIFY(QFile::remove(path));
+            if (change != "remove file" && change != "remove shm")
+                QVERIFY(QFile::remove(path + "-wal"));
+            if (change != "remove file")
+                QVERIFY(QFile::remove(path + "-shm"));
+        }
+
+        QVERIFY(wait_until([&] {
+            read_setting("Kestrum", "1", "status", "");
+            return store_warnings > 0;
+        }, 3000));
+        QCOMPARE(read_setting("Kestrum", "1", "port", "0"), port);
+        QVERIFY(write_setting("Kestrum", "1", "model", "after"));
+        QCOMPARE(store_warnings, 1);
+        QVERIFY2(last_store_warning.contains(path), qPrintable(last_store_warning));
+        // A new process finds the same: one file for all.
+        RawStore other(path);
+        QCOMPARE(other.scalar("SELECT value FROM settings WHERE key = 'port'"), port);
+        QCOMPARE(other.scalar("SELECT value FROM settings WHERE key = 'model'"), QString("after"));
+        QCOMPARE(other.scalar("PRAGMA integrity_check"), QString("ok"));
+    }
+
+    void a_store_open_to_others_is_made_private()
+    {
+        TestEnv env;
+        const QString folder = env.root() + "/open";
+        const QString path = folder + "/settings.sqlite";
+        qputenv("VEKORRA_SETTINGS", path.toLocal8Bit());
+        settings_store::reopen();
+        write_setting("Kestrum", "1", "port", "3");
+        settings_store::reopen();
+        QVERIFY(::chmod(qPrintable(folder), 0777) == 0 && ::chmod(qPrintable(path), 0666) == 0);
+
+        QCOMPARE(read_setting("Kestrum", "1", "port", "0"), QString("3"));
+        QVERIFY(write_setting("Kestrum", "1", "kf", "1"));
+        QCOMPARE(mode_of(folder), 0700);
+        for (const char* suffix : {"", "-wal", "-shm"})
+            QCOMPARE(mode_of(path + suffix), 0600);
+        QCOMPARE(store_warnings, 1);
+    }
+
+    void a_store_of_another_user_is_not_used()
+    {
+        if (::geteuid() != 0)
+            QSKIP("giving a file to another user needs root");
+        const passwd* nobody = ::getpwnam("nobody");
+        if (!nobody)
+            QSKIP("no user nobody");
+        TestEnv env;
+        write_setting("Kestrum", "1", "port", "3");
+        settings_store::reopen();
+        QVERIFY(::chown(qPrintable(env.store_path()), nobody->pw_uid, nobody->pw_gid) == 0);
+
+        QCOMPARE(read_setting("Kestrum", "1", "port", "0"), QString("0"));
+        QVERIFY(settings_store::last_operation_failed());
+        QVERIFY(!write_setting("Kestrum", "1", "pozvonit", "0501234567"));
+        QVERIFY(!append_setting("Kestrum", "1", "dtmf", "1"));
+        QCOMPARE(store_warnings, 1);
+        QVERIFY2(last_store_warning.contains(env.store_path()) && last_store_warning.contains("nobody"),
+                 qPrintable(last_store_warning));
+        RawStore raw(env.store_path());
+        QCOMPARE(raw.scalar("SELECT count(*) FROM settings WHERE key = 'pozvonit'"), QString("0"));
+    }
+
+    void without_home_the_user_database_names_the_home_folder()
+    {
+        const EnvOverride no_home = EnvOverride::unset("HOME");
+        const EnvOverride no_config = EnvOverride::unset("XDG_CONFIG_HOME");
+        const EnvOverride no_store = EnvOverride::unset("VEKORRA_SETTINGS");
+        const passwd* user = ::getpwuid(::geteuid());
+        QVERIFY(user && *user->pw_dir);
+        QCOMPARE(settings_store::store_path(), QString::fromLocal8Bit(user->pw_dir) + "/.config/vekorra/settings.sqlite");
     }
 
     void a_lock_held_past_the_timeout_drops_writes()

@@ -8,6 +8,8 @@ const char usage_text[] =
     "usage:\n"
     "  vekorra-settings get APP SECTION KEY [DEFAULT]   print the value (or DEFAULT, or nothing)\n"
     "  vekorra-settings set APP SECTION KEY VALUE       create or overwrite the key\n"
+    "  vekorra-settings append APP SECTION KEY VALUE    add VALUE at the end of the key's value\n"
+    "                                                   (absent counts as \"\"), in one step\n"
     "  vekorra-settings take APP SECTION KEY [DEFAULT]  print the value and leave DEFAULT (or \"\")\n"
     "                                                   behind, in one step\n"
     "  vekorra-settings unset APP SECTION KEY           remove the key\n"
@@ -49,7 +51,7 @@ bool arguments_fit(const QString& command, qsizetype count)
 {
     if (command == QLatin1String("get") || command == QLatin1String("take"))
         return count == 3 || count == 4;
-    if (command == QLatin1String("set"))
+    if (command == QLatin1String("set") || command == QLatin1String("append"))
         return count == 4;
     if (command == QLatin1String("unset"))
         return count == 3;
@@ -108,6 +110,8 @@ int run_command(const QStringList& args, FILE* out, FILE* err)
         prints_value = true;
     } else if (command == QLatin1String("set")) {
         write_setting(args[1], args[2], args[3], args[4]);
+    } else if (command == QLatin1String("append")) {
+        append_setting(args[1], args[2], args[3], args[4]);
     } else if (command == QLatin1String("unset")) {
         settings_store::unset_setting(args[1], args[2], args[3]);
     } else {

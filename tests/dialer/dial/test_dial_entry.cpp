@@ -10,6 +10,8 @@
 #include "dialer/dial/number_chooser_window.h"
 #include "recording_seams.h"
 #include "settings_store/settings_store.h"
+#include "tests/settings_store/store_test_util.h"
+#include "tests/support/small_file_system.h"
 #include "tests/support/test_env.h"
 
 Q_DECLARE_METATYPE(DialCaller)
@@ -69,6 +71,8 @@ private slots:
     void cancelled_chooser_is_no_number_data();
     void cancelled_chooser_is_no_number();
     void no_chooser_installed_refuses();
+    void a_number_that_cannot_be_written_is_reported_data();
+    void a_number_that_cannot_be_written_is_reported();
 };
 
 void TestDialEntry::texts_data()
@@ -183,6 +187,43 @@ void TestDialEntry::no_chooser_installed_refuses()
     install_number_chooser();
     QCOMPARE(dispatched(), QStringLiteral("<none>"));
     QCOMPARE(seams.events, QStringList{kNoNumberBox});
+}
+
+void TestDialEntry::a_number_that_cannot_be_written_is_reported_data()
+{
+    QTest::addColumn<DialCaller>("caller");
+    QTest::addColumn<QString>("rule");  // of KS (067), "" for phone 1 alone
+    QTest::newRow("main window, phone 1 alone") << DialCaller::MainWindow << "";
+    QTest::newRow("hand-over, phone 1 alone") << DialCaller::HandOver << "";
+    QTest::newRow("hand-over, phone 2 by rule") << DialCaller::HandOver << "1";
+}
+
+// The disk is full: the number never reaches the blackboard, and the user
+// hears so instead of waiting for a call that does not come.
+void TestDialEntry::a_number_that_cannot_be_written_is_reported()
+{
+    QFETCH(DialCaller, caller);
+    QFETCH(QString, rule);
+    TestEnv env;
+    SmallFileSystem disk(env.root() + "/disk", 256);
+    if (!disk.mounted())
+        QSKIP(qPrintable(disk.error()));
+    qputenv("VEKORRA_SETTINGS", (disk.path() + "/settings.sqlite").toLocal8Bit());
+    settings_store::reopen();
+    RecordingSeams seams;
+    set_up_single_connected_phone();
+    if (!rule.isEmpty()) {
+        write_setting("Kestrum", "2", "ON", "1");
+        write_setting("Kestrum", "2", "on_pr", "True");
+        write_setting("Vekorra", "pravila", "KS", rule);
+    }
+    // Every page of the log in use again, so that the next write needs room.
+    QCOMPARE(RawStore(settings_store::store_path()).exec("PRAGMA wal_checkpoint(TRUNCATE)"), SQLITE_OK);
+    QVERIFY(disk.fill());
+
+    QCOMPARE(call_number(QStringLiteral("0671234567"), caller), DialOutcome::NotHandedOver);
+    QCOMPARE(seams.events, QStringList{"message Vekorra error: Не удалось передать номер телефону!"});
+    QCOMPARE(read_setting("Kestrum", rule.isEmpty() ? "1" : "2", "pozvonit", "<none>"), QStringLiteral("<none>"));
 }
 
 QTEST_MAIN(TestDialEntry)

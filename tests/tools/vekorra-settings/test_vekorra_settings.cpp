@@ -51,6 +51,7 @@ private slots:
         QTest::newRow("take") << QStringList{"take", "Kestrum", "1", "kf"} << 0 << "1\n" << "";
         QTest::newRow("take with default") << QStringList{"take", "Kestrum", "1", "kf", "0"} << 0 << "1\n" << "0";
         QTest::newRow("unset") << QStringList{"unset", "KESTRUM", "1", "kf"} << 0 << "" << "<absent>";
+        QTest::newRow("append") << QStringList{"append", "KESTRUM", "1", "kf", "2#"} << 0 << "" << "12#";
         QTest::newRow("unset absent") << QStringList{"unset", "Kestrum", "1", "nothing"} << 0 << "" << "1";
     }
 
@@ -96,6 +97,8 @@ private slots:
         QTest::newRow("get short") << QStringList{"get", "Kestrum", "1"};
         QTest::newRow("get long") << QStringList{"get", "Kestrum", "1", "kf", "0", "extra"};
         QTest::newRow("set without value") << QStringList{"set", "Kestrum", "1", "kf"};
+        QTest::newRow("append without value") << QStringList{"append", "Kestrum", "1", "dtmf"};
+        QTest::newRow("append two values") << QStringList{"append", "Kestrum", "1", "dtmf", "1", "2"};
         QTest::newRow("take short") << QStringList{"take", "Kestrum"};
         QTest::newRow("unset with default") << QStringList{"unset", "Kestrum", "1", "kf", "0"};
         QTest::newRow("list too deep") << QStringList{"list", "Kestrum", "1", "kf"};
@@ -118,6 +121,7 @@ private slots:
         QTest::addColumn<QStringList>("args");
         QTest::newRow("get") << QStringList{"get", "Kestrum", "1", "kf", "0"};
         QTest::newRow("set") << QStringList{"set", "Kestrum", "1", "kf", "1"};
+        QTest::newRow("append") << QStringList{"append", "Kestrum", "1", "dtmf", "1"};
         QTest::newRow("take") << QStringList{"take", "Kestrum", "1", "kf"};
         QTest::newRow("unset") << QStringList{"unset", "Kestrum", "1", "kf"};
         QTest::newRow("list") << QStringList{"list"};
