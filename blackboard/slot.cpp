@@ -20,16 +20,29 @@ QString Slot::take(QLatin1String key, const QString& default_value) const
 }
 
 QString Slot::pozvonit() const { return read(key::pozvonit, QString()); }
+bool Slot::append_dtmf(const QString& tones) const
+{
+    return append_setting(app::Kestrum, section_, key::dtmf, tones);
+}
+
+QString Slot::take_dtmf() const
+{
+    // Read first so that an absent key is not created at every tick.
+    if (read(key::dtmf, QString()).isEmpty())
+        return QString();
+    return take(key::dtmf, QString());
+}
+
 bool Slot::set_pozvonit(const QString& number) const { return write(key::pozvonit, number); }
 QString Slot::take_pozvonit() const { return take(key::pozvonit, QString()); }
 
-QString Slot::phone_type_text() const { return read(key::Tip_tlf, phone_type_text(kDefaultPhoneType)); }
+QString Slot::phone_type_text() const { return read(key::Tip_tlf, blackboard::phone_type_text(kDefaultPhoneType)); }
 
 std::optional<PhoneType> Slot::phone_type() const { return phone_type_of(phone_type_text()); }
 
 void Slot::set_phone_type(const QString& type) const { write(key::Tip_Tlf, type); }
 
-void Slot::set_phone_type(PhoneType type) const { set_phone_type(phone_type_text(type)); }
+void Slot::set_phone_type(PhoneType type) const { set_phone_type(blackboard::phone_type_text(type)); }
 
 QString Slot::port() const { return read(key::port, flag::off); }
 void Slot::set_port(const QString& port) const { write(key::port, port); }
