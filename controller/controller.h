@@ -9,6 +9,7 @@
 
 #include "blackboard/keys.h"
 #include "controller/controller_view.h"
+#include "controller/tones.h"
 
 class SerialComponent;
 
@@ -102,6 +103,7 @@ public:
     void press_connect() { state_.Podkl_tel = 1; }
     void press_disconnect() { state_.Otkluch_tel = 1; }
 
+    Tones& tones() { return tones_; }
     ControllerState& state() { return state_; }
     const ControllerView& view() const { return view_; }
     ControllerLimits& limits() { return limits_; }
@@ -133,6 +135,8 @@ private:
 
     // Steps of the call engine.
     bool send_pending_command();
+    // A command flag or a number waits: tones wait behind them.
+    bool call_command_pending() const;
     void dial_pending_number();
     QString poll_call_list();
     void evaluate_call_list(const QString& reply);
@@ -145,6 +149,7 @@ private:
     ControllerState state_;
     ControllerView view_;
     ControllerLimits limits_;
+    Tones tones_;
     bool started_with_arguments_ = false;
     // Engine ticks running now: more than one when a tick runs nested in
     // another's pump.
