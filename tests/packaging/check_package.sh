@@ -32,12 +32,14 @@ grep -q fonts-wine <<<"$(field Recommends)" || fail "Recommends lacks fonts-wine
 
 dpkg-deb -c "$deb" | awk '{ print $6 ($7 ? " " $7 " " $8 : "") }' | sed 's|/$||' >"$work/files"
 expect() { grep -qxF "$1" "$work/files" || fail "missing $1"; }
-for path in ./usr/lib/vekorra/vekorra ./usr/lib/vekorra/vekorra-settings ./usr/lib/vekorra/tools/phonesim \
+for path in ./usr/lib/vekorra/vekorra ./usr/lib/vekorra/vekorra-settings ./usr/lib/vekorra/vekorra-journal \
+            ./usr/lib/vekorra/tools/phonesim \
             ./usr/lib/vekorra/{1,2,3,4}/kestrum ./usr/share/applications/vekorra.desktop \
             ./usr/share/icons/hicolor/scalable/apps/vekorra.svg \
             ./usr/share/doc/vekorra/examples/61-vekorra-modemmanager.rules \
             "./usr/bin/vekorra -> ../lib/vekorra/vekorra" \
-            "./usr/bin/vekorra-settings -> ../lib/vekorra/vekorra-settings"; do
+            "./usr/bin/vekorra-settings -> ../lib/vekorra/vekorra-settings" \
+            "./usr/bin/vekorra-journal -> ../lib/vekorra/vekorra-journal"; do
   expect "$path"
 done
 for family in ok no off kf kf_oj kf_dob; do
@@ -75,6 +77,10 @@ store=$work/settings.sqlite
 VEKORRA_SETTINGS=$store "$work/root/usr/bin/vekorra-settings" set Kestrum 1 port 7 || fail "packaged store tool"
 [ "$(VEKORRA_SETTINGS=$store "$work/root/usr/bin/vekorra-settings" get Kestrum 1 port)" = 7 ] \
   || fail "packaged store tool reads back"
+
+journal=$work/journal.sqlite
+VEKORRA_JOURNAL=$journal "$work/root/usr/bin/vekorra-journal" clear --before 2000-01-01 || fail "packaged journal tool"
+[ -z "$(VEKORRA_JOURNAL=$journal "$work/root/usr/bin/vekorra-journal" list)" ] || fail "packaged journal tool lists"
 
 [ $failures -eq 0 ] && echo "package $(basename "$deb") checked"
 exit $((failures > 0))

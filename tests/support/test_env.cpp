@@ -15,6 +15,7 @@ TestEnv::TestEnv()
     QDir(dir_.path()).mkpath(QStringLiteral("run"));
     QFile::setPermissions(runtime_dir(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     qputenv("VEKORRA_SETTINGS", store_path().toLocal8Bit());
+    qputenv("VEKORRA_JOURNAL", journal_path().toLocal8Bit());
     qputenv("VEKORRA_PORTS", ports_dir().toLocal8Bit());
     qputenv("XDG_RUNTIME_DIR", runtime_dir().toLocal8Bit());
     settings_store::reopen();
@@ -26,6 +27,7 @@ TestEnv::~TestEnv()
 }
 
 QString TestEnv::store_path() const { return dir_.filePath(QStringLiteral("settings.sqlite")); }
+QString TestEnv::journal_path() const { return dir_.filePath(QStringLiteral("journal.sqlite")); }
 QString TestEnv::ports_dir() const { return dir_.filePath(QStringLiteral("ports")); }
 QString TestEnv::runtime_dir() const { return dir_.filePath(QStringLiteral("run")); }
 QString TestEnv::build_dir() { return QStringLiteral(VEKORRA_BUILD_DIR); }

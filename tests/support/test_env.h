@@ -3,8 +3,8 @@
 #include <QTemporaryDir>
 #include <functional>
 
-// A private world for one test: its own settings store, ports folder and
-// runtime folder (the controllers' locks), set in this process's
+// A private world for one test: its own settings store, call journal,
+// ports folder and runtime folder (the controllers' locks), set in this process's
 // environment so that children started afterwards inherit it.
 class TestEnv {
 public:
@@ -12,6 +12,7 @@ public:
     ~TestEnv();
     QString root() const { return dir_.path(); }
     QString store_path() const;   // VEKORRA_SETTINGS
+    QString journal_path() const; // VEKORRA_JOURNAL
     QString ports_dir() const;    // VEKORRA_PORTS
     QString runtime_dir() const;  // XDG_RUNTIME_DIR
     // The build folder (run layout: vekorra, 1/kestrum ..., tools).

@@ -1,0 +1,234 @@
+#include "journal/call_tracker.h"
+
+namespace journal {
+
+using blackboard::CallDirection;
+using blackboard::CallEntry;
+using blackboard::CallState;
+
+namespace {
+
+// How often the time a call was last seen is written: the duration an
+// interrupted call keeps is this precise, and a tick costs no write mostly.
+constexpr qint64 seen_write_interval_ms = 1000;
+
+// A phone may leave the direction field out or garble it; the state tells
+// it too.
+CallDirection direction_of(const CallEntry& entry)
+{
+    if (entry.direction != CallDirection::Unknown)
+        return entry.direction;
+    if (entry.is(CallState::Incoming) || entry.is(CallState::Waiting))
+        return CallDirection::Incoming;
+    if (entry.is(CallState::Dialling) || entry.is(CallState::Alerting))
+        return CallDirection::Outgoing;
+    return CallDirection::Unknown;
+}
+
+bool talking(const CallEntry& entry) { return entry.is(CallState::Active) || entry.is(CallState::Held); }
+
+}  // namespace
+
+CallTracker::CallTracker(Journal& journal, const QString& line) : journal_(journal), line_(line) {}
+
+void CallTracker::controller_started() { journal_.interrupt_open_calls(line_); }
+
+bool CallTracker::same_party(const Party& party, const CallEntry& entry) const
+{
+    return party.index == entry.index && party.direction == direction_of(entry) && party.number == entry.number;
+}
+
+qsizetype CallTracker::find_party(const QList<Party>& parties, const CallEntry& entry) const
+{
+    for (qsizetype i = 0; i < parties.size(); ++i)
+        if (same_party(parties[i], entry))
+            return i;
+    return -1;
+}
+
+// A phone may list a ringing call before it knows the caller's number and
+// fill the number in later: the same index and direction with a number
+// where there was none is the same call.
+qsizetype CallTracker::find_numberless_match(const QList<Party>& parties, const CallEntry& entry) const
+{
+    for (qsizetype i = 0; i < parties.size(); ++i)
+        if (parties[i].index == entry.index && parties[i].direction == direction_of(entry)
+            && parties[i].number.isEmpty() && !entry.number.isEmpty())
+            return i;
+    return -1;
+}
+
+CallTracker::Party CallTracker::start_party(const CallEntry& entry, qint64 now_ms)
+{
+    Party party;
+    party.index = entry.index;
+    party.direction = direction_of(entry);
+    party.number = entry.number;
+    // A call that turns up already talking (the controller started in the
+    // middle of it, or answered between two polls) counts from now.
+    const Direction direction = party.direction == CallDirection::Outgoing ? Direction::Out : Direction::In;
+    party.record = journal_.call_started(line_, model_, direction, party.number, now_ms);
+    update_party(party, entry, now_ms);
+    return party;
+}
+
+void CallTracker::update_party(Party& party, const CallEntry& entry, qint64 now_ms)
+{
+    party.state = entry.has_state ? entry.state : CallState::Unknown;
+    if (talking(entry) && !party.answered) {
+        party.answered = true;
+        journal_.call_answered(party.record, now_ms);
+    }
+}
+
+void CallTracker::end_party(const Party& party, qint64 now_ms)
+{
+    Outcome outcome;
+    if (party.answered)
+        outcome = Outcome::Answered;
+    else if (party.direction == CallDirection::Outgoing)
+        outcome = Outcome::Unanswered;
+    else
+        outcome = party.declined ? Outcome::Rejected : Outcome::Missed;
+    journal_.call_ended(party.record, now_ms, outcome);
+}
+
+void CallTracker::call_list(const QList<CallEntry>& entries, qint64 now_ms)
+{
+    QList<Party> previous = parties_;
+    QList<Party> current;
+    QList<const CallEntry*> unmatched;
+    for (const CallEntry& entry : entries) {
+        const qsizetype found = find_party(previous, entry);
+        if (found < 0) {
+            unmatched.append(&entry);
+            continue;
+        }
+        Party party = previous.takeAt(found);
+        update_party(party, entry, now_ms);
+        current.append(party);
+    }
+    for (const CallEntry* entry : unmatched) {
+        const qsizetype found = find_numberless_match(previous, *entry);
+        if (found < 0) {
+            current.append(start_party(*entry, now_ms));
+            continue;
+        }
+        Party party = previous.takeAt(found);
+        party.number = entry->number;
+        journal_.number_learnt(party.record, party.number);
+        update_party(party, *entry, now_ms);
+        current.append(party);
+    }
+    for (const Party& gone : std::as_const(previous))
+        end_party(gone, now_ms);
+    parties_ = current;
+    note_seen(now_ms);
+}
+
+void CallTracker::note_seen(qint64 now_ms)
+{
+    if (parties_.isEmpty() && listless_.record == 0)
+        return;
+    if (now_ms - last_seen_written_ms_ < seen_write_interval_ms)
+        return;
+    last_seen_written_ms_ = now_ms;
+    journal_.line_seen(line_, now_ms);
+}
+
+void CallTracker::declined(int call_index)
+{
+    for (Party& party : parties_)
+        if (party.index == call_index && party.direction != CallDirection::Outgoing)
+            party.declined = true;
+}
+
+void CallTracker::command_sent(DeclineCommand command)
+{
+    const CallState declined_state =
+        command == DeclineCommand::HangUp ? CallState::Incoming : CallState::Waiting;
+    for (Party& party : parties_)
+        if (party.state == declined_state)
+            party.declined = true;
+}
+
+void CallTracker::link_lost(qint64 now_ms) { note_seen(now_ms); }
+
+void CallTracker::controller_ending(qint64 now_ms)
+{
+    for (const Party& party : std::as_const(parties_))
+        end_party(party, now_ms);
+    parties_.clear();
+    if (listless_.record != 0)
+        end_listless(listless_.answered ? Outcome::Answered
+                     : listless_.direction == Direction::In ? Outcome::Missed
+                                                            : Outcome::Unknown,
+                     now_ms);
+}
+
+void CallTracker::end_listless(Outcome outcome, qint64 now_ms)
+{
+    journal_.call_ended(listless_.record, now_ms, outcome);
+    listless_ = ListlessCall();
+}
+
+void CallTracker::dialled_without_list(const QString& number, qint64 now_ms)
+{
+    if (listless_.record != 0)
+        controller_ending(now_ms);
+    listless_.direction = Direction::Out;
+    listless_.last_event_ms = now_ms;
+    listless_.record = journal_.call_started(line_, model_, Direction::Out, number, now_ms);
+}
+
+void CallTracker::dial_refused(qint64 now_ms)
+{
+    if (listless_.record != 0 && listless_.direction == Direction::Out && !listless_.answered)
+        end_listless(Outcome::Unanswered, now_ms);
+}
+
+void CallTracker::ring_without_list(const QString& number, qint64 now_ms)
+{
+    if (listless_.record != 0 && listless_.direction == Direction::In) {
+        listless_.last_event_ms = now_ms;
+        if (!number.isEmpty())
+            journal_.number_learnt(listless_.record, number);
+        note_seen(now_ms);
+        return;
+    }
+    if (listless_.record != 0)
+        controller_ending(now_ms);
+    listless_.direction = Direction::In;
+    listless_.last_event_ms = now_ms;
+    listless_.record = journal_.call_started(line_, model_, Direction::In, number, now_ms);
+}
+
+void CallTracker::answered_without_list(qint64 now_ms)
+{
+    if (listless_.record == 0 || listless_.answered)
+        return;
+    listless_.answered = true;
+    journal_.call_answered(listless_.record, now_ms);
+}
+
+void CallTracker::hung_up_without_list(qint64 now_ms)
+{
+    if (listless_.record == 0)
+        return;
+    if (listless_.direction == Direction::In && !listless_.answered)
+        end_listless(Outcome::Rejected, now_ms);
+    else
+        end_listless(listless_.answered ? Outcome::Answered : Outcome::Unknown, now_ms);
+}
+
+void CallTracker::tick_without_list(qint64 now_ms)
+{
+    if (listless_.record != 0 && !listless_.answered && now_ms - listless_.last_event_ms >= ring_gap_ms) {
+        end_listless(listless_.direction == Direction::In ? Outcome::Missed : Outcome::Unknown,
+                     listless_.last_event_ms);
+        return;
+    }
+    note_seen(now_ms);
+}
+
+}  // namespace journal

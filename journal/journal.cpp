@@ -1,0 +1,125 @@
+#include "journal/journal.h"
+
+#include <sqlite3.h>
+
+namespace journal {
+
+namespace {
+
+void bind_text(sqlite3_stmt* stmt, int index, const QString& text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    sqlite3_bind_text(stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+}
+
+}  // namespace
+
+Journal::Journal(const QString& path) : db_(path) {}
+
+bool Journal::run(const char* sql, const char* during, const std::function<void(sqlite3_stmt*)>& bind)
+{
+    if (!db_.ready())
+        return false;
+    sqlite3_stmt* stmt = db_.statement(sql);
+    if (!stmt)
+        return false;
+    StatementUse use(stmt);
+    bind(stmt);
+    return db_.check(sqlite3_step(stmt), during);
+}
+
+qint64 Journal::call_started(const QString& line, const QString& model, Direction direction, const QString& number,
+                             qint64 start_ms)
+{
+    const bool ok = run("INSERT INTO calls (line, model, direction, number, start_ms, last_seen_ms)"
+                        " VALUES (?1, ?2, ?3, ?4, ?5, ?5)",
+                        "insert", [&](sqlite3_stmt* stmt) {
+                            bind_text(stmt, 1, line);
+                            bind_text(stmt, 2, model);
+                            bind_text(stmt, 3, direction_text(direction));
+                            bind_text(stmt, 4, number);
+                            sqlite3_bind_int64(stmt, 5, start_ms);
+                        });
+    return ok ? sqlite3_last_insert_rowid(db_.handle()) : 0;
+}
+
+bool Journal::call_answered(qint64 id, qint64 answer_ms)
+{
+    return id > 0
+        && run("UPDATE calls SET answer_ms = ?2, last_seen_ms = ?2 WHERE id = ?1 AND answer_ms IS NULL", "answer",
+               [&](sqlite3_stmt* stmt) {
+                   sqlite3_bind_int64(stmt, 1, id);
+                   sqlite3_bind_int64(stmt, 2, answer_ms);
+               });
+}
+
+bool Journal::number_learnt(qint64 id, const QString& number)
+{
+    return id > 0 && run("UPDATE calls SET number = ?2 WHERE id = ?1", "number", [&](sqlite3_stmt* stmt) {
+               sqlite3_bind_int64(stmt, 1, id);
+               bind_text(stmt, 2, number);
+           });
+}
+
+bool Journal::call_ended(qint64 id, qint64 end_ms, Outcome outcome)
+{
+    return id > 0
+        && run("UPDATE calls SET end_ms = ?2, last_seen_ms = ?2, outcome = ?3 WHERE id = ?1 AND end_ms IS NULL",
+               "end", [&](sqlite3_stmt* stmt) {
+                   sqlite3_bind_int64(stmt, 1, id);
+                   sqlite3_bind_int64(stmt, 2, end_ms);
+                   bind_text(stmt, 3, outcome_text(outcome));
+               });
+}
+
+bool Journal::line_seen(const QString& line, qint64 seen_ms)
+{
+    return run("UPDATE calls SET last_seen_ms = ?2 WHERE line = ?1 AND end_ms IS NULL", "last seen",
+               [&](sqlite3_stmt* stmt) {
+                   bind_text(stmt, 1, line);
+                   sqlite3_bind_int64(stmt, 2, seen_ms);
+               });
+}
+
+qint64 Journal::handed_over(const QString& line, const QString& number, qint64 at_ms)
+{
+    const bool ok = run("INSERT INTO calls (line, direction, number, start_ms, end_ms, last_seen_ms, outcome)"
+                        " VALUES (?1, 'out', ?2, ?3, ?3, ?3, 'handed-over')",
+                        "insert", [&](sqlite3_stmt* stmt) {
+                            bind_text(stmt, 1, line);
+                            bind_text(stmt, 2, number);
+                            sqlite3_bind_int64(stmt, 3, at_ms);
+                        });
+    return ok ? sqlite3_last_insert_rowid(db_.handle()) : 0;
+}
+
+int Journal::interrupt_open_calls(const QString& line)
+{
+    const bool ok = run("UPDATE calls SET outcome = 'interrupted',"
+                        " end_ms = max(start_ms, coalesce(last_seen_ms, start_ms), coalesce(answer_ms, start_ms))"
+                        " WHERE line = ?1 AND end_ms IS NULL",
+                        "interrupt", [&](sqlite3_stmt* stmt) { bind_text(stmt, 1, line); });
+    return ok ? sqlite3_changes(db_.handle()) : -1;
+}
+
+bool Journal::remove(qint64 id)
+{
+    return run("DELETE FROM calls WHERE id = ?1", "delete", [&](sqlite3_stmt* stmt) { sqlite3_bind_int64(stmt, 1, id); })
+        && sqlite3_changes(db_.handle()) > 0;
+}
+
+int Journal::remove_started_before(qint64 before_ms)
+{
+    const bool ok = run("DELETE FROM calls WHERE start_ms < ?1 AND end_ms IS NOT NULL", "delete",
+                        [&](sqlite3_stmt* stmt) { sqlite3_bind_int64(stmt, 1, before_ms); });
+    return ok ? sqlite3_changes(db_.handle()) : -1;
+}
+
+int Journal::remove_older_than_days(int days, qint64 now_ms)
+{
+    if (days <= 0)
+        return 0;
+    return remove_started_before(now_ms - qint64(days) * 24 * 3600 * 1000);
+}
+
+}  // namespace journal

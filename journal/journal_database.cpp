@@ -1,0 +1,181 @@
+#include "journal/journal_database.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <chrono>
+#include <sqlite3.h>
+
+#include "settings_store/store_location.h"
+
+Q_LOGGING_CATEGORY(lcJournal, "vekorra.journal", QtWarningMsg)
+
+namespace journal {
+
+namespace {
+
+// Each step brings the schema from its index to the next version; a
+// journal of any older version runs the steps it lacks, in one transaction.
+const char* const migration_steps[] = {
+    // 0 -> 1: the calls.
+    "CREATE TABLE calls ("
+    " id INTEGER PRIMARY KEY,"
+    " line TEXT NOT NULL, model TEXT NOT NULL DEFAULT '',"
+    " direction TEXT NOT NULL, number TEXT NOT NULL DEFAULT '',"
+    " start_ms INTEGER NOT NULL, answer_ms INTEGER, end_ms INTEGER,"
+    " outcome TEXT);"
+    "CREATE INDEX calls_by_start ON calls (start_ms DESC, id DESC);",
+    // 1 -> 2: the time a call was last seen going on, so that a call cut
+    // off by a crash keeps the duration it had; the open calls of a line
+    // are found without a scan. The listing's index carries the number and
+    // the outcome, so a search walks the index alone and reads a call's
+    // row only when it matches.
+    "ALTER TABLE calls ADD COLUMN last_seen_ms INTEGER;"
+    "CREATE INDEX calls_open ON calls (line) WHERE end_ms IS NULL;"
+    "CREATE INDEX calls_by_outcome ON calls (outcome, start_ms DESC);"
+    "DROP INDEX calls_by_start;"
+    "CREATE INDEX calls_listing ON calls (start_ms DESC, id DESC, number, outcome);",
+};
+static_assert(std::size(migration_steps) == schema_version);
+
+// A lock held by another writer is waited for this long: longer than any
+// write takes, short enough not to stall a controller's tick for good.
+constexpr int busy_timeout_ms = 1000;
+constexpr qint64 reopen_interval_ms = 5000;
+// Failure kinds beyond SQLite's result codes.
+constexpr int kind_file = -1;
+constexpr int kind_newer = -2;
+
+qint64 now_ms()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace
+
+QString journal_path()
+{
+    const QString explicit_path = qEnvironmentVariable("VEKORRA_JOURNAL");
+    if (!explicit_path.isEmpty())
+        return explicit_path;
+    QString data = qEnvironmentVariable("XDG_DATA_HOME");
+    if (data.isEmpty())
+        data = QDir::homePath() + QStringLiteral("/.local/share");
+    return data + QStringLiteral("/vekorra/journal.sqlite");
+}
+
+StatementUse::~StatementUse()
+{
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+}
+
+JournalDatabase::JournalDatabase(const QString& path) : path_(path) {}
+
+JournalDatabase::~JournalDatabase() { close(); }
+
+void JournalDatabase::close()
+{
+    for (sqlite3_stmt* stmt : std::as_const(statements_))
+        sqlite3_finalize(stmt);
+    statements_.clear();
+    sqlite3_close(db_);
+    db_ = nullptr;
+}
+
+void JournalDatabase::report(int kind, const QString& text)
+{
+    last_error_ = text;
+    if (reported_kinds_.contains(kind))
+        return;
+    reported_kinds_.insert(kind);
+    qCWarning(lcJournal).noquote() << "call journal" << path_ << "unusable:" << text;
+}
+
+bool JournalDatabase::check(int rc, const char* during)
+{
+    if (rc == SQLITE_OK || rc == SQLITE_ROW || rc == SQLITE_DONE)
+        return true;
+    const QString detail = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QString::fromUtf8(sqlite3_errstr(rc));
+    report(rc & 0xff, QStringLiteral("%1: %2").arg(QLatin1String(during), detail));
+    return false;
+}
+
+bool JournalDatabase::ready()
+{
+    if (db_)
+        return true;
+    if (now_ms() < next_open_attempt_ms_)
+        return false;
+    if (open())
+        return true;
+    close();
+    next_open_attempt_ms_ = now_ms() + reopen_interval_ms;
+    return false;
+}
+
+bool JournalDatabase::open()
+{
+    const QString problem = settings_store::prepare_store_file(path_);
+    if (!problem.isEmpty()) {
+        report(kind_file, problem);
+        return false;
+    }
+    const QByteArray native = QFile::encodeName(path_);
+    if (!check(sqlite3_open_v2(native.constData(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr),
+               "open"))
+        return false;
+    sqlite3_busy_timeout(db_, busy_timeout_ms);
+    // WAL: the tab and the tool read while controllers write. NORMAL syncs
+    // at checkpoints only: a write costs tens of microseconds and the file
+    // still survives a crash of the program.
+    return check(sqlite3_exec(db_, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr), "journal mode")
+        && check(sqlite3_exec(db_, "PRAGMA synchronous = NORMAL", nullptr, nullptr, nullptr), "synchronous")
+        && migrate();
+}
+
+bool JournalDatabase::migrate()
+{
+    // BEGIN IMMEDIATE: two programs starting together must not both run
+    // the same step; the second finds the version already raised.
+    if (!check(sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), "schema"))
+        return false;
+    int version = -1;
+    sqlite3_stmt* stmt = nullptr;
+    bool ok = check(sqlite3_prepare_v2(db_, "PRAGMA user_version", -1, &stmt, nullptr), "schema version")
+              && check(sqlite3_step(stmt), "schema version");
+    if (ok)
+        version = sqlite3_column_int(stmt, 0);
+    sqlite3_finalize(stmt);
+    if (ok && version > schema_version) {
+        // Written by a newer program: its meaning is unknown here, so it is
+        // neither read nor changed.
+        report(kind_newer, QStringLiteral("schema version %1 is newer than %2").arg(version).arg(schema_version));
+        ok = false;
+    }
+    for (int step = version; ok && step < schema_version; ++step)
+        ok = check(sqlite3_exec(db_, migration_steps[step], nullptr, nullptr, nullptr), "schema");
+    if (ok && version < schema_version) {
+        const QByteArray set_version = "PRAGMA user_version = " + QByteArray::number(schema_version);
+        ok = check(sqlite3_exec(db_, set_version.constData(), nullptr, nullptr, nullptr), "schema version");
+    }
+    if (ok)
+        return check(sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr), "schema");
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    return false;
+}
+
+sqlite3_stmt* JournalDatabase::statement(const char* sql)
+{
+    const QByteArray key = QByteArray::fromRawData(sql, qsizetype(qstrlen(sql)));
+    if (sqlite3_stmt* kept = statements_.value(key))
+        return kept;
+    sqlite3_stmt* stmt = nullptr;
+    if (!check(sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr), "prepare"))
+        return nullptr;
+    statements_.insert(QByteArray(sql), stmt);
+    return stmt;
+}
+
+}  // namespace journal

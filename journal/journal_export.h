@@ -1,0 +1,28 @@
+#pragma once
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include "journal/call_record.h"
+
+// The journal's records as text for other programs. Every format has the
+// same fields, in this order: start (ISO 8601 local time with its offset),
+// line, direction ("in"/"out"), number, outcome, talk seconds (answer to
+// end, 0 when never answered), model. UTF-8.
+namespace journal {
+
+enum class ExportFormat { Tsv, Csv, Json };
+
+// "tsv", "csv", "json"; false for anything else.
+bool export_format_from_text(const QString& text, ExportFormat& format);
+
+// TSV: one record a line, fields separated by tabs; tabs, newlines and
+// backslashes inside a field written as \t, \n and \\.
+// CSV: RFC 4180, fields quoted where they need it, CRLF line ends.
+// JSON: an array of objects with the keys start, line, direction, number,
+// outcome, talk_seconds, model.
+// The header line (names of the fields) is written for TSV and CSV only
+// when asked for.
+QByteArray export_records(const QList<CallRecord>& records, ExportFormat format, bool header = false);
+
+}  // namespace journal

@@ -1,0 +1,146 @@
+#include "journal/journal.h"
+
+#include <sqlite3.h>
+
+namespace journal {
+
+namespace {
+
+const char record_columns[] =
+    "id, line, model, direction, number, start_ms, answer_ms, end_ms, last_seen_ms, outcome";
+
+// The filter's conditions over parameters ?1 (part of the number) and ?2
+// (earliest start); one text per combination, so each is prepared once.
+QByteArray where_clause(const Filter& filter)
+{
+    QByteArray where = " WHERE 1";
+    if (!filter.number_part.isEmpty())
+        where += " AND instr(number, ?1) > 0";
+    if (filter.since_ms > 0)
+        where += " AND start_ms >= ?2";
+    if (filter.missed_only)
+        where += " AND outcome = 'missed'";
+    return where;
+}
+
+void bind_filter(sqlite3_stmt* stmt, const Filter& filter)
+{
+    if (!filter.number_part.isEmpty()) {
+        const QByteArray utf8 = filter.number_part.toUtf8();
+        sqlite3_bind_text(stmt, 1, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    }
+    if (filter.since_ms > 0)
+        sqlite3_bind_int64(stmt, 2, filter.since_ms);
+}
+
+QString column_text(sqlite3_stmt* stmt, int column)
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
+    return QString::fromUtf8(text, sqlite3_column_bytes(stmt, column));
+}
+
+CallRecord record_of(sqlite3_stmt* stmt)
+{
+    CallRecord record;
+    record.id = sqlite3_column_int64(stmt, 0);
+    record.line = column_text(stmt, 1);
+    record.model = column_text(stmt, 2);
+    record.direction = direction_from_text(column_text(stmt, 3));
+    record.number = column_text(stmt, 4);
+    record.start_ms = sqlite3_column_int64(stmt, 5);
+    record.answer_ms = sqlite3_column_int64(stmt, 6);
+    record.end_ms = sqlite3_column_int64(stmt, 7);
+    record.last_seen_ms = sqlite3_column_int64(stmt, 8);
+    record.outcome = outcome_from_text(column_text(stmt, 9), sqlite3_column_type(stmt, 9) == SQLITE_NULL);
+    return record;
+}
+
+}  // namespace
+
+int Journal::count(const Filter& filter)
+{
+    if (!db_.ready())
+        return 0;
+    const QByteArray sql = "SELECT count(*) FROM calls" + where_clause(filter);
+    sqlite3_stmt* stmt = db_.statement(sql.constData());
+    if (!stmt)
+        return 0;
+    StatementUse use(stmt);
+    bind_filter(stmt, filter);
+    return db_.check(sqlite3_step(stmt), "count") ? sqlite3_column_int(stmt, 0) : 0;
+}
+
+QList<CallRecord> Journal::fetch(const Filter& filter, int offset, int limit)
+{
+    QList<CallRecord> records;
+    if (!db_.ready())
+        return records;
+    const QByteArray sql = QByteArray("SELECT ") + record_columns + " FROM calls" + where_clause(filter)
+                         + " ORDER BY start_ms DESC, id DESC LIMIT ?3 OFFSET ?4";
+    sqlite3_stmt* stmt = db_.statement(sql.constData());
+    if (!stmt)
+        return records;
+    StatementUse use(stmt);
+    bind_filter(stmt, filter);
+    sqlite3_bind_int(stmt, 3, limit);
+    sqlite3_bind_int(stmt, 4, offset);
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
+        records.append(record_of(stmt));
+    if (!db_.check(rc, "query"))
+        records.clear();
+    return records;
+}
+
+QList<qint64> Journal::matching_ids(const Filter& filter)
+{
+    QList<qint64> ids;
+    if (!db_.ready())
+        return ids;
+    const QByteArray sql = "SELECT id FROM calls" + where_clause(filter) + " ORDER BY start_ms DESC, id DESC";
+    sqlite3_stmt* stmt = db_.statement(sql.constData());
+    if (!stmt)
+        return ids;
+    StatementUse use(stmt);
+    bind_filter(stmt, filter);
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
+        ids.append(sqlite3_column_int64(stmt, 0));
+    if (!db_.check(rc, "query"))
+        ids.clear();
+    return ids;
+}
+
+QList<CallRecord> Journal::fetch_ids(const QList<qint64>& ids)
+{
+    QList<CallRecord> records;
+    if (!db_.ready())
+        return records;
+    const QByteArray sql = QByteArray("SELECT ") + record_columns + " FROM calls WHERE id = ?1";
+    sqlite3_stmt* stmt = db_.statement(sql.constData());
+    if (!stmt)
+        return records;
+    for (const qint64 id : ids) {
+        StatementUse use(stmt);
+        sqlite3_bind_int64(stmt, 1, id);
+        const int rc = sqlite3_step(stmt);
+        if (rc == SQLITE_ROW)
+            records.append(record_of(stmt));
+        else if (!db_.check(rc, "query"))
+            break;
+    }
+    return records;
+}
+
+qint64 Journal::data_version()
+{
+    if (!db_.ready())
+        return -1;
+    sqlite3_stmt* stmt = db_.statement("PRAGMA data_version");
+    if (!stmt)
+        return -1;
+    StatementUse use(stmt);
+    return db_.check(sqlite3_step(stmt), "data version") ? sqlite3_column_int64(stmt, 0) : -1;
+}
+
+}  // namespace journal

@@ -1,0 +1,124 @@
+#include "journal/journal_table_model.h"
+
+#include <QDateTime>
+
+namespace journal {
+
+namespace {
+
+QString number_label(const QString& number)
+{
+    return number.isEmpty() ? QStringLiteral("Номер скрыт") : number;
+}
+
+QString time_label(qint64 ms)
+{
+    return QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+}
+
+}  // namespace
+
+JournalTableModel::JournalTableModel(Journal& journal, QObject* parent) : QAbstractTableModel(parent), journal_(journal)
+{
+    refresh();
+}
+
+int JournalTableModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(ids_.size()); }
+
+int JournalTableModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ColumnCount; }
+
+const QList<CallRecord>& JournalTableModel::page(int number) const
+{
+    const auto kept = pages_.constFind(number);
+    if (kept != pages_.constEnd())
+        return *kept;
+    // Scrolling far drops what was looked at before rather than growing.
+    if (pages_.size() >= kept_pages)
+        pages_.clear();
+    return *pages_.insert(number, journal_.fetch_ids(ids_.mid(qsizetype(number) * page_size, page_size)));
+}
+
+CallRecord JournalTableModel::record(int row) const
+{
+    if (row < 0 || row >= ids_.size())
+        return CallRecord();
+    // A call removed since the ids were read leaves its page short; the
+    // id tells which record belongs to the row.
+    const QList<CallRecord>& rows = page(row / page_size);
+    const qsizetype likely = row % page_size;
+    if (likely < rows.size() && rows[likely].id == ids_[row])
+        return rows[likely];
+    for (const CallRecord& call : rows)
+        if (call.id == ids_[row])
+            return call;
+    return CallRecord();
+}
+
+QVariant JournalTableModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::UserRole))
+        return QVariant();
+    const CallRecord call = record(index.row());
+    if (call.id == 0)
+        return QVariant();
+    if (role == Qt::UserRole)
+        return call.id;
+    switch (index.column()) {
+    case Time:
+        return time_label(call.start_ms);
+    case Line:
+        return line_label(call.line);
+    case DirectionColumn:
+        return direction_label(call.direction);
+    case Number:
+        return number_label(call.number);
+    case Duration:
+        return duration_label(call.talk_seconds());
+    case OutcomeColumn:
+        return outcome_label(call.outcome);
+    default:
+        return QVariant();
+    }
+}
+
+QVariant JournalTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QVariant();
+    static const char* const titles[ColumnCount] = {"Время", "Линия", "Направление", "Номер", "Длительность", "Итог"};
+    return section >= 0 && section < ColumnCount ? QString::fromUtf8(titles[section]) : QVariant();
+}
+
+void JournalTableModel::set_filter(const Filter& filter)
+{
+    filter_ = filter;
+    refresh();
+}
+
+void JournalTableModel::refresh()
+{
+    beginResetModel();
+    pages_.clear();
+    data_version_ = journal_.data_version();
+    ids_ = journal_.matching_ids(filter_);
+    endResetModel();
+}
+
+bool JournalTableModel::refresh_if_changed()
+{
+    if (journal_.data_version() == data_version_)
+        return false;
+    refresh();
+    return true;
+}
+
+bool JournalTableModel::remove_row(int row)
+{
+    const CallRecord call = record(row);
+    if (call.id == 0 || !journal_.remove(call.id))
+        return false;
+    refresh();
+    return true;
+}
+
+}  // namespace journal

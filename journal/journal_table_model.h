@@ -1,0 +1,56 @@
+#pragma once
+#include <QAbstractTableModel>
+#include <QHash>
+#include <QList>
+
+#include "journal/journal.h"
+
+namespace journal {
+
+// The journal as a table for a view, newest call first, in the main
+// window's Russian. A load reads the ids of the calls shown (one walk of an
+// index; 8 bytes a call); rows load a page at a time by id and only the
+// pages looked at stay in memory, so 100 000 calls cost the ids and a page,
+// wherever the view scrolls.
+// Qt Core only: the tab's view shows it.
+class JournalTableModel : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    enum Column { Time, Line, DirectionColumn, Number, Duration, OutcomeColumn, ColumnCount };
+    static constexpr int page_size = 200;
+    static constexpr int kept_pages = 16;
+
+    explicit JournalTableModel(Journal& journal, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+    // Shows the records the filter covers, from the first.
+    void set_filter(const Filter& filter);
+    const Filter& filter() const { return filter_; }
+    // Loads afresh (count and pages) when another program changed the
+    // journal since the last load; true when it did. The tab calls it every
+    // few hundred milliseconds.
+    bool refresh_if_changed();
+    void refresh();
+
+    // The record of a row; id 0 when the row is out of range.
+    CallRecord record(int row) const;
+    bool remove_row(int row);
+    // Every record the filter covers, for the export.
+    QList<CallRecord> all_records() const { return journal_.fetch_all(filter_); }
+
+private:
+    const QList<CallRecord>& page(int number) const;
+
+    Journal& journal_;
+    Filter filter_;
+    QList<qint64> ids_;
+    qint64 data_version_ = -1;
+    mutable QHash<int, QList<CallRecord>> pages_;
+};
+
+}  // namespace journal
