@@ -8,7 +8,7 @@
 #include "platform/clock.h"
 #include "serial/serial_component.h"
 
-Q_LOGGING_CATEGORY(lcKestrumDtmf, "kestrum.dtmf", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcKestrumDtmf, "kestrum.dtmf", QtWarningMsg)
 
 namespace kestrum {
 
