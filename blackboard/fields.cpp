@@ -71,4 +71,14 @@ std::optional<QLatin1String> command_key(ButtonField field)
     return std::nullopt;
 }
 
+QString active_call_state() { return QStringLiteral("Разг."); }
+
+bool has_active_call(const CallFields& status)
+{
+    for (int row = 1; row < kCallFieldCount; ++row)
+        if (status[row].startsWith(active_call_state()))
+            return true;
+    return false;
+}
+
 }  // namespace blackboard

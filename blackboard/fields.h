@@ -25,6 +25,11 @@ QString join_call_fields(const CallFields& fields);
 std::optional<CallFields> split_call_fields(const QString& text);
 // True when a stored list holds nothing but separators.
 bool all_fields_empty(const QString& text);
+// The state a call row of `status` begins with while that call is active
+// (state 0 of the call list): "Разг.".
+QString active_call_state();
+// Whether one of the six call rows of `status` is an active call.
+bool has_active_call(const CallFields& status);
 
 // The fields of `knopki_zv`, in their order: which call buttons the dialer
 // offers. Each field is "1" (offer), "0" or "" (not yet decided).

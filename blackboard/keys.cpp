@@ -6,6 +6,17 @@ QString section::slot(int slot) { return QString::number(slot); }
 
 QString section::development() { return QStringLiteral("Проект"); }
 
+QString dtmf_tones(const QString& written)
+{
+    QString tones;
+    for (const QChar c : written) {
+        const char16_t u = c.toUpper().unicode();
+        if ((u >= u'0' && u <= u'9') || u == u'*' || u == u'#' || (u >= u'A' && u <= u'D'))
+            tones.append(QChar(u));
+    }
+    return tones;
+}
+
 QString phone_type_text(PhoneType type)
 {
     switch (type) {

@@ -59,6 +59,9 @@ inline constexpr QLatin1String kf_oj{"kf_oj"};            // the same swap
 inline constexpr QLatin1String kf1{"kf1"};                // join the held call
 inline constexpr QLatin1String vzat_t_pr{"vzat_t_pr"};    // wired modem takes the line
 inline constexpr QLatin1String poloz_t_pr{"poloz_t_pr"};  // wired modem releases the line
+// Tones to send during the active call: writers append (dtmf_tones tells
+// which characters count), the controller takes the whole text.
+inline constexpr QLatin1String dtmf{"dtmf"};
 // Incoming-call announcement, written by the controller, taken by the dialer.
 inline constexpr QLatin1String vhod_zvonok{"vhod_zvonok"};
 inline constexpr QLatin1String vhod_zvonok_time{"vhod_zvonok_time"};
@@ -98,6 +101,11 @@ inline QString of(bool set) { return set ? QString(on) : QString(off); }
 inline bool is_on(const QString& value) { return value == on; }
 inline QString port_state(bool open) { return open ? QString(port_open) : QString(port_closed); }
 }  // namespace flag
+
+// The tones of a `dtmf` text, in their order: 0-9, "*", "#" and A-D, with
+// a-d read as A-D; every other character is no tone and is left out, so
+// nothing else can reach the phone's command line.
+QString dtmf_tones(const QString& written);
 
 // The phone type of a slot, which selects the controller's engine and the
 // dial command.

@@ -20,6 +20,19 @@ QString Slot::take(QLatin1String key, const QString& default_value) const
 }
 
 QString Slot::pozvonit() const { return read(key::pozvonit, QString()); }
+bool Slot::append_dtmf(const QString& tones) const
+{
+    return append_setting(app::Kestrum, section_, key::dtmf, tones);
+}
+
+QString Slot::take_dtmf() const
+{
+    // Read first so that an absent key is not created at every tick.
+    if (read(key::dtmf, QString()).isEmpty())
+        return QString();
+    return take(key::dtmf, QString());
+}
+
 bool Slot::set_pozvonit(const QString& number) const { return write(key::pozvonit, number); }
 QString Slot::take_pozvonit() const { return take(key::pozvonit, QString()); }
 

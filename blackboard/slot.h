@@ -29,6 +29,13 @@ public:
     bool set_pozvonit(const QString& number) const;
     QString take_pozvonit() const;
 
+    // `dtmf`: tones added to those already waiting, in one step with any
+    // other writer's; false when the store could not be written.
+    bool append_dtmf(const QString& tones) const;
+    // The waiting tones as written (unfiltered), taken so that each is
+    // handed over once; "" when none wait (an absent key stays absent).
+    QString take_dtmf() const;
+
     // The phone type, read under `Tip_tlf` ("GSM" when absent) and written
     // under `Tip_Tlf`.
     QString phone_type_text() const;

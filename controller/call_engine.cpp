@@ -29,8 +29,11 @@ void Controller::call_engine_tick()
         QString reply;
         if (!state_.tlf_numb.isEmpty())
             dial_pending_number();
-        else
+        else {
+            tones_.send(*serial_, [this] { return call_command_pending(); });
             reply = poll_call_list();
+            tones_.call_list_seen(reply);
+        }
         evaluate_call_list(reply);
         show_link({std::nullopt, ControllerView::Indicator::Hidden, std::nullopt});
         clock.sleep_ms(100);
@@ -64,6 +67,12 @@ bool Controller::send_pending_command()
         return true;
     }
     return false;
+}
+
+bool Controller::call_command_pending() const
+{
+    return state_.ud_konf == 1 || state_.ud_otklon == 1 || state_.ud_perekl == 1 || state_.vzat_t == 1
+           || state_.poloz_t == 1 || !state_.tlf_numb.isEmpty();
 }
 
 void Controller::dial_pending_number()

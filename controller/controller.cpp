@@ -201,6 +201,7 @@ void Controller::status_tick()
         if (!value.isEmpty())
             state_.*take.flag = leading_number16(value);
     }
+    tones_.take(slot.take_dtmf());
     view_.port_state = port_state;
 }
 

@@ -9,6 +9,7 @@
 
 #include "blackboard/keys.h"
 #include "controller/controller_view.h"
+#include "controller/tones.h"
 
 class SerialComponent;
 namespace at {
@@ -137,6 +138,7 @@ public:
     void choose_phone_type(const QString& type) { state_.tip_tlf = type; }
 
     const ControllerState& state() const { return state_; }
+    Tones& tones() { return tones_; }
     const ControllerView& view() const { return view_; }
     ControllerLimits& limits() { return limits_; }
     SerialComponent& serial() { return *serial_; }
@@ -180,6 +182,8 @@ private:
 
     // Steps of the call engine.
     bool send_pending_command();
+    // A command flag or a number waits: tones wait behind them.
+    bool call_command_pending() const;
     void dial_pending_number();
     QString poll_call_list();
     void evaluate_call_list(const QString& reply);
@@ -192,6 +196,7 @@ private:
     ControllerState state_;
     ControllerView view_;
     ControllerLimits limits_;
+    Tones tones_;
     bool started_with_arguments_ = false;
     // Engine ticks running now: more than one when a tick runs nested in
     // another's pump.

@@ -44,6 +44,8 @@ void Controller::plain_gsm_tick()
             clock.sleep_ms(500);
             dialled(number);
         } else {
+            // Only a number goes before tones: this engine sends no call commands.
+            tones_.send(*serial_, [this] { return !state_.tlf_numb.isEmpty(); });
             reply = at_exchange(QStringLiteral("AT"), 0);
             keep_alive = true;
         }
@@ -84,6 +86,9 @@ void Controller::cdma_tick()
             serial_->setPortOpen(true);
         const QString number = state_.tlf_numb;
         const bool dialling = !number.isEmpty();
+        // Only a number goes before tones: this engine sends no call commands.
+        if (!dialling)
+            tones_.send(*serial_, [this] { return !state_.tlf_numb.isEmpty(); });
         if (dialling)
             send(dial_command(QStringLiteral("AT+CDV"), number));
         else
@@ -121,6 +126,7 @@ void Controller::cdma_tick()
 void Controller::wired_tick()
 {
     platform::Clock& clock = platform::clock();
+    tones_.drop_all("a wired modem has no tones");
     port_check();
     try {
         if (++state_.i > 3) {

@@ -40,9 +40,9 @@ constexpr std::array<const char*, kPlaceholderCount> kPlaceholderCaptions{
     "Добавить в конференцию"};
 
 constexpr std::array<const char*, kSkinFamilyCount> kFamilyNames{
-    "ok", "no", "off", "kf", "kf_oj", "kf_dob"};
+    "ok", "no", "off", "kf", "kf_oj", "kf_dob", "dtmf"};
 
-constexpr std::array<int, kSkinFamilyCount> kFamilyLeft{8, 64, 120, 184, 240, 296};
+constexpr std::array<int, kSkinFamilyCount> kFamilyLeft{8, 64, 120, 184, 240, 296, 296};
 
 constexpr std::array<const char*, kSkinRoleCount> kRoleSuffixes{"", "_f", "_kl", "_na"};
 

@@ -17,9 +17,11 @@ enum class Placeholder { prin_na, otkl_na, pol_na, Image1, Image2, Image3 };
 inline constexpr int kPlaceholderCount = 6;
 
 // The six picture positions of a frame, left to right; each position has
-// one picture family shared by all its buttons and its placeholder.
-enum class SkinFamily { ok, no, off, kf, kf_oj, kf_dob };
-inline constexpr int kSkinFamilyCount = 6;
+// one picture family shared by all its buttons and its placeholder. The
+// keypad button of a frame has a family of its own (no placeholder: its
+// inactive picture shows while no call is active).
+enum class SkinFamily { ok, no, off, kf, kf_oj, kf_dob, dtmf };
+inline constexpr int kSkinFamilyCount = 7;
 
 enum class SkinRole { Normal, Hover, Pressed, Inactive };
 inline constexpr int kSkinRoleCount = 4;
@@ -27,6 +29,8 @@ inline constexpr int kSkinRoleCount = 4;
 inline constexpr int kPictureWidth = 49;
 inline constexpr int kPictureHeight = 28;
 inline constexpr int kPictureTop = 80;
+// The keypad button stands right of the display, above the last position.
+inline constexpr int kKeypadTop = 30;
 
 inline CallButton call_button(int field) { return static_cast<CallButton>(field); }
 inline int field_of(CallButton button) { return static_cast<int>(button); }

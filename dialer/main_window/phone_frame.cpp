@@ -4,6 +4,8 @@
 #include <QPlainTextEdit>
 #include <algorithm>
 
+#include "dialer/main_window/keypad_window.h"
+
 using main_window::CallButton;
 using main_window::Placeholder;
 using main_window::SkinRole;
@@ -32,12 +34,18 @@ void set_base_colour(QPlainTextEdit* display, main_window::DisplayColour colour)
 }  // namespace
 
 PhoneFrame::PhoneFrame(int slot, SkinPictures& pictures, QWidget* parent)
-    : QGroupBox(frame_caption(slot), parent), slot_(slot), pictures_(pictures), ekran_(new QPlainTextEdit(this))
+    : QGroupBox(frame_caption(slot), parent),
+      slot_(slot),
+      pictures_(pictures),
+      ekran_(new QPlainTextEdit(this)),
+      keypad_button_(new SkinButton(main_window::SkinFamily::dtmf, QStringLiteral("dtmf_k"),
+                                    QStringLiteral("Тоновый набор"), pictures, this))
 {
     setObjectName(QStringLiteral("Frame1_%1").arg(slot - 1));
     setMouseTracking(true);
     ekran_->setObjectName(QStringLiteral("ekran_%1").arg(slot - 1));
-    ekran_->setGeometry(8, 16, 337, 57);
+    // The keypad button stands right of the display.
+    ekran_->setGeometry(8, 16, 281, 57);
     ekran_->setReadOnly(true);
     // Tab leaves the display for the call buttons; a screen reader names it
     // after its phone and reads its text.
@@ -57,6 +65,10 @@ PhoneFrame::PhoneFrame(int slot, SkinPictures& pictures, QWidget* parent)
         connect(skin_button, &SkinButton::clicked, this,
                 [this, field] { emit button_clicked(slot_, main_window::call_button(field)); });
     }
+    keypad_button_->move(main_window::position_left(main_window::SkinFamily::dtmf), main_window::kKeypadTop);
+    keypad_button_->setEnabled(false);
+    connect(keypad_button_, &SkinButton::hovered, this, [this] { keypad_hovered_ = true; });
+    connect(keypad_button_, &SkinButton::clicked, this, &PhoneFrame::open_keypad);
     set_tab_order();
 }
 
@@ -73,6 +85,7 @@ void PhoneFrame::set_tab_order()
         setTabOrder(previous, skin_button);
         previous = skin_button;
     }
+    setTabOrder(previous, keypad_button_);
 }
 
 SkinButton* PhoneFrame::button(CallButton which) const { return buttons_[main_window::field_of(which)]; }
@@ -90,6 +103,7 @@ void PhoneFrame::load_initial_pictures()
         placeholder->load_picture(pictures_);
     for (SkinButton* skin_button : buttons_)
         skin_button->show_picture(SkinRole::Normal);
+    keypad_button_->show_picture(keypad_button_->isEnabled() ? SkinRole::Normal : SkinRole::Inactive);
 }
 
 void PhoneFrame::restore_pictures()
@@ -100,6 +114,30 @@ void PhoneFrame::restore_pictures()
             hover_marks_[field] = 0;
         }
     }
+    if (keypad_hovered_ && keypad_button_->isEnabled())
+        keypad_button_->show_picture(SkinRole::Normal);
+    keypad_hovered_ = false;
+}
+
+void PhoneFrame::offer_keypad(bool call_active)
+{
+    if (keypad_button_->isEnabled() != call_active) {
+        keypad_button_->setEnabled(call_active);
+        keypad_button_->show_picture(call_active ? SkinRole::Normal : SkinRole::Inactive);
+    }
+    // Tones go only into an active call: the keypad leaves with the call.
+    if (!call_active && keypad_window_)
+        keypad_window_->close();
+}
+
+void PhoneFrame::open_keypad()
+{
+    if (!keypad_window_) {
+        keypad_window_ = new KeypadWindow(slot_, title(), window());
+        keypad_window_->show();
+    }
+    keypad_window_->raise();
+    keypad_window_->activateWindow();
 }
 
 void PhoneFrame::show_display(const main_window::DisplayState& state)
@@ -122,6 +160,8 @@ void PhoneFrame::apply(const main_window::SlotView& view)
 {
     if (view.display)
         show_display(*view.display);
+    if (view.call_active)
+        offer_keypad(*view.call_active);
     for (int field = 0; field < main_window::kCallButtonCount; ++field) {
         if (view.buttons[field] && buttons_[field]->isHidden() == *view.buttons[field])
             buttons_[field]->setVisible(*view.buttons[field]);

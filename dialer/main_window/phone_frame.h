@@ -1,14 +1,17 @@
 #pragma once
 #include <QGroupBox>
+#include <QPointer>
 #include <array>
 
+#include "dialer/main_window/keypad_window.h"
 #include "dialer/main_window/skin_button.h"
 #include "dialer/main_window/status_pass.h"
 
 class QPlainTextEdit;
 
 // The frame of one serial phone slot: its display `ekran`, its eleven call
-// buttons and six placeholders, and the hover marks of its buttons.
+// buttons and six placeholders, the hover marks of its buttons, and the
+// keypad button that opens the slot's tone keypad while a call is active.
 class PhoneFrame : public QGroupBox {
     Q_OBJECT
 
@@ -30,6 +33,9 @@ public:
     SkinButton* button(main_window::CallButton which) const;
     SkinPlaceholder* placeholder(main_window::Placeholder which) const;
     int hover_mark(main_window::CallButton which) const;
+    SkinButton* keypad_button() const { return keypad_button_; }
+    // The open keypad window, or nullptr.
+    KeypadWindow* keypad_window() const { return keypad_window_; }
 
 signals:
     // The pointer moved over the frame's own surface, not over a control.
@@ -42,6 +48,8 @@ protected:
 private:
     void set_tab_order();
     void show_display(const main_window::DisplayState& state);
+    void offer_keypad(bool call_active);
+    void open_keypad();
 
     int slot_;
     SkinPictures& pictures_;
@@ -50,4 +58,7 @@ private:
     std::array<SkinButton*, main_window::kCallButtonCount> buttons_{};
     std::array<SkinPlaceholder*, main_window::kPlaceholderCount> placeholders_{};
     std::array<int, main_window::kCallButtonCount> hover_marks_{};
+    SkinButton* keypad_button_;
+    bool keypad_hovered_ = false;
+    QPointer<KeypadWindow> keypad_window_;
 };

@@ -36,14 +36,22 @@ void SkinPictures::load_all()
 }
 
 SkinButton::SkinButton(main_window::CallButton button, SkinPictures& pictures, QWidget* parent)
-    : QAbstractButton(parent), button_(button), pictures_(pictures)
+    : SkinButton(main_window::family_of(button), main_window::button_name(button), main_window::button_caption(button),
+                 pictures, parent)
 {
-    setObjectName(main_window::button_name(button));
-    setAccessibleName(main_window::button_caption(button));
+    button_ = button;
+}
+
+SkinButton::SkinButton(SkinFamily family, const QString& name, const QString& caption, SkinPictures& pictures,
+                       QWidget* parent)
+    : QAbstractButton(parent), button_(main_window::CallButton::sn_tr_k), family_(family), pictures_(pictures)
+{
+    setObjectName(name);
+    setAccessibleName(caption);
     // The keyboard reaches it with Tab; a click leaves the focus where it was.
     setFocusPolicy(Qt::TabFocus);
     setFixedSize(main_window::kPictureWidth, main_window::kPictureHeight);
-    move(main_window::position_left(main_window::family_of(button)), main_window::kPictureTop);
+    move(main_window::position_left(family), main_window::kPictureTop);
     // Hover pictures follow the pointer without a button held.
     setMouseTracking(true);
 }
@@ -52,7 +60,7 @@ void SkinButton::show_picture(SkinRole role)
 {
     if (applied_ && role == shown_role_)
         return;
-    shown_ = pictures_.picture(main_window::family_of(button_), role);
+    shown_ = pictures_.picture(family_, role);
     shown_role_ = role;
     applied_ = true;
     update();

@@ -7,14 +7,14 @@
 
 #include "dialer/main_window/call_buttons.h"
 
-// The 24 skin pictures of an installation. Each is read from its file on
+// The 28 skin pictures of an installation. Each is read from its file on
 // first use and kept. A picture that is missing or unreadable cannot be
 // drawn around: it is reported and the dialer ends.
 class SkinPictures {
 public:
     explicit SkinPictures(QString folder);
     const QPixmap& picture(main_window::SkinFamily family, main_window::SkinRole role);
-    // Reads all 24 pictures now, so that none can fail later.
+    // Reads all 28 pictures now, so that none can fail later.
     void load_all();
     QString folder() const { return folder_; }
 
@@ -33,6 +33,9 @@ class SkinButton : public QAbstractButton {
 
 public:
     SkinButton(main_window::CallButton button, SkinPictures& pictures, QWidget* parent);
+    // A button of the skin that is no call button (the keypad button).
+    SkinButton(main_window::SkinFamily family, const QString& name, const QString& caption, SkinPictures& pictures,
+               QWidget* parent);
     main_window::CallButton button() const { return button_; }
     // Applies the role's picture unless it is shown already.
     void show_picture(main_window::SkinRole role);
@@ -53,6 +56,7 @@ protected:
 
 private:
     main_window::CallButton button_;
+    main_window::SkinFamily family_;
     SkinPictures& pictures_;
     QPixmap shown_;
     main_window::SkinRole shown_role_ = main_window::SkinRole::Normal;

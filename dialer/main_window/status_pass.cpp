@@ -66,6 +66,7 @@ SlotView read_slot_view(int slot)
     const std::optional<blackboard::CallFields> calls = blackboard::split_call_fields(call_text);
     if (!status || !calls)
         return view;
+    view.call_active = blackboard::has_active_call(*status);
 
     if (!blackboard::all_fields_empty(call_text) && !blackboard::all_fields_empty(status_text))
         view.display = call_list_display(*status, *calls);

@@ -28,6 +28,8 @@ struct DisplayState {
 // control the pass did not reach, which keeps what it shows.
 struct SlotView {
     std::optional<DisplayState> display;
+    // A call of the slot is active: tones can be sent.
+    std::optional<bool> call_active;
     std::array<std::optional<bool>, kCallButtonCount> buttons;
     std::optional<std::array<bool, kPlaceholderCount>> placeholders;
 };

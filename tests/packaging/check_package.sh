@@ -42,12 +42,12 @@ for path in ./usr/lib/vekorra/vekorra ./usr/lib/vekorra/vekorra-settings ./usr/l
             "./usr/bin/vekorra-journal -> ../lib/vekorra/vekorra-journal"; do
   expect "$path"
 done
-for family in ok no off kf kf_oj kf_dob; do
+for family in ok no off kf kf_oj kf_dob dtmf; do
   for suffix in "" _f _kl _na; do
     expect "./usr/lib/vekorra/icons/$family$suffix.jpg"
   done
 done
-[ "$(grep -c '^\./usr/lib/vekorra/icons/.*\.jpg$' "$work/files")" -eq 24 ] || fail "not 24 skin pictures"
+[ "$(grep -c '^\./usr/lib/vekorra/icons/.*\.jpg$' "$work/files")" -eq 28 ] || fail "not 28 skin pictures"
 outside=$(grep -v '^\./usr\(/\|$\)' "$work/files" | grep -vx '\.')
 [ -z "$outside" ] || fail "files outside /usr: $outside"
 strays=$(grep -E 'test|bench|fuzz' "$work/files")

@@ -1,4 +1,4 @@
-// Draws the dialer's 24 skin pictures (49 by 28 JPEG files) into a folder:
+// Draws the dialer's 28 skin pictures (49 by 28 JPEG files) into a folder:
 // for each family a normal, a hover ("_f"), a pressed ("_kl") and an
 // inactive ("_na") picture.
 #include <QDir>
@@ -89,6 +89,13 @@ void draw_symbol(QPainter& painter, const QString& family, const QColor& tint)
         painter.setPen(QPen(colour(kGreen), 3, Qt::SolidLine, Qt::RoundCap));
         painter.drawLine(QPointF(33, 9), QPointF(33, 19));
         painter.drawLine(QPointF(28, 14), QPointF(38, 14));
+    } else if (family == QLatin1String("dtmf")) {
+        // A keypad: four rows of three keys.
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(colour(kBlue));
+        for (int row = 0; row < 4; ++row)
+            for (int column = 0; column < 3; ++column)
+                painter.drawRoundedRect(QRectF(16 + column * 6.5, 4 + row * 5.2, 4.5, 3.6), 1, 1);
     }
 }
 
@@ -143,7 +150,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "skin_pictures: cannot create %s\n", argv[1]);
         return 1;
     }
-    const QStringList families{"ok", "no", "off", "kf", "kf_oj", "kf_dob"};
+    const QStringList families{"ok", "no", "off", "kf", "kf_oj", "kf_dob", "dtmf"};
     const QList<QPair<Role, QString>> roles{
         {Role::Normal, ""}, {Role::Hover, "_f"}, {Role::Pressed, "_kl"}, {Role::Inactive, "_na"}};
     for (const QString& family : families) {

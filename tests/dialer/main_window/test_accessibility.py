@@ -1,6 +1,6 @@
 """The windows as a screen reader reads them (AT-SPI under Xvfb, a private
-D-Bus session): the main window with a call on phone 1, the settings
-window, a controller window and its dial window. Every button is a button
+D-Bus session): the main window with a call on phone 1 and its tone
+keypad, the settings window, a controller window and its dial window. Every button is a button
 with a name, the phone display can be read, and a button pressed through
 AT-SPI does what it says.
 
@@ -19,6 +19,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 from atspi_session import (AtspiSession, button_faults, find, find_all, press,  # noqa: E402
                            set_text, text_of, wait_for)
 from phonesim_driver import PhoneSim  # noqa: E402
+import pyatspi  # noqa: E402
 
 NUMBER = "0501234567"
 
@@ -62,14 +63,43 @@ def main_window_with_a_call(session, build_dir, env, phone):
     assert phone.wait_for_command("ATD" + NUMBER + ";", 10), phone.received()
     hang_up = find(main, "push button", "Положить трубку", timeout=10)
     wait_for(lambda: NUMBER in text_of(display), 10, "the call on the display")
-    # The call button, the update link and the eleven skinned buttons of
-    # each of the four phones.
-    check_window(main, "the main window in a call", 2 + 4 * 11)
+    # The call button, the update link, the eleven skinned buttons and the
+    # keypad button of each of the four phones.
+    check_window(main, "the main window in a call", 2 + 4 * 12)
+    keypad = tone_keypad(session, main, phone)
 
     press(hang_up)
     assert phone.wait_for_command("AT+CHUP", 5), phone.received()
     wait_for(lambda: NUMBER not in text_of(display), 10, "the call gone from the display")
+    wait_for(lambda: not is_open(keypad), 5, "the keypad closed with the call")
     return dialer, main
+
+
+def enabled(accessible):
+    return accessible.getState().contains(pyatspi.STATE_ENABLED)
+
+
+def is_open(window):
+    try:
+        return window.getState().contains(pyatspi.STATE_SHOWING)
+    except Exception:  # gone from the bus
+        return False
+
+
+def tone_keypad(session, main, phone):
+    """Phone 1's keypad button, usable once the call is active, opens the
+    keypad; a key pressed there reaches the phone as a tone."""
+    def usable_keypad_button():
+        usable = [b for b in find_all(main, "push button") if b.name == "Тоновый набор" and enabled(b)]
+        return usable[0] if usable else None
+    press(wait_for(usable_keypad_button, 10, "the keypad button usable during the call"))
+    keypad = session.window("vekorra", "Тоновый набор: Телефон 1")
+    # Twelve keys and "Закрыть".
+    check_window(keypad, "the keypad", 13)
+    press(find(keypad, "push button", "Тон 5"))
+    assert phone.wait_for_command("AT+VTS=5", 5), phone.received()
+    wait_for(lambda: text_of(find(keypad, "text", "Отправленные тоны")) == "5", 5, "the tone shown as sent")
+    return keypad
 
 
 def settings_window(session, main):
@@ -131,7 +161,7 @@ def run(build_dir):
     finally:
         phone.stop()
         shutil.rmtree(root, ignore_errors=True)
-    print("windows read well; the hang-up pressed through AT-SPI reached the phone")
+    print("windows read well; a tone and the hang-up pressed through AT-SPI reached the phone")
 
 
 if __name__ == "__main__":
