@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QThread>
 #include <QTime>
+#include <chrono>
 
 namespace platform {
 
@@ -20,6 +21,12 @@ void SystemClock::pump()
 QString SystemClock::time_of_day()
 {
     return QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
+}
+
+qint64 SystemClock::now_ms()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
 namespace {

@@ -4,8 +4,9 @@
 namespace platform {
 
 // The passage of time as the engines see it: blocking sleeps, one pump of
-// pending events, and the local time of day. Tests substitute it to make
-// long waits short or to run code from inside a pump.
+// pending events, a monotonic "now" for elapsed-time checks, and the local
+// time of day. Tests substitute it to make long waits short, to move time
+// on without waiting, or to run code from inside a pump.
 class Clock {
 public:
     virtual ~Clock() = default;
@@ -15,6 +16,9 @@ public:
     virtual void pump() = 0;
     // Local time of day as "HH:MM:SS", 24-hour.
     virtual QString time_of_day() = 0;
+    // Milliseconds on a clock that never goes back (not the time of day):
+    // only differences between two readings mean anything.
+    virtual qint64 now_ms() = 0;
 };
 
 class SystemClock : public Clock {
@@ -22,6 +26,7 @@ public:
     void sleep_ms(int ms) override;
     void pump() override;
     QString time_of_day() override;
+    qint64 now_ms() override;
 };
 
 Clock& clock();

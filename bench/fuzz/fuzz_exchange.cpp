@@ -81,12 +81,17 @@ private:
     QByteArray pending_;
 };
 
-// Sleeps and pumps take no time: only the counts matter here.
+// Sleeps and pumps take no time: only the counts matter here. A sleep
+// moves "now" on, so that waits bounded by elapsed time still end.
 class NoWaitClock : public platform::Clock {
 public:
-    void sleep_ms(int) override {}
+    void sleep_ms(int ms) override { now_ += ms; }
     void pump() override {}
     QString time_of_day() override { return QStringLiteral("12:00:00"); }
+    qint64 now_ms() override { return now_; }
+
+private:
+    qint64 now_ = 0;
 };
 
 // The reading loop over the polls from *next on: the text read, or nothing

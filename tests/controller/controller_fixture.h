@@ -15,7 +15,8 @@
 #include "tests/support/test_env.h"
 
 // Waits of half a second and more pass at once; shorter ones and pumps are
-// real. A test may run something from inside the next pump.
+// real. A test may run something from inside the next pump, or move "now"
+// on without waiting.
 class FastClock : public platform::Clock {
 public:
     void sleep_ms(int ms) override
@@ -33,6 +34,10 @@ public:
         QCoreApplication::processEvents();
     }
     QString time_of_day() override { return QStringLiteral("14:05:33"); }
+    // Real time plus what a test has moved on by hand.
+    qint64 now_ms() override { return platform::SystemClock().now_ms() + moved_on_ms; }
+
+    qint64 moved_on_ms = 0;
 
     QList<int> long_sleeps;
     QList<int> short_sleeps;

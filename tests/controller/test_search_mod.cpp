@@ -54,6 +54,7 @@ public:
         QCoreApplication::processEvents();
     }
     QString time_of_day() override { return QStringLiteral("10:00:00"); }
+    qint64 now_ms() override { return platform::SystemClock().now_ms(); }
 
     std::function<void()> on_pump;
 

@@ -47,6 +47,7 @@ public:
     void sleep_ms(int ms) override;
     void pump() override;
     QString time_of_day() override { return QStringLiteral("12:00:00"); }
+    qint64 now_ms() override { return platform::SystemClock().now_ms(); }
 
     QList<int> sleeps;
     std::function<void()> on_pump;
