@@ -23,13 +23,13 @@ QString Slot::pozvonit() const { return read(key::pozvonit, QString()); }
 void Slot::set_pozvonit(const QString& number) const { write(key::pozvonit, number); }
 QString Slot::take_pozvonit() const { return take(key::pozvonit, QString()); }
 
-QString Slot::phone_type_text() const { return read(key::Tip_tlf, phone_type_text(kDefaultPhoneType)); }
+QString Slot::phone_type_text() const { return read(key::Tip_tlf, blackboard::phone_type_text(kDefaultPhoneType)); }
 
 std::optional<PhoneType> Slot::phone_type() const { return phone_type_of(phone_type_text()); }
 
 void Slot::set_phone_type(const QString& type) const { write(key::Tip_Tlf, type); }
 
-void Slot::set_phone_type(PhoneType type) const { set_phone_type(phone_type_text(type)); }
+void Slot::set_phone_type(PhoneType type) const { set_phone_type(blackboard::phone_type_text(type)); }
 
 QString Slot::port() const { return read(key::port, flag::off); }
 void Slot::set_port(const QString& port) const { write(key::port, port); }
@@ -41,5 +41,12 @@ bool Slot::run_permitted() const { return flag::is_on(read(key::on_przv_exe, fla
 void Slot::set_run_permission(bool permitted) const { write(key::on_przv_exe, flag::of(permitted)); }
 
 bool Slot::port_open() const { return read(key::on_pr, flag::off) == flag::port_open; }
+
+QStringList Slot::ussd_codes() const
+{
+    return read(key::ussd_codes, QString()).split(QLatin1Char('@'), Qt::SkipEmptyParts);
+}
+
+void Slot::set_ussd_codes(const QStringList& codes) const { write(key::ussd_codes, codes.join(QLatin1Char('@'))); }
 
 }  // namespace blackboard
