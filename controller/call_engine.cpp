@@ -27,10 +27,12 @@ void Controller::call_engine_tick()
             return;
         }
         QString reply;
-        if (!state_.tlf_numb.isEmpty())
+        if (!state_.tlf_numb.isEmpty()) {
             dial_pending_number();
-        else
+        } else {
+            send_ussd_command();
             reply = poll_call_list();
+        }
         evaluate_call_list(reply);
         view_.indicator = ControllerView::Indicator::Hidden;
         clock.sleep_ms(100);

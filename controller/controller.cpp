@@ -167,6 +167,7 @@ void Controller::status_tick()
         if (!value.isEmpty())
             state_.*take.flag = leading_number16(value);
     }
+    take_ussd(slot);
     view_.port_state = port_state;
 }
 

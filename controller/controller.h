@@ -9,8 +9,12 @@
 
 #include "blackboard/keys.h"
 #include "controller/controller_view.h"
+#include "controller/ussd.h"
 
 class SerialComponent;
+namespace blackboard {
+class Slot;
+}
 
 namespace kestrum {
 
@@ -141,6 +145,14 @@ private:
     void track_incoming(const QString& reply);
     void clear_dialled_labels();
 
+    // USSD (ussd_link.cpp): requests taken and answers published at the
+    // status tick; the next command sent at the engine tick; the network's
+    // lines cut out of every reply before anything else reads it.
+    void take_ussd(const blackboard::Slot& slot);
+    void publish_ussd();
+    void send_ussd_command();
+    QString take_ussd_lines(const QString& reply, const QString& command);
+
     std::unique_ptr<SerialComponent> serial_;
     ControllerState state_;
     ControllerView view_;
@@ -151,6 +163,7 @@ private:
     int engine_depth_ = 0;
     std::function<void()> end_process_;
     QElapsedTimer since_dial_;
+    ussd::Session ussd_;
 
     QTimer engine_timer_;
     QTimer service_timer_;

@@ -42,6 +42,7 @@ void Controller::plain_gsm_tick()
             clock.sleep_ms(500);
             dialled(number);
         } else {
+            send_ussd_command();
             reply = at_exchange(QStringLiteral("AT"), 0);
             keep_alive = true;
         }
