@@ -124,6 +124,11 @@ inline constexpr QLatin1String error{"error"};        // the phone refused it, o
 inline constexpr QLatin1String timeout{"timeout"};    // no answer within 20 s
 }  // namespace ussd_state
 
+// Whether text may be written to `ussd`: 1 to 64 of 0-9 * # +, so that no
+// quote, comma or line end can reach the phone's command line.
+bool ussd_request_valid(const QString& text);
+inline constexpr int kUssdRequestMaxLength = 64;
+
 // The phone type of a slot, which selects the controller's engine and the
 // dial command.
 enum class PhoneType { Gsm, Cdma, Provod };

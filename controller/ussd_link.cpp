@@ -17,10 +17,14 @@ void Controller::take_ussd(const blackboard::Slot& slot)
 {
     if (!slot.read(key::ussd, QString()).isEmpty()) {
         const QString text = slot.take(key::ussd, QString());
-        if (!text.isEmpty() && !ussd_.request(text)) {
-            qCWarning(lcKestrumUssd) << "request refused:" << text;
+        if (!text.isEmpty()) {
+            const bool accepted = ussd_.request(text);
+            if (!accepted)
+                qCWarning(lcKestrumUssd) << "request refused:" << text;
+            // Taken is shown at once, so that a reader never takes the last
+            // request's state for this one's.
             write_board(key::ussd_reply, QString());
-            write_board(key::ussd_state, blackboard::ussd_state::error);
+            write_board(key::ussd_state, accepted ? blackboard::ussd_state::pending : blackboard::ussd_state::error);
         }
     }
     if (!slot.read(key::ussd_cancel, QString()).isEmpty()
