@@ -1,5 +1,7 @@
 #include "blackboard/keys.h"
 
+#include <QRegularExpression>
+
 namespace blackboard {
 
 QString section::slot(int slot) { return QString::number(slot); }
@@ -36,6 +38,12 @@ std::optional<PhoneType> phone_type_of(const QString& text)
     if (text == kProvod)
         return PhoneType::Provod;
     return std::nullopt;
+}
+
+bool ussd_request_valid(const QString& text)
+{
+    static const QRegularExpression form(QStringLiteral("^[0-9*#+]{1,%1}$").arg(kUssdRequestMaxLength));
+    return form.match(text).hasMatch();
 }
 
 }  // namespace blackboard

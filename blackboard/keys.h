@@ -65,6 +65,19 @@ inline constexpr QLatin1String dtmf{"dtmf"};
 // Incoming-call announcement, written by the controller, taken by the dialer.
 inline constexpr QLatin1String vhod_zvonok{"vhod_zvonok"};
 inline constexpr QLatin1String vhod_zvonok_time{"vhod_zvonok_time"};
+// USSD. `ussd` is a request (a code such as "*111#", or the user's answer
+// to a menu): only 0-9 * # +, at most 64 characters, written by the dialer
+// or a script and taken by the controller like the commands. `ussd_cancel`
+// ("1") ends a menu the network holds open. The controller publishes
+// `ussd_reply` (the decoded text of the network's last answer) and then
+// `ussd_state` (UssdState spellings below); both are "" while a request
+// is out.
+inline constexpr QLatin1String ussd{"ussd"};
+inline constexpr QLatin1String ussd_cancel{"ussd_cancel"};
+inline constexpr QLatin1String ussd_reply{"ussd_reply"};
+inline constexpr QLatin1String ussd_state{"ussd_state"};
+// The dialer's last ten codes of the phone, newest first, joined by "@".
+inline constexpr QLatin1String ussd_codes{"ussd_codes"};
 
 // Dial settings (application MyApp, section vekorra).
 inline constexpr QLatin1String kod3{"kod3"};
@@ -106,6 +119,23 @@ inline QString port_state(bool open) { return open ? QString(port_open) : QStrin
 // a-d read as A-D; every other character is no tone and is left out, so
 // nothing else can reach the phone's command line.
 QString dtmf_tones(const QString& written);
+
+// The stored spellings of `ussd_state`.
+namespace ussd_state {
+inline constexpr QLatin1String pending{""};           // a request is out, no answer yet
+inline constexpr QLatin1String done{"0"};             // no further action
+inline constexpr QLatin1String menu{"1"};             // a menu waits for the user's answer
+inline constexpr QLatin1String ended{"2"};            // ended by the network (or cancelled)
+inline constexpr QLatin1String unsupported{"4"};      // not supported
+inline constexpr QLatin1String network_timeout{"5"};  // timed out at the network
+inline constexpr QLatin1String error{"error"};        // the phone refused it, or it was not valid
+inline constexpr QLatin1String timeout{"timeout"};    // no answer within 20 s
+}  // namespace ussd_state
+
+// Whether text may be written to `ussd`: 1 to 64 of 0-9 * # +, so that no
+// quote, comma or line end can reach the phone's command line.
+bool ussd_request_valid(const QString& text);
+inline constexpr int kUssdRequestMaxLength = 64;
 
 // The phone type of a slot, which selects the controller's engine and the
 // dial command.

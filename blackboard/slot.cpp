@@ -55,4 +55,11 @@ void Slot::set_run_permission(bool permitted) const { write(key::on_przv_exe, fl
 
 bool Slot::port_open() const { return read(key::on_pr, flag::off) == flag::port_open; }
 
+QStringList Slot::ussd_codes() const
+{
+    return read(key::ussd_codes, QString()).split(QLatin1Char('@'), Qt::SkipEmptyParts);
+}
+
+void Slot::set_ussd_codes(const QStringList& codes) const { write(key::ussd_codes, codes.join(QLatin1Char('@'))); }
+
 }  // namespace blackboard

@@ -1,6 +1,7 @@
 #pragma once
 #include <QLatin1String>
 #include <QString>
+#include <QStringList>
 #include <optional>
 #include <utility>
 
@@ -57,6 +58,10 @@ public:
 
     // `on_pr` is exactly "True": the controller has its port open.
     bool port_open() const;
+
+    // `ussd_codes`: the last codes asked on this phone, newest first.
+    QStringList ussd_codes() const;
+    void set_ussd_codes(const QStringList& codes) const;
 
 private:
     QString section_;

@@ -27,10 +27,11 @@ void Controller::call_engine_tick()
             return;
         }
         QString reply;
-        if (!state_.tlf_numb.isEmpty())
+        if (!state_.tlf_numb.isEmpty()) {
             dial_pending_number();
-        else {
+        } else {
             tones_.send(*serial_, [this] { return call_command_pending(); });
+            send_ussd_command();
             reply = poll_call_list();
             tones_.call_list_seen(reply);
         }

@@ -202,6 +202,7 @@ void Controller::status_tick()
             state_.*take.flag = leading_number16(value);
     }
     tones_.take(slot.take_dtmf());
+    take_ussd(slot);
     view_.port_state = port_state;
 }
 

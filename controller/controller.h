@@ -10,8 +10,12 @@
 #include "blackboard/keys.h"
 #include "controller/controller_view.h"
 #include "controller/tones.h"
+#include "controller/ussd.h"
 
 class SerialComponent;
+namespace blackboard {
+class Slot;
+}
 namespace at {
 class CallListView;
 }
@@ -192,6 +196,14 @@ private:
     void track_incoming(const at::CallListView& calls);
     void clear_dialled_labels();
 
+    // USSD (ussd_link.cpp): requests taken and answers published at the
+    // status tick; the next command sent at the engine tick; the network's
+    // lines cut out of every reply before anything else reads it.
+    void take_ussd(const blackboard::Slot& slot);
+    void publish_ussd();
+    void send_ussd_command();
+    QString take_ussd_lines(const QString& reply, const QString& command);
+
     std::unique_ptr<SerialComponent> serial_;
     ControllerState state_;
     ControllerView view_;
@@ -204,6 +216,7 @@ private:
     std::function<void()> end_process_;
     // When the last number was dialled, on the clock seam's monotonic time.
     std::optional<qint64> dialled_at_ms_;
+    ussd::Session ussd_;
 
     QTimer engine_timer_;
     QTimer service_timer_;

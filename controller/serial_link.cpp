@@ -110,6 +110,9 @@ QString Controller::at_exchange(const QString& command, int port)
         QString reply;
         if (!read_reply(reply))
             throw SerialError("no reply");
+        // The network's USSD lines never reach the call list, and their
+        // text never counts as an error.
+        reply = take_ussd_lines(reply, command);
         // Only the lower-case word is retried: "ERROR" is a final answer.
         if (reply.contains(QLatin1String("error"))) {
             reply.clear();
@@ -118,6 +121,7 @@ QString Controller::at_exchange(const QString& command, int port)
             clock.sleep_ms(200);
             if (!read_reply(reply))
                 throw SerialError("no reply");
+            reply = take_ussd_lines(reply, command);
         }
         reply = normalise_reply(reply, command);
         clock.pump();

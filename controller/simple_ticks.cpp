@@ -46,6 +46,7 @@ void Controller::plain_gsm_tick()
         } else {
             // Only a number goes before tones: this engine sends no call commands.
             tones_.send(*serial_, [this] { return !state_.tlf_numb.isEmpty(); });
+            send_ussd_command();
             reply = at_exchange(QStringLiteral("AT"), 0);
             keep_alive = true;
         }

@@ -1,5 +1,7 @@
 #include "controller/ussd.h"
 
+#include "blackboard/keys.h"
+
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -145,8 +147,7 @@ bool completes(const QString& text)
 
 bool valid_request(const QString& text)
 {
-    static const QRegularExpression form(QStringLiteral("^[0-9*#+]{1,%1}$").arg(max_request_length));
-    return form.match(text).hasMatch();
+    return blackboard::ussd_request_valid(text);
 }
 
 QString request_command(const QString& text)

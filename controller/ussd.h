@@ -2,6 +2,8 @@
 #include <QList>
 #include <QString>
 
+#include "blackboard/keys.h"
+
 // USSD for the controller: the request and cancel commands, the network's
 // unsolicited answers "+CUSD: <m>[,"<str>",<dcs>]" found in whatever the
 // phone sends and cut out of it, their decoding, and the one request the
@@ -9,7 +11,7 @@
 // milliseconds of any steady clock.
 namespace ussd {
 
-constexpr int max_request_length = 64;
+constexpr int max_request_length = blackboard::kUssdRequestMaxLength;
 constexpr qint64 answer_timeout_ms = 20000;
 
 // Whether text may go to the phone as a request: 1 to 64 of 0-9 * # +

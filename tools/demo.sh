@@ -54,6 +54,7 @@ else
   "$build/tools/phonesim/phonesim" --mode gsm --model "Vekorra Demo GSM" \
       --ports "$VEKORRA_PORTS" --port 1 --log "$demo/phone.log" \
       --auto-answer 4000 --far-hangup-after 30000 --ring-after 12000 0501234567 \
+      --ussd '*123#=menu:1. Tarif Start\n2. Tarif Maks|Tarif izmenyon' \
       --exit-with-parent >"$demo/phonesim.out" 2>&1 &
   simulator=$!
   for _ in $(seq 100); do

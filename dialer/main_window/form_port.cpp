@@ -21,6 +21,7 @@
 #include "dialer/main_window/controllers.h"
 #include "dialer/main_window/start_mode.h"
 #include "dialer/main_window/watchers.h"
+#include "dialer/main_window/ussd_dialog.h"
 #include "dialer/settings/settings_window.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
@@ -145,6 +146,7 @@ void FormPort::build_menus()
     QMenu* svaz = menuBar()->addMenu(QStringLiteral("&Связь"));
     podkluchitsa = svaz->addAction(QStringLiteral("&Подключиться"), this, [this] { start_controllers(); });
     razorv_sv = svaz->addAction(QStringLiteral("&Разорвать связь"), this, [this] { disconnect_phones(); });
+    ussd_action_ = svaz->addAction(QStringLiteral("&USSD-запрос…"), this, [this] { UssdDialog(this).exec(); });
     nastr_menu = menuBar()->addAction(QStringLiteral("&Настройки"));
     connect(nastr_menu, &QAction::triggered, this, [this] { show_settings_window(*this, this); });
 }

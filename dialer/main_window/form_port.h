@@ -46,6 +46,7 @@ public:
     QAction* connect_action() const { return podkluchitsa; }
     QAction* disconnect_action() const { return razorv_sv; }
     QAction* settings_action() const { return nastr_menu; }
+    QAction* ussd_action() const { return ussd_action_; }
 
 public slots:
     void run_status_pass();         // Timer1
@@ -73,6 +74,7 @@ private:
 
     QAction* podkluchitsa = nullptr;
     QAction* razorv_sv = nullptr;
+    QAction* ussd_action_ = nullptr;
     QAction* nastr_menu = nullptr;
     QLineEdit* Text2 = nullptr;
     QPushButton* Commanda1 = nullptr;
