@@ -117,7 +117,8 @@ bool JournalDatabase::ready()
 
 bool JournalDatabase::open()
 {
-    const QString problem = settings_store::prepare_store_file(path_);
+    QStringList tightened;  // loose permissions it set right; nothing more to do about them
+    const QString problem = settings_store::prepare_store_file(path_, tightened);
     if (!problem.isEmpty()) {
         report(kind_file, problem);
         return false;
