@@ -144,6 +144,17 @@ private:
     void track_incoming(const at::CallListView& calls);
     void clear_dialled_labels();
 
+    // The call state as the status tick writes it: `status`, `zvonok`,
+    // `knopki_zv`. Published by every status tick and also right after an
+    // evaluation that changed it.
+    struct PublishedCallState {
+        QString status, zvonok, knopki_zv;
+        bool operator==(const PublishedCallState&) const = default;
+    };
+    PublishedCallState call_state_texts() const;
+    void publish_call_state();
+    void publish_changed_call_state();
+
     std::unique_ptr<SerialComponent> serial_;
     ControllerState state_;
     ControllerView view_;
@@ -154,6 +165,7 @@ private:
     int engine_depth_ = 0;
     std::function<void()> end_process_;
     QElapsedTimer since_dial_;
+    PublishedCallState published_;
 
     QTimer engine_timer_;
     QTimer service_timer_;
