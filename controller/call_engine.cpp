@@ -134,6 +134,7 @@ void Controller::evaluate_call_list(const QString& reply)
     show_summaries_and_rows(calls);
     offer_call_buttons(calls);
     track_incoming(calls);
+    publish_changed_call_state();
 }
 
 void Controller::show_summaries_and_rows(const at::CallListView& calls)

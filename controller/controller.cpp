@@ -164,6 +164,31 @@ void Controller::Exit_pr()
     end_process_();
 }
 
+Controller::PublishedCallState Controller::call_state_texts() const
+{
+    const blackboard::ButtonFlags buttons{state_.sn_tr, state_.pol_tr1, state_.prin1,  state_.otklon1,
+                                          state_.pol_tr2, state_.prin2, state_.otklon2, state_.kf,
+                                          state_.kf1,   state_.kf_oj,   state_.kf_dob};
+    return {blackboard::join_call_fields(state_.status_str), blackboard::join_call_fields(state_.zvonok_str),
+            blackboard::join_button_flags(buttons)};
+}
+
+void Controller::publish_call_state()
+{
+    published_ = call_state_texts();
+    write_board(key::status, published_.status);
+    write_board(key::zvonok, published_.zvonok);
+    write_board(key::knopki_zv, published_.knopki_zv);
+}
+
+void Controller::publish_changed_call_state()
+{
+    // A ringing phone is seen by the dialer at its next pass instead of
+    // after the next status tick; unchanged state costs no writes.
+    if (call_state_texts() != published_)
+        publish_call_state();
+}
+
 void Controller::status_tick()
 {
     write_board(key::on_pr_exe, flag::on);
@@ -179,12 +204,7 @@ void Controller::status_tick()
     const QString port_state = flag::port_state(port_open_quietly());
     write_board(key::on_pr, port_state);
     write_board(key::model, state_.model);
-    write_board(key::status, blackboard::join_call_fields(state_.status_str));
-    write_board(key::zvonok, blackboard::join_call_fields(state_.zvonok_str));
-    const blackboard::ButtonFlags buttons{state_.sn_tr, state_.pol_tr1, state_.prin1,  state_.otklon1,
-                                          state_.pol_tr2, state_.prin2, state_.otklon2, state_.kf,
-                                          state_.kf1,   state_.kf_oj,   state_.kf_dob};
-    write_board(key::knopki_zv, blackboard::join_button_flags(buttons));
+    publish_call_state();
 
     // In the order the flags are taken.
     const struct {

@@ -203,6 +203,16 @@ private:
     void publish_ussd();
     void send_ussd_command();
     QString take_ussd_lines(const QString& reply, const QString& command);
+    // The call state as the status tick writes it: `status`, `zvonok`,
+    // `knopki_zv`. Published by every status tick and also right after an
+    // evaluation that changed it.
+    struct PublishedCallState {
+        QString status, zvonok, knopki_zv;
+        bool operator==(const PublishedCallState&) const = default;
+    };
+    PublishedCallState call_state_texts() const;
+    void publish_call_state();
+    void publish_changed_call_state();
 
     std::unique_ptr<SerialComponent> serial_;
     ControllerState state_;
@@ -217,6 +227,7 @@ private:
     // When the last number was dialled, on the clock seam's monotonic time.
     std::optional<qint64> dialled_at_ms_;
     ussd::Session ussd_;
+    PublishedCallState published_;
 
     QTimer engine_timer_;
     QTimer service_timer_;

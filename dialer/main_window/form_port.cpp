@@ -23,6 +23,7 @@
 #include "dialer/main_window/watchers.h"
 #include "dialer/main_window/ussd_dialog.h"
 #include "dialer/settings/settings_window.h"
+#include "blackboard/slot.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
 #include "serial/qt_serial_component.h"
@@ -39,6 +40,9 @@ constexpr int kIncomingPeriodMs = 100;
 constexpr int kRequestPeriodMs = 50;
 constexpr int kOnTopMs = 100;
 constexpr int kDialogFontPixels = 11;
+// The journal is asked for missed calls at most this often: a status pass
+// runs every 100 ms and a missed call is no hurry.
+constexpr qint64 kMissedLookMs = 500;
 
 // The window's client area. Pointer movement over its bare surface (not
 // over a control) restores the pictures of hovered buttons.
@@ -114,7 +118,8 @@ void fit_text(Control* control)
 
 FormPort::FormPort(const QString& installation_folder, QWidget* parent)
     : QMainWindow(parent), installation_folder_(installation_folder),
-      pictures_(main_window::skin_folder(installation_folder))
+      pictures_(main_window::skin_folder(installation_folder)),
+      missed_calls_(journal_, QDateTime::currentMSecsSinceEpoch())
 {
     setObjectName(QStringLiteral("FormPort"));
     setWindowTitle(QStringLiteral("Vekorra"));
@@ -129,6 +134,7 @@ FormPort::FormPort(const QString& installation_folder, QWidget* parent)
     setCentralWidget(surface);
     build_controls(surface);
     setFixedSize(sizeHint());
+    connect_call_notifier();
 
     connect(&Timer1, &QTimer::timeout, this, &FormPort::run_status_pass);
     connect(&Timer2, &QTimer::timeout, this, &FormPort::run_incoming_watcher);
@@ -283,11 +289,43 @@ void FormPort::on_call_button(int slot, CallButton button)
         main_window::write_button_command(slot, button);
 }
 
+void FormPort::connect_call_notifier()
+{
+    // Each action does what the matching button of the phone's frame does.
+    connect(&call_notifier_, &main_window::CallNotifier::answer, this, &main_window::write_button_command);
+    connect(&call_notifier_, &main_window::CallNotifier::decline, this, &main_window::write_button_command);
+    connect(&call_notifier_, &main_window::CallNotifier::call_back, this,
+            [](const QString& number) { call_number(number, DialCaller::MainWindow); });
+    connect(&call_notifier_, &main_window::CallNotifier::raise_main_window, this, [this] {
+        showNormal();
+        raise();
+        activateWindow();
+    });
+}
+
 void FormPort::run_status_pass()
 {
     const auto views = main_window::status_pass();
     for (int index = 0; index < main_window::kSerialSlots; ++index)
         frames_[index]->apply(views[index]);
+    notify_calls();
+}
+
+void FormPort::notify_calls()
+{
+    namespace key = blackboard::key;
+    for (int slot = 1; slot <= main_window::kSerialSlots; ++slot) {
+        const blackboard::Slot board(slot);
+        call_notifier_.phone_pass(main_window::phone_call_state(
+            slot, board.read(key::model, QString()), board.read(key::zvonok, QString()),
+            board.read(key::knopki_zv, QString())));
+    }
+    const qint64 now_ms = QDateTime::currentMSecsSinceEpoch();
+    if (now_ms < next_missed_look_ms_)
+        return;
+    next_missed_look_ms_ = now_ms + kMissedLookMs;
+    for (const main_window::MissedCall& call : missed_calls_.new_missed_calls())
+        call_notifier_.missed_call(call);
 }
 
 void FormPort::run_incoming_watcher()

@@ -4,10 +4,14 @@
 #include <array>
 #include <memory>
 
+#include "dialer/main_window/call_notifier.h"
+#include "dialer/main_window/missed_calls.h"
 #include "dialer/main_window/phone_frame.h"
 #include "dialer/main_window/skin_button.h"
 #include "dialer/main_window/watchers.h"
 #include "dialer/settings/main_window_link.h"
+#include "journal/journal.h"
+#include "platform/dbus_notifications.h"
 
 class QAbstractButton;
 class QLabel;
@@ -65,6 +69,8 @@ private:
     void call_typed_number();
     void on_call_button(int slot, main_window::CallButton button);
     void hold_on_top_briefly();
+    void connect_call_notifier();
+    void notify_calls();
 
     QString installation_folder_;
     SkinPictures pictures_;
@@ -83,6 +89,14 @@ private:
     QLineEdit* Text1 = nullptr;
     QLineEdit* Text3 = nullptr;
     std::array<PhoneFrame*, main_window::kSerialSlots> frames_{};
+
+    // Desktop notifications of ringing and missed calls; the notifier
+    // keeps a reference to the service, so the service comes first.
+    platform::DBusNotificationService notifications_;
+    main_window::CallNotifier call_notifier_{notifications_};
+    journal::Journal journal_;
+    main_window::MissedCallWatch missed_calls_;
+    qint64 next_missed_look_ms_ = 0;
 
     QTimer Timer1;
     QTimer Timer2;

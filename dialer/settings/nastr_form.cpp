@@ -18,6 +18,7 @@
 #include "dialer/dial/reestr.h"
 #include "dialer/settings/main_window_link.h"
 #include "dialer/settings/nastr_logic.h"
+#include "blackboard/notify_keys.h"
 #include "blackboard/slot.h"
 #include "settings_store/settings_store.h"
 
@@ -91,6 +92,7 @@ void Nastr_form::connect_handlers()
     write_on_toggle(Check1, Reestr::kKodGorPlus);
     write_on_toggle(Check2, Reestr::kPlusRepl);
     write_on_toggle(Check4, Reestr::kWind);
+    connect(uvedomleniya, &QCheckBox::toggled, this, [](bool on) { blackboard::notify::set_notifications_on(on); });
     write_on_edit(sip_program, Reestr::kSipProgram);
 
     connect(SSTab1, &QTabWidget::currentChanged, this, [this] { Set_combo(); });
@@ -119,6 +121,7 @@ void Nastr_form::load()
     Text1->setText(Reestr::read(Reestr::kKodS1));
     Text7->setText(Reestr::read(Reestr::kPlusReplNom));
     Check4->setChecked(Reestr::read(Reestr::kWind) == QLatin1String("1"));
+    uvedomleniya->setChecked(blackboard::notify::notifications_on());
     sip_program->setText(Reestr::read(Reestr::kSipProgram));
     Check1->setChecked(Reestr::read(Reestr::kKodGorPlus) == QLatin1String("1"));
     Check2->setChecked(Reestr::read(Reestr::kPlusRepl) == QLatin1String("1"));

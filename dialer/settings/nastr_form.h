@@ -121,6 +121,7 @@ private:
     QLineEdit* Text7 = nullptr;  // Plus_repl_nom
 
     QCheckBox* Check4 = nullptr;     // wind
+    QCheckBox* uvedomleniya = nullptr;  // desktop notifications of calls
     QLineEdit* sip_program = nullptr;
 
     QPushButton* OKButton = nullptr;  // "Закрыть"

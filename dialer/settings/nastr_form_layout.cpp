@@ -275,6 +275,8 @@ QWidget* Nastr_form::build_other_tab()
 {
     Check4 = named(new QCheckBox(QStringLiteral("При звонке через приложения открывать окно программы")),
                    QStringLiteral("Check4"));
+    uvedomleniya = named(new QCheckBox(QStringLiteral("Показывать уведомления о звонках")),
+                         QStringLiteral("uvedomleniya"));
     sip_program = named(new QLineEdit, QStringLiteral("sip_program"));
     sip_program->setMinimumWidth(300);
 
@@ -285,6 +287,7 @@ QWidget* Nastr_form::build_other_tab()
     auto* tab = new QWidget;
     auto* layout = new QVBoxLayout(tab);
     layout->addWidget(Check4);
+    layout->addWidget(uvedomleniya);
     layout->addLayout(sip_row);
     layout->addStretch();
     return tab;

@@ -6,6 +6,8 @@
 
 #include "blackboard/notify_keys.h"
 #include "dialer/main_window/call_notifier.h"
+#include "dialer/main_window/missed_calls.h"
+#include "journal/journal.h"
 #include "recording_notifications.h"
 #include "settings_store/settings_store.h"
 #include "test_env.h"
@@ -56,6 +58,7 @@ private slots:
     void switched_off_shows_nothing_and_closes_what_rings();
     void actions_of_other_programs_are_ignored();
     void server_coming_up_during_a_call_shows_it();
+    void journal_missed_calls_since_the_start_come_once();
 
 private:
     TestEnv* env_ = nullptr;
@@ -331,6 +334,36 @@ void CallNotifierTest::server_coming_up_during_a_call_shows_it()
     notifier_->phone_pass(ringing(1, "0501234567"));
     QCOMPARE(server_->sent.size(), 1);
     QCOMPARE(server_->on_screen.size(), 1);
+}
+
+void CallNotifierTest::journal_missed_calls_since_the_start_come_once()
+{
+    using journal::Direction;
+    using journal::Outcome;
+    journal::Journal calls(env_->root() + "/journal.sqlite");
+    const qint64 start_ms = 1'000'000'000'000;
+    const qint64 old_call = calls.call_started("1", "A", Direction::In, "0501", start_ms - 60'000);
+    calls.call_ended(old_call, start_ms - 30'000, Outcome::Missed);
+    // Rang before the start, missed after it: news.
+    const qint64 across = calls.call_started("2", "B", Direction::In, "0502", start_ms - 5'000);
+    main_window::MissedCallWatch watch(calls, start_ms);
+    QVERIFY(watch.new_missed_calls().isEmpty());
+
+    calls.call_ended(across, start_ms + 1'000, Outcome::Missed);
+    const qint64 answered = calls.call_started("1", "A", Direction::In, "0503", start_ms + 2'000);
+    calls.call_ended(answered, start_ms + 9'000, Outcome::Answered);
+    const qint64 withheld = calls.call_started("3", "C", Direction::In, "", start_ms + 3'000);
+    calls.call_ended(withheld, start_ms + 8'000, Outcome::Missed);
+
+    const QList<main_window::MissedCall> missed = watch.new_missed_calls();
+    QCOMPARE(missed.size(), 2);
+    QCOMPARE(missed[0].number, QStringLiteral("0502"));
+    QCOMPARE(missed[0].slot, 2);
+    QCOMPARE(missed[0].model, QStringLiteral("B"));
+    QCOMPARE(missed[0].time.toMSecsSinceEpoch(), start_ms - 5'000);
+    QCOMPARE(missed[1].number, QString());
+    QCOMPARE(missed[1].slot, 3);
+    QVERIFY(watch.new_missed_calls().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(CallNotifierTest)
