@@ -15,6 +15,10 @@ public:
     virtual void pump() = 0;
     // Local time of day as "HH:MM:SS", 24-hour.
     virtual QString time_of_day() = 0;
+    // Wall-clock time in ms since the epoch (UTC), for what is recorded
+    // with a date (the call journal); not for measuring waits. The system's
+    // unless a test fixes it.
+    virtual qint64 wall_clock_ms();
 };
 
 class SystemClock : public Clock {
