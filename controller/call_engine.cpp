@@ -27,10 +27,12 @@ void Controller::call_engine_tick()
             return;
         }
         QString reply;
-        if (!state_.tlf_numb.isEmpty())
+        if (!state_.tlf_numb.isEmpty()) {
             dial_pending_number();
-        else
+        } else {
             reply = poll_call_list();
+            journal_.call_list_polled(reply);
+        }
         evaluate_call_list(reply);
         view_.indicator = ControllerView::Indicator::Hidden;
         clock.sleep_ms(100);
@@ -58,6 +60,10 @@ bool Controller::send_pending_command()
             continue;
         state_.*command.flag = 0;
         send(QString::fromLatin1(command.command));
+        if (command.flag == &ControllerState::poloz_t)
+            journal_.command_sent(journal::DeclineCommand::HangUp);
+        else if (command.flag == &ControllerState::ud_otklon)
+            journal_.command_sent(journal::DeclineCommand::ReleaseHeldOrWaiting);
         // A hang-up also ends a dialled number that never reached the list.
         if (command.flag == &ControllerState::poloz_t)
             clear_dialled_labels();

@@ -9,6 +9,7 @@
 
 #include "blackboard/keys.h"
 #include "controller/controller_view.h"
+#include "controller/line_journal.h"
 
 class SerialComponent;
 
@@ -110,6 +111,7 @@ public:
     QTimer& service_timer() { return service_timer_; }
     QTimer& status_timer() { return status_timer_; }
     QTimer& watchdog_timer() { return watchdog_timer_; }
+    LineJournal& line_journal() { return journal_; }
 
 private:
     // The engine of the phone type; engine_tick around it.
@@ -151,6 +153,7 @@ private:
     int engine_depth_ = 0;
     std::function<void()> end_process_;
     QElapsedTimer since_dial_;
+    LineJournal journal_;
 
     QTimer engine_timer_;
     QTimer service_timer_;

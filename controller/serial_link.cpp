@@ -32,6 +32,9 @@ void Controller::dialled(const QString& number)
 {
     if (state_.tlf_numb == number)
         state_.tlf_numb.clear();
+    // The call engine's dials show up in the call list.
+    if (state_.CLCC != 1 || state_.tip_tlf != blackboard::kGsm)
+        journal_.dialled_without_list(number);
 }
 
 QString Controller::take_input()
@@ -158,6 +161,7 @@ QString Controller::port_check()
             model.remove(QStringLiteral("OK"));
             model.remove(QStringLiteral("+GMM:"));
             state_.model = trim_spaces(model);
+            journal_.set_model(state_.model);
             state_.CLCC = call_list_reply.contains(QLatin1String("OK")) ? 1 : 0;
         }
         clock.pump();
