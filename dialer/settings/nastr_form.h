@@ -16,6 +16,7 @@ class QListWidget;
 class QListWidgetItem;
 class QPushButton;
 class QRadioButton;
+class QSpinBox;
 class QTabWidget;
 class QTimer;
 
@@ -122,6 +123,7 @@ private:
 
     QCheckBox* Check4 = nullptr;     // wind
     QLineEdit* sip_program = nullptr;
+    QSpinBox* journal_days = nullptr;  // days the call journal keeps a call
 
     QPushButton* OKButton = nullptr;  // "Закрыть"
     QTimer* Timer1 = nullptr;         // model labels
