@@ -195,7 +195,8 @@ void FormPort::build_controls(QWidget* surface)
 
     SSTab1 = new QTabWidget(surface);
     SSTab1->setObjectName(QStringLiteral("SSTab1"));
-    SSTab1->setGeometry(8, 296, 353, 241);
+    // Across the whole window, so that the call journal's columns fit.
+    SSTab1->setGeometry(8, 296, 721, 241);
     auto* call_log = new QWidget;
     auto* Label1 = new QLabel(QStringLiteral("Последний звонок:"), call_log);
     Label1->setGeometry(8, 12, 150, 17);
@@ -217,7 +218,7 @@ void FormPort::build_controls(QWidget* surface)
             call_typed_number();
         },
         call_log);
-    journal_panel_->setGeometry(8, 60, 329, 148);
+    journal_panel_->setGeometry(8, 60, 701, 148);
     SSTab1->addTab(call_log, QStringLiteral("Журнал звонков"));
 
     Text2->setFocus();

@@ -60,6 +60,18 @@ void JournalPanel::build()
     table_->verticalHeader()->hide();
     table_->verticalHeader()->setDefaultSectionSize(18);
     table_->horizontalHeader()->setStretchLastSection(true);
+    // Widths for the texts the columns hold, not measured over the rows:
+    // measuring would read a thousand calls.
+    const QFontMetrics metrics = table_->fontMetrics();
+    const auto width_of = [&metrics](const char* sample) {
+        return metrics.horizontalAdvance(QString::fromUtf8(sample)) + 16;
+    };
+    using Model = journal::JournalTableModel;
+    table_->setColumnWidth(Model::Time, width_of("00.00.0000 00:00:00"));
+    table_->setColumnWidth(Model::Line, width_of("Телефон 4"));
+    table_->setColumnWidth(Model::DirectionColumn, width_of("Исходящий"));
+    table_->setColumnWidth(Model::Number, width_of("+380000000000"));
+    table_->setColumnWidth(Model::Duration, width_of("000:00"));
     table_->setContextMenuPolicy(Qt::CustomContextMenu);
     table_->installEventFilter(this);
 
