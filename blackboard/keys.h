@@ -90,6 +90,9 @@ inline constexpr QLatin1String Plus_repl_nom{"Plus_repl_nom"};
 // Other dialer settings (application Vekorra, section drugoe).
 inline constexpr QLatin1String wind{"wind"};
 inline constexpr QLatin1String sip_program{"sip_program"};
+// How many days the call journal keeps a call: a whole number; "0" (or an
+// absent key, or anything that is not a number) keeps every call.
+inline constexpr QLatin1String journal_days{"journal_days"};
 // Routing rules (application Vekorra, section pravila): one key per
 // operator class.
 inline constexpr QLatin1String MTS{"MTS"};

@@ -34,6 +34,7 @@ void Controller::call_engine_tick()
             send_ussd_command();
             reply = poll_call_list();
             tones_.call_list_seen(reply);
+            journal_.call_list_polled(reply);
         }
         evaluate_call_list(reply);
         show_link({std::nullopt, ControllerView::Indicator::Hidden, std::nullopt});
@@ -62,6 +63,10 @@ bool Controller::send_pending_command()
             continue;
         state_.*command.flag = 0;
         send(QString::fromLatin1(command.command));
+        if (command.flag == &ControllerState::poloz_t)
+            journal_.command_sent(journal::DeclineCommand::HangUp);
+        else if (command.flag == &ControllerState::ud_otklon)
+            journal_.command_sent(journal::DeclineCommand::ReleaseHeldOrWaiting);
         // A hang-up also ends a dialled number that never reached the list.
         if (command.flag == &ControllerState::poloz_t)
             clear_dialled_labels();

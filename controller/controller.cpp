@@ -45,6 +45,7 @@ void Controller::start(bool started_with_arguments)
     state_.port_1 = leading_number16(board().port());
     state_.tip_tlf = board().phone_type_text();
     view_.slot = slot_identity();
+    journal_.open(view_.slot, view_.slot != development_slot());
     service_timer_.start();
     status_timer_.start();
     watchdog_timer_.start();
@@ -124,6 +125,8 @@ void Controller::run_engine()
     state_.tip_tlf = board().phone_type_text();
     // Exact, case-sensitive: "gsm" is no phone type.
     const std::optional<blackboard::PhoneType> type = blackboard::phone_type_of(state_.tip_tlf);
+    if (type != blackboard::PhoneType::Gsm || state_.CLCC != 1)
+        journal_.tick_without_list();
     if (type == blackboard::PhoneType::Provod) {
         wired_tick();
     } else if (type == blackboard::PhoneType::Gsm) {
@@ -161,6 +164,7 @@ void Controller::Exit_pr()
     service_timer_.stop();
     status_timer_.stop();
     watchdog_timer_.stop();
+    journal_.controller_ending();
     end_process_();
 }
 

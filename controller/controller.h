@@ -11,6 +11,7 @@
 #include "controller/controller_view.h"
 #include "controller/tones.h"
 #include "controller/ussd.h"
+#include "controller/line_journal.h"
 
 class SerialComponent;
 namespace blackboard {
@@ -146,6 +147,7 @@ public:
     const ControllerView& view() const { return view_; }
     ControllerLimits& limits() { return limits_; }
     SerialComponent& serial() { return *serial_; }
+    LineJournal& line_journal() { return journal_; }
 
 private:
     friend struct ControllerProbe;  // the tests' way into the state
@@ -228,6 +230,7 @@ private:
     std::optional<qint64> dialled_at_ms_;
     ussd::Session ussd_;
     PublishedCallState published_;
+    LineJournal journal_;
 
     QTimer engine_timer_;
     QTimer service_timer_;

@@ -32,6 +32,9 @@ void Controller::dialled(const QString& number)
 {
     if (state_.tlf_numb == number)
         state_.tlf_numb.clear();
+    // The call engine's dials show up in the call list.
+    if (state_.CLCC != 1 || state_.tip_tlf != blackboard::kGsm)
+        journal_.dialled_without_list(number);
 }
 
 QString Controller::take_input()
@@ -160,6 +163,7 @@ QString Controller::port_check()
             if (closed_by_failure && serial_->PortOpen())
                 call_list_reply = at_exchange(QStringLiteral("AT+CLCC"), 0);
             state_.model = clean_model_reply(model);
+            journal_.set_model(state_.model);
             state_.CLCC = call_list_reply.contains(QLatin1String("OK")) ? 1 : 0;
         }
         clock.pump();

@@ -144,11 +144,13 @@ void Controller::wired_tick()
             serial_->setPortOpen(true);
         if (state_.poloz_t_pr == 1) {
             send(QStringLiteral("ATH\r\n"));
+            journal_.hung_up_without_list();
             state_.poloz_t_pr = 0;
             return;
         }
         if (state_.vzat_t_pr == 1) {
             send(QStringLiteral("ATH1\r\n"));
+            journal_.answered_without_list();
             state_.vzat_t_pr = 0;
             return;
         }
@@ -194,6 +196,7 @@ void Controller::wired_tick()
         if (reply.contains(QLatin1String("NO DIALTONE")))
             platform::show_message(QStringLiteral("Отсутствует гудок"), platform::MessageIcon::None);
         view_.wired_reply = reply;
+        journal_.wired_reply(reply);
         clock.sleep_ms(500);
     } catch (const std::exception&) {
         show_link({QStringLiteral("Ошибка порта"), std::nullopt, std::nullopt});

@@ -1,11 +1,14 @@
 #include "platform/clock.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QThread>
 #include <QTime>
 #include <chrono>
 
 namespace platform {
+
+qint64 Clock::wall_clock_ms() { return QDateTime::currentMSecsSinceEpoch(); }
 
 void SystemClock::sleep_ms(int ms)
 {

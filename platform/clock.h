@@ -19,6 +19,10 @@ public:
     // Milliseconds on a clock that never goes back (not the time of day):
     // only differences between two readings mean anything.
     virtual qint64 now_ms() = 0;
+    // Wall-clock time in ms since the epoch (UTC), for what is recorded
+    // with a date (the call journal); not for measuring waits. The system's
+    // unless a test fixes it.
+    virtual qint64 wall_clock_ms();
 };
 
 class SystemClock : public Clock {

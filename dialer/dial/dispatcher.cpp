@@ -9,6 +9,7 @@
 #include "dialer/dial/operators_telefons.h"
 #include "blackboard/slot.h"
 #include "dialer/dial/reestr.h"
+#include "journal/journal.h"
 #include "platform/clock.h"
 #include "platform/launcher.h"
 #include "platform/link_opener.h"
@@ -90,6 +91,14 @@ bool only_slot_one_in_use()
     return !any_enabled;
 }
 
+// The call journal learns of a hand-over only here: nothing more of the
+// call can be known. Opened for the one record, so that it is always the
+// journal the environment names now.
+void record_hand_over(const QString& line, const QString& number)
+{
+    journal::Journal(journal::journal_path()).handed_over(line, number, platform::clock().wall_clock_ms());
+}
+
 void call_through_skype(QString& number)
 {
     if (!slot_enabled(Reestr::kSkypeSlot)) {
@@ -99,7 +108,8 @@ void call_through_skype(QString& number)
     complete_local_number(number);
     if (clean_number(number).size() == 10)
         number.prepend(Reestr::kodS1());
-    open_link(QStringLiteral("skype:") + number);
+    if (open_link(QStringLiteral("skype:") + number))
+        record_hand_over(QStringLiteral("skype"), number);
 }
 
 void call_through_softphone(QString& number)
@@ -117,6 +127,8 @@ void call_through_softphone(QString& number)
     if (program.isEmpty() ||
         !platform::launcher().start_detached(program, {QStringLiteral("-dial"), QStringLiteral("callto:") + number}))
         platform::show_message(kNoSoftphone);
+    else
+        record_hand_over(QStringLiteral("sip"), number);
 }
 
 // False only when the number could not be written.
@@ -181,7 +193,7 @@ bool dispatch_number(QString& number)
     return true;
 }
 
-void open_link(const QString& address)
+bool open_link(const QString& address)
 {
     set_busy(true);
     const platform::OpenResult result = platform::link_opener().open_address(address);
@@ -192,6 +204,7 @@ void open_link(const QString& address)
                                    QString::number(result.error_code),
                                platform::MessageIcon::None, QStringLiteral("frmAbout::ExecuteLink"));
     }
+    return result.ok;
 }
 
 void set_busy_pointer(BusyPointer pointer) { busy_pointer = pointer; }

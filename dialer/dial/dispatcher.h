@@ -8,8 +8,8 @@
 bool dispatch_number(QString& number);
 
 // Opens the address with the desktop's default handler; a failure is shown
-// in a box captioned "frmAbout::ExecuteLink".
-void open_link(const QString& address);
+// in a box captioned "frmAbout::ExecuteLink". True when the desktop took it.
+bool open_link(const QString& address);
 
 // Shows (true) or restores (false) the busy mouse pointer while open_link
 // waits for the desktop. The dial logic has no windows of its own; a program

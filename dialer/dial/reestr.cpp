@@ -19,6 +19,13 @@ QString Plus_repl_nom() { return read(kPlusReplNom); }
 QString wind() { return read(kWind); }
 QString sip_program() { return read(kSipProgram); }
 
+int journal_days()
+{
+    bool ok = false;
+    const int days = read(kJournalDays).trimmed().toInt(&ok);
+    return ok && days > 0 ? days : 0;
+}
+
 QString rule_text(const QString& class_key)
 {
     return read_setting(app::Vekorra, section::pravila, class_key, kRuleDefault);

@@ -38,6 +38,9 @@ inline constexpr Setting kWind{app::Vekorra, section::drugoe, key::wind, QLatin1
 // sip_program: the SIP softphone's executable; empty means the default
 // Express Talk location.
 inline constexpr Setting kSipProgram{app::Vekorra, section::drugoe, key::sip_program, QLatin1String("")};
+// journal_days: calls older than this many days leave the call journal at
+// the dialer's start; 0 keeps them for ever.
+inline constexpr Setting kJournalDays{app::Vekorra, section::drugoe, key::journal_days, QLatin1String("0")};
 
 // Routing rules: application "Vekorra", section "pravila", one key per
 // operator class (MTS, KS, LF, BE, GOR, MEJD, OST), value = target slot - 1.
@@ -59,6 +62,9 @@ QString Plus_repl();
 QString Plus_repl_nom();
 QString wind();
 QString sip_program();
+// The journal_days setting as days: 0 for ever, also for a value that is
+// not a whole number of days from 0 up.
+int journal_days();
 
 // The stored text of an operator class's routing rule ("0" when absent).
 QString rule_text(const QString& class_key);

@@ -18,7 +18,9 @@
 #include "dialer/dial/dial_entry.h"
 #include "dialer/dial/dispatcher.h"
 #include "dialer/main_window/ballon_tip.h"
+#include "dialer/dial/reestr.h"
 #include "dialer/main_window/controllers.h"
+#include "dialer/main_window/journal_panel.h"
 #include "dialer/main_window/start_mode.h"
 #include "dialer/main_window/watchers.h"
 #include "dialer/main_window/ussd_dialog.h"
@@ -201,7 +203,8 @@ void FormPort::build_controls(QWidget* surface)
 
     SSTab1 = new QTabWidget(surface);
     SSTab1->setObjectName(QStringLiteral("SSTab1"));
-    SSTab1->setGeometry(8, 296, 353, 241);
+    // Across the whole window, so that the call journal's columns fit.
+    SSTab1->setGeometry(8, 296, 721, 241);
     auto* call_log = new QWidget;
     auto* Label1 = new QLabel(QStringLiteral("Последний звонок:"), call_log);
     Label1->setGeometry(8, 12, 150, 17);
@@ -215,6 +218,15 @@ void FormPort::build_controls(QWidget* surface)
     Text3->setGeometry(216, 32, 113, 22);
     Text3->setReadOnly(true);
     Text3->setAccessibleName(QStringLiteral("Последний звонок: время"));
+    // Below the last call: every call of the journal; a call back is the
+    // number typed and "Позвонить" pressed.
+    journal_panel_ = new JournalPanel(
+        [this](const QString& number) {
+            Text2->setText(number);
+            call_typed_number();
+        },
+        call_log);
+    journal_panel_->setGeometry(8, 60, 701, 148);
     SSTab1->addTab(call_log, QStringLiteral("Журнал звонков"));
 
     Text2->setFocus();
@@ -225,6 +237,7 @@ void FormPort::start_up()
     // A picture that cannot be read ends the dialer: before any controller
     // is allowed to run, so that none is left behind.
     pictures_.load_all();
+    journal_panel_->remove_expired(Reestr::journal_days());
     start_controllers();
     Ballon_tip::Add_balloon(Commanda1, QStringLiteral("Позвонить"), this);
     for (PhoneFrame* phone_frame : frames_)

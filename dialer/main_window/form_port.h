@@ -13,6 +13,7 @@
 #include "journal/journal.h"
 #include "platform/dbus_notifications.h"
 
+class JournalPanel;
 class QAbstractButton;
 class QLabel;
 class QLineEdit;
@@ -46,6 +47,7 @@ public:
     QPushButton* call_button() const { return Commanda1; }
     QLineEdit* last_call_number() const { return Text1; }
     QLineEdit* last_call_time() const { return Text3; }
+    JournalPanel* journal_panel() const { return journal_panel_; }
     QAbstractButton* update_link() const { return Label22; }
     QAction* connect_action() const { return podkluchitsa; }
     QAction* disconnect_action() const { return razorv_sv; }
@@ -88,6 +90,7 @@ private:
     QTabWidget* SSTab1 = nullptr;
     QLineEdit* Text1 = nullptr;
     QLineEdit* Text3 = nullptr;
+    JournalPanel* journal_panel_ = nullptr;
     std::array<PhoneFrame*, main_window::kSerialSlots> frames_{};
 
     // Desktop notifications of ringing and missed calls; the notifier

@@ -7,6 +7,7 @@
 #include "dialer/main_window/controllers.h"
 #include "dialer/main_window/form_port.h"
 #include "dialer/main_window/start_mode.h"
+#include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "platform/messages.h"
 #include "platform/termination.h"
@@ -29,6 +30,8 @@ int main(int argc, char** argv)
     platform::set_program_title(QStringLiteral("Vekorra"));
     platform::BoxMessages box_messages;
     platform::set_messages(&box_messages);
+    platform::DialogFileChooser file_dialog;
+    platform::set_file_chooser(&file_dialog);
     install_number_chooser();
 
     const QString text = main_window::argument_text(arguments);

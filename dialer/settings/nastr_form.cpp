@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -94,6 +95,8 @@ void Nastr_form::connect_handlers()
     write_on_toggle(Check4, Reestr::kWind);
     connect(uvedomleniya, &QCheckBox::toggled, this, [](bool on) { blackboard::notify::set_notifications_on(on); });
     write_on_edit(sip_program, Reestr::kSipProgram);
+    connect(journal_days, &QSpinBox::valueChanged, this,
+            [](int days) { write(Reestr::kJournalDays, QString::number(days)); });
 
     connect(SSTab1, &QTabWidget::currentChanged, this, [this] { Set_combo(); });
     connect(OKButton, &QPushButton::clicked, this, [this] { close_by_button(); });
@@ -123,6 +126,7 @@ void Nastr_form::load()
     Check4->setChecked(Reestr::read(Reestr::kWind) == QLatin1String("1"));
     uvedomleniya->setChecked(blackboard::notify::notifications_on());
     sip_program->setText(Reestr::read(Reestr::kSipProgram));
+    journal_days->setValue(Reestr::journal_days());
     Check1->setChecked(Reestr::read(Reestr::kKodGorPlus) == QLatin1String("1"));
     Check2->setChecked(Reestr::read(Reestr::kPlusRepl) == QLatin1String("1"));
 

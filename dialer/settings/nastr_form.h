@@ -16,6 +16,7 @@ class QListWidget;
 class QListWidgetItem;
 class QPushButton;
 class QRadioButton;
+class QSpinBox;
 class QTabWidget;
 class QTimer;
 
@@ -123,6 +124,7 @@ private:
     QCheckBox* Check4 = nullptr;     // wind
     QCheckBox* uvedomleniya = nullptr;  // desktop notifications of calls
     QLineEdit* sip_program = nullptr;
+    QSpinBox* journal_days = nullptr;  // days the call journal keeps a call
 
     QPushButton* OKButton = nullptr;  // "Закрыть"
     QTimer* Timer1 = nullptr;         // model labels

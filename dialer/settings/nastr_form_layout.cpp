@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -284,11 +285,22 @@ QWidget* Nastr_form::build_other_tab()
     sip_row->addWidget(new QLabel(QStringLiteral("Программа SIP-телефона:")));
     sip_row->addWidget(sip_program, 1);
 
+    journal_days = named(new QSpinBox, QStringLiteral("journal_days"));
+    journal_days->setRange(0, 36500);
+    auto* days_label = new QLabel(QStringLiteral("Хранить журнал звонков (дней, 0 — всегда):"));
+    days_label->setBuddy(journal_days);
+    journal_days->setAccessibleName(QStringLiteral("Хранить журнал звонков, дней"));
+    auto* days_row = new QHBoxLayout;
+    days_row->addWidget(days_label);
+    days_row->addWidget(journal_days);
+    days_row->addStretch();
+
     auto* tab = new QWidget;
     auto* layout = new QVBoxLayout(tab);
     layout->addWidget(Check4);
     layout->addWidget(uvedomleniya);
     layout->addLayout(sip_row);
+    layout->addLayout(days_row);
     layout->addStretch();
     return tab;
 }

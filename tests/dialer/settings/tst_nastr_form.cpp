@@ -1,6 +1,7 @@
 // The settings window offscreen, with a real store and a recording main
 // window: loading, the enable cascade, the rule lists, the boxes and the
 // window's lifecycle.
+#include <QSpinBox>
 #include <QtTest>
 #include <QApplication>
 #include <QCheckBox>
@@ -348,6 +349,12 @@ void TestNastrForm::boxes_write_as_typed()
     auto* sip = control<QLineEdit>(form, "sip_program");
     QTest::keyClicks(sip, "/opt/talk");
     QCOMPARE(read_setting("Vekorra", "drugoe", "sip_program", "?"), QStringLiteral("/opt/talk"));
+    auto* days = control<QSpinBox>(form, "journal_days");
+    QCOMPARE(days->value(), 0);  // absent: calls are kept for ever
+    QCOMPARE(read_setting("Vekorra", "drugoe", "journal_days", "<absent>"), QStringLiteral("<absent>"));
+    days->selectAll();
+    QTest::keyClicks(days, "90");
+    QCOMPARE(read_setting("Vekorra", "drugoe", "journal_days", "?"), QStringLiteral("90"));
 }
 
 void TestNastrForm::close_restarts_controllers_after_a_search_only()

@@ -1,0 +1,94 @@
+#include "controller/line_journal.h"
+
+#include <QRegularExpression>
+
+#include "platform/clock.h"
+
+namespace kestrum {
+
+qint64 LineJournal::now() { return platform::clock().wall_clock_ms(); }
+
+void LineJournal::open(const QString& line, bool record)
+{
+    tracker_.reset();
+    journal_.reset();
+    if (!record)
+        return;
+    journal_ = std::make_unique<journal::Journal>();
+    tracker_ = std::make_unique<journal::CallTracker>(*journal_, line);
+    tracker_->controller_started();
+}
+
+void LineJournal::set_model(const QString& model)
+{
+    if (tracker_)
+        tracker_->set_model(model);
+}
+
+void LineJournal::call_list_polled(const QString& reply)
+{
+    if (!tracker_)
+        return;
+    if (reply.contains(QLatin1String("OK")))
+        tracker_->call_list(reply, now());
+    else
+        tracker_->link_lost(now());
+}
+
+void LineJournal::command_sent(journal::DeclineCommand command)
+{
+    if (tracker_)
+        tracker_->command_sent(command);
+}
+
+void LineJournal::dialled_without_list(const QString& number)
+{
+    if (tracker_)
+        tracker_->dialled_without_list(number, now());
+}
+
+void LineJournal::wired_reply(const QString& reply)
+{
+    if (!tracker_)
+        return;
+    static const QStringList refusals{QStringLiteral("BUSY"), QStringLiteral("NO CARRIER"),
+                                      QStringLiteral("NO DIALTONE"), QStringLiteral("NO ANSWER")};
+    for (const QString& refusal : refusals) {
+        if (reply.contains(refusal)) {
+            tracker_->dial_refused(now());
+            break;
+        }
+    }
+    if (!reply.contains(QLatin1String("RING")))
+        return;
+    static const QRegularExpression caller(QStringLiteral(R"re(\+CLIP:\s*"([^"]*)"|NMBR\s*=\s*(\S+))re"));
+    const QRegularExpressionMatch match = caller.match(reply);
+    const QString number = match.hasMatch() ? match.captured(1) + match.captured(2) : QString();
+    tracker_->ring_without_list(number, now());
+}
+
+void LineJournal::answered_without_list()
+{
+    if (tracker_)
+        tracker_->answered_without_list(now());
+}
+
+void LineJournal::hung_up_without_list()
+{
+    if (tracker_)
+        tracker_->hung_up_without_list(now());
+}
+
+void LineJournal::tick_without_list()
+{
+    if (tracker_)
+        tracker_->tick_without_list(now());
+}
+
+void LineJournal::controller_ending()
+{
+    if (tracker_)
+        tracker_->controller_ending(now());
+}
+
+}  // namespace kestrum

@@ -1,0 +1,171 @@
+#include "dialer/main_window/journal_panel.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDateTime>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "journal/journal_export.h"
+#include "platform/clock.h"
+#include "platform/file_chooser.h"
+#include "platform/messages.h"
+
+JournalPanel::JournalPanel(std::function<void(const QString&)> call_back, QWidget* parent)
+    : QWidget(parent), call_back_(std::move(call_back)),
+      model_(std::make_unique<journal::JournalTableModel>(journal_))
+{
+    build();
+    connect(&refresh_timer_, &QTimer::timeout, this, [this] { model_->refresh_if_changed(); });
+    refresh_timer_.start(refresh_period_ms);
+}
+
+JournalPanel::~JournalPanel()
+{
+    // The view lets go of the model before the model goes.
+    table_->setModel(nullptr);
+}
+
+void JournalPanel::build()
+{
+    search_ = new QLineEdit(this);
+    search_->setObjectName(QStringLiteral("journal_search"));
+    search_->setPlaceholderText(QStringLiteral("Поиск по номеру"));
+    search_->setAccessibleName(QStringLiteral("Поиск по номеру"));
+    search_->setClearButtonEnabled(true);
+    missed_only_ = new QCheckBox(QStringLiteral("Пропущенные"), this);
+    missed_only_->setObjectName(QStringLiteral("journal_missed_only"));
+    missed_only_->setAccessibleName(QStringLiteral("Только пропущенные звонки"));
+    export_ = new QPushButton(QStringLiteral("Экспорт…"), this);
+    export_->setObjectName(QStringLiteral("journal_export"));
+    export_->setAccessibleName(QStringLiteral("Экспорт журнала в файл CSV"));
+
+    table_ = new QTableView(this);
+    table_->setObjectName(QStringLiteral("journal_table"));
+    table_->setAccessibleName(QStringLiteral("Журнал звонков"));
+    table_->setModel(model_.get());
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setSelectionMode(QAbstractItemView::SingleSelection);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setTabKeyNavigation(false);
+    table_->verticalHeader()->hide();
+    table_->verticalHeader()->setDefaultSectionSize(18);
+    table_->horizontalHeader()->setStretchLastSection(true);
+    // Widths for the texts the columns hold, not measured over the rows:
+    // measuring would read a thousand calls.
+    const QFontMetrics metrics = table_->fontMetrics();
+    const auto width_of = [&metrics](const char* sample) {
+        return metrics.horizontalAdvance(QString::fromUtf8(sample)) + 16;
+    };
+    using Model = journal::JournalTableModel;
+    table_->setColumnWidth(Model::Time, width_of("00.00.0000 00:00:00"));
+    table_->setColumnWidth(Model::Line, width_of("Телефон 4"));
+    table_->setColumnWidth(Model::DirectionColumn, width_of("Исходящий"));
+    table_->setColumnWidth(Model::Number, width_of("+380000000000"));
+    table_->setColumnWidth(Model::Duration, width_of("000:00"));
+    table_->setContextMenuPolicy(Qt::CustomContextMenu);
+    table_->installEventFilter(this);
+
+    auto* tools = new QHBoxLayout;
+    tools->setContentsMargins(0, 0, 0, 0);
+    tools->addWidget(search_, 1);
+    tools->addWidget(missed_only_);
+    tools->addWidget(export_);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(4);
+    layout->addLayout(tools);
+    layout->addWidget(table_, 1);
+
+    connect(search_, &QLineEdit::textChanged, this, [this] { apply_filter(); });
+    connect(missed_only_, &QCheckBox::toggled, this, [this] { apply_filter(); });
+    connect(export_, &QPushButton::clicked, this, [this] { export_shown_rows(); });
+    connect(table_, &QTableView::doubleClicked, this, [this](const QModelIndex& index) { call_back_row(index.row()); });
+    connect(table_, &QWidget::customContextMenuRequested, this, &JournalPanel::show_context_menu);
+}
+
+void JournalPanel::remove_expired(int days)
+{
+    if (journal_.remove_older_than_days(days, platform::clock().wall_clock_ms()) > 0)
+        model_->refresh();
+}
+
+void JournalPanel::apply_filter()
+{
+    journal::Filter filter;
+    filter.number_part = search_->text().trimmed();
+    filter.missed_only = missed_only_->isChecked();
+    model_->set_filter(filter);
+}
+
+bool JournalPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    // Enter on a row calls back, as a double click does.
+    if (watched == table_ && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && table_->currentIndex().isValid()) {
+            call_back_row(table_->currentIndex().row());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void JournalPanel::call_back_row(int row)
+{
+    const journal::CallRecord call = model_->record(row);
+    // A withheld caller has no number to call back.
+    if (call.id != 0 && !call.number.isEmpty())
+        call_back_(call.number);
+}
+
+void JournalPanel::copy_number(int row)
+{
+    const journal::CallRecord call = model_->record(row);
+    if (call.id != 0)
+        QApplication::clipboard()->setText(call.number);
+}
+
+void JournalPanel::remove_record(int row) { model_->remove_row(row); }
+
+void JournalPanel::show_context_menu(const QPoint& position)
+{
+    QModelIndex index = table_->indexAt(position);
+    if (!index.isValid())
+        index = table_->currentIndex();
+    if (!index.isValid())
+        return;
+    const int row = index.row();
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("Позвонить"), this, [this, row] { call_back_row(row); });
+    menu.addAction(QStringLiteral("Копировать номер"), this, [this, row] { copy_number(row); });
+    menu.addAction(QStringLiteral("Удалить запись"), this, [this, row] { remove_record(row); });
+    menu.exec(table_->viewport()->mapToGlobal(position));
+}
+
+bool JournalPanel::export_shown_rows()
+{
+    const QString suggested =
+        QStringLiteral("журнал-звонков-%1.csv").arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd")));
+    const QString path = platform::file_chooser().save_path(QStringLiteral("Экспорт журнала звонков"), suggested,
+                                                            QStringLiteral("CSV (*.csv)"));
+    if (path.isEmpty())
+        return false;
+    QSaveFile file(path);
+    const QByteArray text = journal::export_records(model_->all_records(), journal::ExportFormat::Csv, true);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
+        platform::show_message(QStringLiteral("Не удалось записать файл: ") + path + QStringLiteral("\r\n\r\n") +
+                               file.errorString());
+        return false;
+    }
+    return true;
+}

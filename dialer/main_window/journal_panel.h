@@ -1,0 +1,63 @@
+#pragma once
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+#include "journal/journal.h"
+#include "journal/journal_table_model.h"
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+class QTableView;
+
+// The call journal in the main window's "Журнал звонков" tab: the calls,
+// newest first, a search by any part of the number, missed calls only, a
+// call back by double click or Enter, copy and delete from the context
+// menu, and the export of the rows shown to a CSV file. The table follows
+// the journal that the controllers write, a look every half second.
+class JournalPanel : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int refresh_period_ms = 500;
+
+    // call_back dials a number as the number field and "Позвонить" do.
+    JournalPanel(std::function<void(const QString&)> call_back, QWidget* parent = nullptr);
+    ~JournalPanel() override;
+
+    // Retention at the dialer's start: removes calls older than `days`
+    // (0 keeps every call).
+    void remove_expired(int days);
+
+    QTableView* table() const { return table_; }
+    QLineEdit* search_field() const { return search_; }
+    QCheckBox* missed_only_box() const { return missed_only_; }
+    QPushButton* export_button() const { return export_; }
+    journal::JournalTableModel& model() { return *model_; }
+
+    // The actions of the context menu, for a row.
+    void call_back_row(int row);
+    void copy_number(int row);
+    void remove_record(int row);
+    // Writes the rows the filter shows; false when nothing was written.
+    bool export_shown_rows();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void build();
+    void apply_filter();
+    void show_context_menu(const QPoint& position);
+
+    std::function<void(const QString&)> call_back_;
+    journal::Journal journal_;
+    std::unique_ptr<journal::JournalTableModel> model_;
+    QLineEdit* search_ = nullptr;
+    QCheckBox* missed_only_ = nullptr;
+    QPushButton* export_ = nullptr;
+    QTableView* table_ = nullptr;
+    QTimer refresh_timer_;
+};

@@ -1,0 +1,174 @@
+// The "Журнал звонков" tab in the real main window: a real controller in
+// folder 1 of the build on the phone simulator, the journal it writes shown
+// within a second, retention at the start, search, missed only, call back,
+// delete, export, and the Skype and SIP hand-overs recorded.
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QtTest>
+
+#include "child_launcher.h"
+#include "dialer/main_window/form_port.h"
+#include "dialer/main_window/journal_panel.h"
+#include "journal/journal.h"
+#include "platform/clock.h"
+#include "platform/file_chooser.h"
+#include "platform/link_opener.h"
+#include "recording_seams.h"
+#include "settings_store/settings_store.h"
+#include "tests/journal/journal_watch.h"
+#include "tests/support/phonesim_driver.h"
+#include "tests/support/test_env.h"
+
+using journal_watch::wait_for_call;
+
+namespace {
+
+constexpr qint64 kDayMs = 24 * 3600 * 1000LL;
+
+struct ChosenPath : platform::FileChooser {
+    QString path;
+    QString save_path(const QString&, const QString&, const QString&) override { return path; }
+};
+
+struct AcceptingLinks : platform::LinkOpener {
+    QStringList opened;
+    platform::OpenResult open_address(const QString& address) override
+    {
+        opened << address;
+        return {true, 0};
+    }
+};
+
+void add_ended_call(journal::Journal& journal, const QString& number, qint64 start_ms, journal::Outcome outcome)
+{
+    const qint64 id = journal.call_started("2", "Old phone", journal::Direction::In, number, start_ms);
+    QVERIFY(id != 0);
+    QVERIFY(journal.call_ended(id, start_ms + 30000, outcome));
+}
+
+QStringList shown_numbers(JournalPanel& panel)
+{
+    QStringList numbers;
+    for (int row = 0; row < panel.model().rowCount(); ++row)
+        numbers << panel.model().record(row).number;
+    return numbers;
+}
+
+}  // namespace
+
+class JournalTabTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void tab_shows_searches_calls_back_and_exports();
+};
+
+void JournalTabTest::tab_shows_searches_calls_back_and_exports()
+{
+    TestEnv env;
+    PhoneSim phone({"--mode", "gsm", "--alert-ms", "100", "--model", "Tab GSM"});
+    QVERIFY2(phone.ready(), qPrintable(phone.output()));
+    write_setting("Kestrum", "1", "port", "1");
+    write_setting("Kestrum", "1", "Tip_Tlf", "GSM");
+    // Older than the 30 days kept: removed at the start.
+    const qint64 now = platform::clock().wall_clock_ms();
+    {
+        journal::Journal journal;
+        add_ended_call(journal, "0509999999", now - 40 * kDayMs, journal::Outcome::Answered);
+        add_ended_call(journal, "0672223344", now - 2 * kDayMs, journal::Outcome::Missed);
+        add_ended_call(journal, "0505556677", now - kDayMs, journal::Outcome::Answered);
+    }
+    write_setting("Vekorra", "drugoe", "journal_days", "30");
+
+    MessagesScope messages;
+    ChildLauncher controllers;
+    FormPort form(TestEnv::build_dir());
+    form.start_up();
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    JournalPanel& panel = *form.journal_panel();
+    QCOMPARE(shown_numbers(panel), (QStringList{"0505556677", "0672223344"}));
+    QVERIFY(wait_until([&] { return form.frame(1)->display_text() == "Tab GSM"; }, 15000));
+
+    // Search as the user types, and missed calls only.
+    QTest::keyClicks(panel.search_field(), "2233");
+    QCOMPARE(shown_numbers(panel), QStringList{"0672223344"});
+    panel.search_field()->clear();
+    panel.missed_only_box()->click();
+    QCOMPARE(shown_numbers(panel), QStringList{"0672223344"});
+
+    // A double click on the missed call calls it back through phone 1,
+    // and the call shows in the table within a second of being written.
+    QTableView* table = panel.table();
+    QVERIFY(QTest::qWaitFor([&] { return table->rowAt(0) == 0; }));
+    const QRect cell = table->visualRect(panel.model().index(0, journal::JournalTableModel::Number));
+    QVERIFY2(table->viewport()->rect().contains(cell.center()), qPrintable(QString::number(cell.y())));
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, cell.center());
+    QCOMPARE(form.number_field()->text(), QStringLiteral("0672223344"));
+    QVERIFY2(phone.wait_for_command("ATD0672223344;", 10000),
+             qPrintable(messages.messages.texts.join('|') + " / " + phone.received().join('|')));
+    panel.missed_only_box()->click();
+    QVERIFY(wait_for_call("1 out 0672223344 open"));
+    QVERIFY(wait_until([&] { return panel.model().rowCount() == 3; }, 1000 + JournalPanel::refresh_period_ms));
+    QCOMPARE(panel.model().record(0).line, QStringLiteral("1"));
+    QVERIFY(phone.control("busy"));
+    QVERIFY(wait_for_call("1 out 0672223344 unanswered"));
+
+    // Enter on a row calls back as well.
+    table->setFocus();
+    table->setCurrentIndex(panel.model().index(1, 0));
+    const QString second = panel.model().record(1).number;
+    QTest::keyClick(table, Qt::Key_Return);
+    QVERIFY2(phone.wait_for_command("ATD" + second + ";", 10000), qPrintable(phone.received().join('|')));
+    QVERIFY(wait_for_call("1 out " + second + " open"));
+    QVERIFY(phone.control("busy"));
+    QVERIFY(wait_for_call("1 out " + second + " unanswered"));
+
+    // Skype and the SIP softphone: the numbers handed over are recorded.
+    AcceptingLinks links;
+    platform::set_link_opener(&links);
+    write_setting("Kestrum", "5", "ON", "1");
+    write_setting("Kestrum", "6", "ON", "1");
+    write_setting("Vekorra", "pravila", "KS", "4");
+    write_setting("Vekorra", "pravila", "MTS", "5");
+    write_setting("Vekorra", "drugoe", "sip_program", "/bin/true");
+    form.number_field()->setText("0671234567");
+    QTest::mouseClick(form.call_button(), Qt::LeftButton);
+    form.number_field()->setText("0501234567");
+    QTest::mouseClick(form.call_button(), Qt::LeftButton);
+    platform::set_link_opener(nullptr);
+    QCOMPARE(links.opened, QStringList{"skype:+380671234567"});
+    QVERIFY(wait_for_call("skype out +380671234567 handed-over"));
+    QVERIFY(wait_for_call("sip out 0501234567 handed-over"));
+    QVERIFY(wait_until([&] { return panel.model().rowCount() == 6; }, 1000 + JournalPanel::refresh_period_ms));
+    QCOMPARE(panel.model().data(panel.model().index(0, journal::JournalTableModel::OutcomeColumn)).toString(),
+             journal::outcome_label(journal::Outcome::HandedOver));
+
+    // Delete a record; export what is shown.
+    panel.remove_record(0);
+    QCOMPARE(panel.model().rowCount(), 5);
+    panel.search_field()->setText("0672223344");
+    ChosenPath chooser;
+    chooser.path = env.root() + "/export.csv";
+    platform::set_file_chooser(&chooser);
+    QTest::mouseClick(panel.export_button(), Qt::LeftButton);
+    platform::set_file_chooser(nullptr);
+    QFile exported(chooser.path);
+    QVERIFY(exported.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = exported.readAll().trimmed().split('\n');
+    QCOMPARE(lines.size(), 3);  // the header, the call back, the missed call
+    QVERIFY2(lines[1].contains(",1,out,0672223344,unanswered,0,Tab GSM"), lines[1].constData());
+    QVERIFY2(lines[2].contains(",2,in,0672223344,missed,0,Old phone"), lines[2].constData());
+    QVERIFY(messages.messages.texts.isEmpty());
+
+    form.close();
+    QVERIFY(wait_until([&] { return controllers.running() == 0; }, 10000));
+}
+
+QTEST_MAIN(JournalTabTest)
+#include "test_journal_tab.moc"
