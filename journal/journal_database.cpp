@@ -123,8 +123,6 @@ bool JournalDatabase::open()
         report(kind_file, problem);
         return false;
     }
-    for (const QString& loose : tightened)
-        qCWarning(lcJournal).noquote() << "made private:" << loose;
     const QByteArray native = QFile::encodeName(path_);
     if (!check(sqlite3_open_v2(native.constData(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr),
                "open"))

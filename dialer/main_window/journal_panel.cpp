@@ -41,7 +41,6 @@ void JournalPanel::build()
     search_->setObjectName(QStringLiteral("journal_search"));
     search_->setPlaceholderText(QStringLiteral("Поиск по номеру"));
     search_->setAccessibleName(QStringLiteral("Поиск по номеру"));
-    search_->setClearButtonEnabled(true);
     missed_only_ = new QCheckBox(QStringLiteral("Пропущенные"), this);
     missed_only_->setObjectName(QStringLiteral("journal_missed_only"));
     missed_only_->setAccessibleName(QStringLiteral("Только пропущенные звонки"));

@@ -23,11 +23,11 @@ QString ask(ControllerRig& rig, const QString& key, const QString& value, int ro
     set_board(key, value);
     for (int n = 0; n < rounds; ++n) {
         rig.round();
-        const QString state = board(QStringLiteral("ussd_state"), QString());
-        if (!state.isEmpty() && board(key, QString()).isEmpty())
+        const QString state = board(QStringLiteral("1"), QStringLiteral("ussd_state"), QString());
+        if (!state.isEmpty() && board(QStringLiteral("1"), key, QString()).isEmpty())
             return state;
     }
-    return board(QStringLiteral("ussd_state"), QString());
+    return board(QStringLiteral("1"), QStringLiteral("ussd_state"), QString());
 }
 
 QString reply() { return board(QStringLiteral("ussd_reply")); }

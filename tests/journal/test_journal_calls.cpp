@@ -7,6 +7,7 @@
 #include "tests/faults/fault_rig.h"
 #include "tests/journal/journal_watch.h"
 #include "tests/support/phonesim_driver.h"
+#include "tests/support/store_fixture.h"
 #include "tests/support/test_env.h"
 
 using journal_watch::wait_for_call;
@@ -15,7 +16,7 @@ namespace {
 
 void press(const QString& key, const QString& value = QStringLiteral("1"))
 {
-    faults::set_board(QStringLiteral("1"), key, value);
+    set_board(QStringLiteral("1"), key, value);
 }
 
 }  // namespace

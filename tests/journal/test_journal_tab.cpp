@@ -20,6 +20,7 @@
 #include "recording_seams.h"
 #include "settings_store/settings_store.h"
 #include "tests/journal/journal_watch.h"
+#include "tests/support/message_recorder.h"
 #include "tests/support/phonesim_driver.h"
 #include "tests/support/test_env.h"
 
@@ -84,7 +85,7 @@ void JournalTabTest::tab_shows_searches_calls_back_and_exports()
     }
     write_setting("Vekorra", "drugoe", "journal_days", "30");
 
-    MessagesScope messages;
+    MessageRecorder messages;
     ChildLauncher controllers;
     FormPort form(TestEnv::build_dir());
     form.start_up();
@@ -111,7 +112,7 @@ void JournalTabTest::tab_shows_searches_calls_back_and_exports()
     QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, cell.center());
     QCOMPARE(form.number_field()->text(), QStringLiteral("0672223344"));
     QVERIFY2(phone.wait_for_command("ATD0672223344;", 10000),
-             qPrintable(messages.messages.texts.join('|') + " / " + phone.received().join('|')));
+             qPrintable(messages.texts.join('|') + " / " + phone.received().join('|')));
     panel.missed_only_box()->click();
     QVERIFY(wait_for_call("1 out 0672223344 open"));
     QVERIFY(wait_until([&] { return panel.model().rowCount() == 3; }, 1000 + JournalPanel::refresh_period_ms));
@@ -164,7 +165,7 @@ void JournalTabTest::tab_shows_searches_calls_back_and_exports()
     QCOMPARE(lines.size(), 3);  // the header, the call back, the missed call
     QVERIFY2(lines[1].contains(",1,out,0672223344,unanswered,0,Tab GSM"), lines[1].constData());
     QVERIFY2(lines[2].contains(",2,in,0672223344,missed,0,Old phone"), lines[2].constData());
-    QVERIFY(messages.messages.texts.isEmpty());
+    QVERIFY(messages.texts.isEmpty());
 
     form.close();
     QVERIFY(wait_until([&] { return controllers.running() == 0; }, 10000));

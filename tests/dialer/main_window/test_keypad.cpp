@@ -9,6 +9,7 @@
 #include <QtTest>
 #include <memory>
 
+#include "tests/support/message_recorder.h"
 #include "dialer/main_window/form_port.h"
 #include "recording_seams.h"
 #include "settings_store/settings_store.h"
@@ -41,7 +42,7 @@ void publish_no_call()
 struct Window {
     TestEnv env;
     LauncherScope launcher;
-    MessagesScope messages;
+    MessageRecorder messages;
     std::unique_ptr<FormPort> form;
 
     Window()
@@ -137,7 +138,7 @@ void TestKeypad::keys_and_typed_digits_append_tones_and_show_them()
     QTest::mouseClick(window->key_button('#'), Qt::LeftButton);
     QCOMPARE(dtmf(), QStringLiteral("#"));
     QCOMPARE(window->sent(), QStringLiteral("50#*9#"));
-    QVERIFY(w.messages.messages.texts.isEmpty());
+    QVERIFY(w.messages.texts.isEmpty());
 }
 
 void TestKeypad::keyboard_reaches_the_keypad()

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include "tests/support/message_recorder.h"
 #include "child_launcher.h"
 #include "dialer/main_window/form_port.h"
 #include "dialer/main_window/ussd_dialog.h"
@@ -158,7 +159,7 @@ void TestUssdDialog::window_asks_answers_a_menu_and_cancels_one()
     QVERIFY2(phone.ready(), qPrintable(phone.output()));
     write_setting("Kestrum", "1", "port", "1");
     write_setting("Kestrum", "1", "Tip_Tlf", "GSM");
-    MessagesScope messages;
+    MessageRecorder messages;
     ChildLauncher controllers;
     FormPort form(TestEnv::build_dir());
     form.start_up();
