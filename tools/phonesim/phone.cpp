@@ -32,8 +32,8 @@ Phone::Phone(const SimOptions& options, PtyLine* line, SimLog* log, QObject* par
     if (options.ring_urc_ms > 0)
         ring_timer_.setInterval(options.ring_urc_ms);
     connect(&ring_timer_, &QTimer::timeout, this, &Phone::ring);
-    for (const QString& spec : options.ussd_answers)
-        ussd_.configure(spec);
+    for (const QString& setting : options.ussd_answers)
+        ussd_.configure(setting);
     ussd_timer_.setSingleShot(true);
     connect(&ussd_timer_, &QTimer::timeout, this, [this] {
         if (!silent_)

@@ -45,7 +45,7 @@ public:
     void set_reply_delay(int ms) { reply_delay_ms_ = ms; }
     void set_model(const QString& model) { options_.model = model; }
     void set_model_query(SimOptions::ModelQuery query) { options_.model_query = query; }
-    QString set_ussd_answer(const QString& spec) { return ussd_.configure(spec); }
+    QString set_ussd_answer(const QString& setting) { return ussd_.configure(setting); }
     void set_ussd_delay(int ms) { options_.ussd_delay_ms = ms; }
     QString calls_line() const;
     bool is_gsm() const;

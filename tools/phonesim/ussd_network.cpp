@@ -29,11 +29,11 @@ QByteArray UssdNetwork::ucs2_hex(const QString& text)
     return hex;
 }
 
-QString UssdNetwork::configure(const QString& spec)
+QString UssdNetwork::configure(const QString& setting)
 {
-    const qsizetype equals = spec.indexOf(QLatin1Char('='));
-    const QString code = spec.left(equals);
-    const QString rest = spec.mid(equals + 1);
+    const qsizetype equals = setting.indexOf(QLatin1Char('='));
+    const QString code = setting.left(equals);
+    const QString rest = setting.mid(equals + 1);
     const QString kind = rest.section(QLatin1Char(':'), 0, 0);
     const QString text = rest.section(QLatin1Char(':'), 1).replace(QStringLiteral("\\n"), QStringLiteral("\n"));
     if (equals <= 0 || !kinds.contains(kind))

@@ -25,7 +25,7 @@ public:
     UssdNetwork();
 
     // Sets one answer; returns "" or the reason for refusing the text.
-    QString configure(const QString& spec);
+    QString configure(const QString& setting);
 
     struct Outcome {
         bool ok = true;           // the final result: OK, else ERROR
