@@ -78,6 +78,14 @@ inline constexpr QLatin1String ussd_reply{"ussd_reply"};
 inline constexpr QLatin1String ussd_state{"ussd_state"};
 // The dialer's last ten codes of the phone, newest first, joined by "@".
 inline constexpr QLatin1String ussd_codes{"ussd_codes"};
+// Phones that come and go. `podkl_snova` ("1"), written by the dialer when
+// the slot's device has just come back (plugged in again), taken by the
+// controller, which opens its port again at once instead of at its next
+// retry. `port_zanyat` is the controller's note on a port that another
+// program holds (who holds it and what to do), "" while the port is not
+// held.
+inline constexpr QLatin1String podkl_snova{"podkl_snova"};
+inline constexpr QLatin1String port_zanyat{"port_zanyat"};
 
 // Dial settings (application MyApp, section vekorra).
 inline constexpr QLatin1String kod3{"kod3"};

@@ -48,3 +48,29 @@ QString port_device_path(int port)
     }
     return QString();
 }
+
+int port_of_device(const QString& node)
+{
+    const QString canonical = QFileInfo(node).canonicalFilePath();
+    if (canonical.isEmpty())
+        return 0;
+    const QDir folder(ports_folder());
+    const QStringList entries = folder.entryList({QStringLiteral("com*")}, QDir::AllEntries | QDir::System, QDir::Name);
+    for (const QString& entry : entries) {
+        bool numeric = false;
+        const int port = entry.mid(3).toInt(&numeric);
+        if (numeric && port > 0 && QFileInfo(folder.filePath(entry)).canonicalFilePath() == canonical)
+            return port;
+    }
+    for (const DeviceFamily& family : kFamilies) {
+        const QString prefix = QString::fromLatin1(family.prefix);
+        bool numeric = false;
+        const int index = canonical.startsWith(prefix) ? canonical.mid(prefix.size()).toInt(&numeric) : -1;
+        if (numeric && index >= 0 && index < kFamilySize) {
+            const int port = family.first_port + index;
+            // An entry of that number leads elsewhere: the number is taken.
+            return port_device_path(port) == canonical ? port : 0;
+        }
+    }
+    return 0;
+}

@@ -44,6 +44,11 @@ class QtSerialComponent;
 // /dev/ttyACM0-31 for 65-96; "" for other numbers. Not resolved.
 QString port_device_path(int port);
 
+// The port number that leads to the device node (links resolved): its
+// ports-folder entry when it has one, else its number in the usual
+// mapping above; 0 when no port number leads there.
+int port_of_device(const QString& node);
+
 // $VEKORRA_PORTS when set and not empty, else
 // ${XDG_CONFIG_HOME:-$HOME/.config}/vekorra/ports.
 QString ports_folder();

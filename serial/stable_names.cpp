@@ -63,6 +63,18 @@ bool write_port_link(int port, const QString& target, QString* error)
     return true;
 }
 
+bool pin_port(int port, QString* error)
+{
+    const QString path = port_device_path(port);
+    const QString stable = path.isEmpty() ? QString() : stable_name(path);
+    if (stable.isEmpty())
+        return true;  // nothing there to pin: the port stays as it is
+    const QFileInfo entry(QDir(ports_folder()).filePath(QStringLiteral("com%1").arg(port)));
+    if (entry.isSymLink() && entry.symLinkTarget() == stable)
+        return true;
+    return write_port_link(port, stable, error);
+}
+
 QString by_id_device_name(const QString& by_id_path)
 {
     static const QRegularExpression interface_ending(QStringLiteral("(-if[0-9a-fA-F]{2})?(-port\\d+)?$"));

@@ -22,6 +22,12 @@ QString stable_name(const SerialDevice& device, const QString& by_id_folder = kS
 // the ports folder when needed. On failure returns false and says why.
 bool write_port_link(int port, const QString& target, QString* error = nullptr);
 
+// Makes port N keep leading to the device it leads to now: its entry
+// comN becomes a link to the device's stable name. Nothing is written when
+// the port leads nowhere or its entry already names the stable name.
+// Returns false, with the reason, when the link could not be written.
+bool pin_port(int port, QString* error = nullptr);
+
 // The USB device's part of a by-id name, the same for all of its
 // interfaces: ".../usb-HUAWEI_Mobile-if01-port0" gives "usb-HUAWEI_Mobile".
 QString by_id_device_name(const QString& by_id_path);
