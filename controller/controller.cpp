@@ -1,6 +1,7 @@
 #include "controller/controller.h"
 
 #include <cstdlib>
+#include <utility>
 
 #include "blackboard/fields.h"
 #include "blackboard/keys.h"
@@ -119,8 +120,26 @@ void Controller::engine_tick()
     }
 }
 
+void Controller::reconnect()
+{
+    // A controller the user disconnected by hand stays disconnected.
+    if (!engine_timer_.isActive() && !started_with_arguments_)
+        return;
+    reopen_port_ = true;
+    state_.sch = 0;
+    state_.i = 0;
+    engine_timer_.start();
+    // Nested in a running tick's pump, the next timer tick comes soon enough.
+    if (engine_depth_ == 0)
+        QTimer::singleShot(0, this, &Controller::engine_tick);
+}
+
 void Controller::run_engine()
 {
+    // The device came back, perhaps under another node: the port still open
+    // on the old one is closed, so that the port check opens and probes it.
+    if (std::exchange(reopen_port_, false))
+        close_port_quietly();
     view_.model = state_.model;
     state_.tip_tlf = board().phone_type_text();
     // Exact, case-sensitive: "gsm" is no phone type.
@@ -227,6 +246,8 @@ void Controller::status_tick()
     }
     tones_.take(slot.take_dtmf());
     take_ussd(slot);
+    if (blackboard::flag::is_on(slot.take(key::podkl_snova, QString())))
+        reconnect();
     view_.port_state = port_state;
 }
 

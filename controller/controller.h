@@ -114,6 +114,11 @@ public:
     void press_disconnect() { state_.Otkluch_tel = 1; }
     bool connect_requested() const { return state_.Podkl_tel == 1; }
 
+    // The phone's device has just come back (the dialer saw it plugged in
+    // again): the port is opened again and probed at once rather than at
+    // the engine's next retry. Ignored while the user keeps it disconnected.
+    void reconnect();
+
     // The call buttons of the window; the engine of the phone type sends the
     // command at its next tick (a command the type does not handle waits).
     enum class Command {
@@ -225,6 +230,8 @@ private:
     // Engine ticks running now: more than one when a tick runs nested in
     // another's pump.
     int engine_depth_ = 0;
+    // The next engine tick starts from a closed port.
+    bool reopen_port_ = false;
     std::function<void()> end_process_;
     // When the last number was dialled, on the clock seam's monotonic time.
     std::optional<qint64> dialled_at_ms_;

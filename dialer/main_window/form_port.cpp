@@ -21,6 +21,7 @@
 #include "dialer/dial/reestr.h"
 #include "dialer/main_window/controllers.h"
 #include "dialer/main_window/journal_panel.h"
+#include "dialer/main_window/plug_notice.h"
 #include "dialer/main_window/start_mode.h"
 #include "dialer/main_window/watchers.h"
 #include "dialer/main_window/ussd_dialog.h"
@@ -229,6 +230,10 @@ void FormPort::build_controls(QWidget* surface)
     journal_panel_->setGeometry(8, 60, 701, 148);
     SSTab1->addTab(call_log, QStringLiteral("Журнал звонков"));
 
+    // Over the top of the tabs while a phone just plugged in is offered.
+    plug_notice_ = new PlugNotice(surface);
+    plug_notice_->setGeometry(8, 292, 721, 34);
+
     Text2->setFocus();
 }
 
@@ -239,6 +244,7 @@ void FormPort::start_up()
     pictures_.load_all();
     journal_panel_->remove_expired(Reestr::journal_days());
     start_controllers();
+    watch_plugged_phones();
     Ballon_tip::Add_balloon(Commanda1, QStringLiteral("Позвонить"), this);
     for (PhoneFrame* phone_frame : frames_)
         phone_frame->load_initial_pictures();
@@ -309,11 +315,54 @@ void FormPort::connect_call_notifier()
     connect(&call_notifier_, &main_window::CallNotifier::decline, this, &main_window::write_button_command);
     connect(&call_notifier_, &main_window::CallNotifier::call_back, this,
             [](const QString& number) { call_number(number, DialCaller::MainWindow); });
-    connect(&call_notifier_, &main_window::CallNotifier::raise_main_window, this, [this] {
-        showNormal();
-        raise();
-        activateWindow();
+    connect(&call_notifier_, &main_window::CallNotifier::raise_main_window, this, &FormPort::raise_window);
+}
+
+void FormPort::raise_window()
+{
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+void FormPort::watch_plugged_phones()
+{
+    plug_watch_ = new main_window::PlugWatch(make_device_watcher(),
+                                             main_window::PlugWatch::model_probe(serial_port()), *this, this);
+    connect(plug_watch_, &main_window::PlugWatch::offered, this, [this](const PhoneOffer& offer) {
+        plug_notice_->add(offer);
+        plug_notification_.show(offer);
     });
+    connect(plug_watch_, &main_window::PlugWatch::device_left, this, [this](const SerialDevice& device) {
+        plug_notice_->remove(device);
+        plug_notification_.withdraw(PhoneOffer{device, {}, {}});
+    });
+    connect(plug_notice_, &PlugNotice::accepted, this, &FormPort::accept_offer);
+    connect(plug_notice_, &PlugNotice::declined, this, &FormPort::decline_offer);
+    connect(&plug_notification_, &main_window::PlugNotification::accept, this, [this](const PhoneOffer& offer) {
+        plug_notice_->answered(offer);
+        accept_offer(offer, offer.free_slots.first(), blackboard::kDefaultPhoneType);
+    });
+    connect(&plug_notification_, &main_window::PlugNotification::decline, this, [this](const PhoneOffer& offer) {
+        plug_notice_->answered(offer);
+        decline_offer(offer);
+    });
+    connect(&plug_notification_, &main_window::PlugNotification::raise_main_window, this, &FormPort::raise_window);
+    plug_watch_->start();
+}
+
+void FormPort::accept_offer(const PhoneOffer& offer, int slot, blackboard::PhoneType type)
+{
+    plug_notification_.withdraw(offer);
+    QString error;
+    if (!plug_watch_->accept(offer, slot, type, &error))
+        platform::show_message(QStringLiteral("Не удалось подключить телефон: ") + error, platform::MessageIcon::Error);
+}
+
+void FormPort::decline_offer(const PhoneOffer& offer)
+{
+    plug_notification_.withdraw(offer);
+    plug_watch_->decline(offer);
 }
 
 void FormPort::run_status_pass()

@@ -7,6 +7,7 @@
 #include "dialer/main_window/call_notifier.h"
 #include "dialer/main_window/missed_calls.h"
 #include "dialer/main_window/phone_frame.h"
+#include "dialer/main_window/plug_watch.h"
 #include "dialer/main_window/skin_button.h"
 #include "dialer/main_window/watchers.h"
 #include "dialer/settings/main_window_link.h"
@@ -14,6 +15,7 @@
 #include "platform/dbus_notifications.h"
 
 class JournalPanel;
+class PlugNotice;
 class QAbstractButton;
 class QLabel;
 class QLineEdit;
@@ -53,6 +55,7 @@ public:
     QAction* disconnect_action() const { return razorv_sv; }
     QAction* settings_action() const { return nastr_menu; }
     QAction* ussd_action() const { return ussd_action_; }
+    PlugNotice* plug_notice() const { return plug_notice_; }
 
 public slots:
     void run_status_pass();         // Timer1
@@ -73,6 +76,10 @@ private:
     void hold_on_top_briefly();
     void connect_call_notifier();
     void notify_calls();
+    void watch_plugged_phones();
+    void accept_offer(const PhoneOffer& offer, int slot, blackboard::PhoneType type);
+    void decline_offer(const PhoneOffer& offer);
+    void raise_window();
 
     QString installation_folder_;
     SkinPictures pictures_;
@@ -91,6 +98,7 @@ private:
     QLineEdit* Text1 = nullptr;
     QLineEdit* Text3 = nullptr;
     JournalPanel* journal_panel_ = nullptr;
+    PlugNotice* plug_notice_ = nullptr;
     std::array<PhoneFrame*, main_window::kSerialSlots> frames_{};
 
     // Desktop notifications of ringing and missed calls; the notifier
@@ -100,6 +108,9 @@ private:
     journal::Journal journal_;
     main_window::MissedCallWatch missed_calls_;
     qint64 next_missed_look_ms_ = 0;
+    // Phones plugged in and out while the dialer runs.
+    main_window::PlugWatch* plug_watch_ = nullptr;
+    main_window::PlugNotification plug_notification_{notifications_};
 
     QTimer Timer1;
     QTimer Timer2;
