@@ -162,6 +162,10 @@ void PhoneFrame::apply(const main_window::SlotView& view)
         show_display(*view.display);
     if (view.call_active)
         offer_keypad(*view.call_active);
+    if (view.port_note && *view.port_note != ekran_->toolTip()) {
+        ekran_->setToolTip(*view.port_note);
+        ekran_->setAccessibleDescription(*view.port_note);
+    }
     for (int field = 0; field < main_window::kCallButtonCount; ++field) {
         if (view.buttons[field] && buttons_[field]->isHidden() == *view.buttons[field])
             buttons_[field]->setVisible(*view.buttons[field]);

@@ -29,7 +29,13 @@ DisplayState connection_display(const blackboard::Slot& slot, const QString& mod
                            && slot.read(key::on_pr, flag::port_closed) != flag::port_closed;
     if (connected)
         return {model, DisplayColour::LightYellow};
-    return {model + QStringLiteral(" < НЕТ СВЯЗИ >"), DisplayColour::LightGrey};
+    QString text = model + QStringLiteral(" < НЕТ СВЯЗИ >");
+    // Another program holds the port: its name on the display says why
+    // (the whole note, with the remedy, is the display's tooltip).
+    const QString held_by = slot.read(key::port_zanyat, QString()).section(QLatin1Char('.'), 0, 0);
+    if (!held_by.isEmpty())
+        text += QStringLiteral("\r\n") + held_by + QLatin1Char('.');
+    return {text, DisplayColour::LightGrey};
 }
 
 bool any_offered(const std::array<std::optional<bool>, kCallButtonCount>& buttons, SkinFamily family)
@@ -67,6 +73,7 @@ SlotView read_slot_view(int slot)
     if (!status || !calls)
         return view;
     view.call_active = blackboard::has_active_call(*status);
+    view.port_note = board.read(key::port_zanyat, QString());
 
     if (!blackboard::all_fields_empty(call_text) && !blackboard::all_fields_empty(status_text))
         view.display = call_list_display(*status, *calls);

@@ -30,6 +30,8 @@ struct SlotView {
     std::optional<DisplayState> display;
     // A call of the slot is active: tones can be sent.
     std::optional<bool> call_active;
+    // Who holds the phone's port and what to do about it; "" when no one.
+    std::optional<QString> port_note;
     std::array<std::optional<bool>, kCallButtonCount> buttons;
     std::optional<std::array<bool, kPlaceholderCount>> placeholders;
 };

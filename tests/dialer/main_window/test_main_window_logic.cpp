@@ -85,26 +85,34 @@ void MainWindowLogicTest::display_follows_calls_and_connection_data()
     QTest::addColumn<QString>("zvonok");
     QTest::addColumn<QString>("text");
     QTest::addColumn<DisplayColour>("colour");
+    QTest::addColumn<QString>("port_zanyat");
 
     QTest::newRow("one call in field 0") << "M" << "True" << "Набор номера....@@@@@@"
                                           << "0671234567@@@@@@"
-                                          << "Набор номера.... 0671234567\r\n" << DisplayColour::LightGreen;
+                                          << "Набор номера.... 0671234567\r\n" << DisplayColour::LightGreen << QString();
     QTest::newRow("only rows whose state is set")
         << "M" << "True" << "@Разг. / (Исх. вызов)@@Удерж. / (Вх. вызов)@@@"
         << "@111@222@333@@@" << "Разг. / (Исх. вызов) 111\r\nУдерж. / (Вх. вызов) 333\r\n"
-        << DisplayColour::LightGreen;
+        << DisplayColour::LightGreen << QString();
     QTest::newRow("state without numbers is no call list")
-        << "Nokia" << "True" << "Вх.вызов@@@@@@" << kNoCalls << "Nokia" << DisplayColour::LightYellow;
+        << "Nokia" << "True" << "Вх.вызов@@@@@@" << kNoCalls << "Nokia" << DisplayColour::LightYellow << QString();
     QTest::newRow("connected") << "Nokia 6230" << "True" << kNoCalls << kNoCalls << "Nokia 6230"
-                               << DisplayColour::LightYellow;
+                               << DisplayColour::LightYellow << QString();
     QTest::newRow("port closed") << "Nokia 6230" << "False" << kNoCalls << kNoCalls
-                                 << "Nokia 6230 < НЕТ СВЯЗИ >" << DisplayColour::LightGrey;
+                                 << "Nokia 6230 < НЕТ СВЯЗИ >" << DisplayColour::LightGrey << QString();
     QTest::newRow("port state 0") << "Nokia" << "0" << kNoCalls << kNoCalls << "Nokia < НЕТ СВЯЗИ >"
-                                  << DisplayColour::LightGrey;
+                                  << DisplayColour::LightGrey << QString();
     QTest::newRow("no port state, no model") << "" << "<absent>" << kNoCalls << kNoCalls
-                                             << " < НЕТ СВЯЗИ >" << DisplayColour::LightGrey;
+                                             << " < НЕТ СВЯЗИ >" << DisplayColour::LightGrey << QString();
     QTest::newRow("connected, no model") << "" << "True" << kNoCalls << kNoCalls << ""
-                                         << DisplayColour::LightYellow;
+                                         << DisplayColour::LightYellow << QString();
+    // Who holds the port is said while it is not connected, not after.
+    const QString held = "Порт занят программой minicom (PID 42). Закройте её и подключите телефон снова.";
+    QTest::newRow("port held") << "Nokia" << "False" << kNoCalls << kNoCalls
+                               << "Nokia < НЕТ СВЯЗИ >\r\nПорт занят программой minicom (PID 42)."
+                               << DisplayColour::LightGrey << held;
+    QTest::newRow("port held, connected") << "Nokia" << "True" << kNoCalls << kNoCalls << "Nokia"
+                                          << DisplayColour::LightYellow << held;
 }
 
 void MainWindowLogicTest::display_follows_calls_and_connection()
@@ -119,8 +127,11 @@ void MainWindowLogicTest::display_follows_calls_and_connection()
         put(1, "on_pr", on_pr);
     put(1, "status", status);
     put(1, "zvonok", zvonok);
+    QFETCH(QString, port_zanyat);
+    put(1, "port_zanyat", port_zanyat);
 
     const SlotView view = read_slot_view(1);
+    QCOMPARE(view.port_note, port_zanyat);
     QVERIFY(view.display.has_value());
     QTEST(view.display->text, "text");
     QTEST(view.display->colour, "colour");
