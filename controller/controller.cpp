@@ -1,7 +1,6 @@
 #include "controller/controller.h"
 
 #include <cstdlib>
-#include <utility>
 
 #include "blackboard/fields.h"
 #include "blackboard/keys.h"
@@ -125,7 +124,9 @@ void Controller::reconnect()
     // A controller the user disconnected by hand stays disconnected.
     if (!engine_timer_.isActive() && !started_with_arguments_)
         return;
-    reopen_port_ = true;
+    // A port still open on the device's old node fails its next exchange
+    // and is opened again by the tick after: it is not closed here, since
+    // the tick may have found the device already.
     state_.sch = 0;
     state_.i = 0;
     engine_timer_.start();
@@ -136,10 +137,6 @@ void Controller::reconnect()
 
 void Controller::run_engine()
 {
-    // The device came back, perhaps under another node: the port still open
-    // on the old one is closed, so that the port check opens and probes it.
-    if (std::exchange(reopen_port_, false))
-        close_port_quietly();
     view_.model = state_.model;
     state_.tip_tlf = board().phone_type_text();
     // Exact, case-sensitive: "gsm" is no phone type.

@@ -115,8 +115,8 @@ public:
     bool connect_requested() const { return state_.Podkl_tel == 1; }
 
     // The phone's device has just come back (the dialer saw it plugged in
-    // again): the port is opened again and probed at once rather than at
-    // the engine's next retry. Ignored while the user keeps it disconnected.
+    // again): an engine tick runs at once, which opens and probes it,
+    // rather than at the engine's next retry. Ignored while the user keeps it disconnected.
     void reconnect();
 
     // The call buttons of the window; the engine of the phone type sends the
@@ -186,6 +186,8 @@ private:
     void lost_connection(const QString& status);
     // The wired modem's line is lost: its text, and "Подклчюить" again.
     void line_lost();
+    // The 2 s that a lost link waits before the next tick tries again.
+    void pause_after_lost_link();
     void hide_wired_buttons();
     // Ends the pending number once it has been dialled; a newer number
     // that a status tick took in the meantime stays pending.
@@ -230,8 +232,6 @@ private:
     // Engine ticks running now: more than one when a tick runs nested in
     // another's pump.
     int engine_depth_ = 0;
-    // The next engine tick starts from a closed port.
-    bool reopen_port_ = false;
     std::function<void()> end_process_;
     // When the last number was dialled, on the clock seam's monotonic time.
     std::optional<qint64> dialled_at_ms_;

@@ -1,4 +1,6 @@
 #include "blackboard/keys.h"
+#include "blackboard/slot.h"
+#include "controller/blackboard.h"
 #include "controller/controller.h"
 #include "controller/text_rules.h"
 #include "platform/clock.h"
@@ -10,11 +12,28 @@ namespace kestrum {
 namespace {
 const QString kLost = QStringLiteral("Потеряна связь");
 constexpr int kPollPause = 10;
+// The pause after a lost link, looked into this often for a device back.
+constexpr int kLostLinkPauseMs = 2000;
+constexpr int kLostLinkLookMs = 100;
 }  // namespace
 
 void Controller::lost_connection(const QString& status)
 {
     show_link({status, ControllerView::Indicator::Red, std::nullopt});
+}
+
+void Controller::pause_after_lost_link()
+{
+    // Blocking, as every wait of the ticks; but a device that the dialer
+    // has just seen come back ends it, and the status tick then takes the
+    // request and reconnects at once.
+    platform::Clock& clock = platform::clock();
+    const blackboard::Slot slot = board();
+    for (int waited = 0; waited < kLostLinkPauseMs; waited += kLostLinkLookMs) {
+        if (blackboard::flag::is_on(slot.read(blackboard::key::podkl_snova, QString())))
+            return;
+        clock.sleep_ms(kLostLinkLookMs);
+    }
 }
 
 void Controller::line_lost()
@@ -61,7 +80,7 @@ void Controller::plain_gsm_tick()
             close_port_quietly();
             lost_connection(kLost);
             clock.pump();
-            clock.sleep_ms(2000);
+            pause_after_lost_link();
         }
         --state_.sch;
     } catch (const std::exception&) {
@@ -110,7 +129,7 @@ void Controller::cdma_tick()
                 close_port_quietly();
                 lost_connection(kLost);
                 clock.pump();
-                clock.sleep_ms(2000);
+                pause_after_lost_link();
             }
         }
         show_link({std::nullopt, ControllerView::Indicator::Hidden, std::nullopt});

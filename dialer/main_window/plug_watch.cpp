@@ -58,7 +58,12 @@ QList<SlotPort> PlugWatch::phone_slots()
 
 void PlugWatch::on_appeared(const SerialDevice& device)
 {
-    const int slot = offers_.appeared(device, phone_slots(), platform::clock().now_ms());
+    // A device that has just appeared is not the one its slot is connected
+    // to, whatever the store still says (it lags by up to a status tick).
+    QList<SlotPort> phones = phone_slots();
+    for (SlotPort& phone : phones)
+        phone.connected = false;
+    const int slot = offers_.appeared(device, phones, platform::clock().now_ms());
     if (slot != 0) {
         qCDebug(lcPlug) << "device of slot" << slot << "is back:" << device.node;
         blackboard::Slot(slot).write(blackboard::key::podkl_snova, blackboard::flag::on);

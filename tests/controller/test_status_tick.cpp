@@ -14,6 +14,7 @@ class TestStatusTick : public QObject {
 
 private slots:
     void number_written_during_the_hand_over_is_not_lost();
+    void device_back_ends_the_lost_link_pause_and_reconnects();
 };
 
 namespace {
@@ -87,6 +88,38 @@ void TestStatusTick::number_written_during_the_hand_over_is_not_lost()
     QVERIFY2(wiped.size() > 20, qPrintable(QString::number(wiped.size())));
     for (const QString& number : wiped)
         QVERIFY2(kept_for_dialling.contains(number), qPrintable(number + " was wiped but never kept for dialling"));
+}
+
+// The phone unplugged (its link left leading nowhere) and plugged in again:
+// the 2 s pause after the lost link ends as soon as the dialer says so, and
+// the status tick's take of the request runs an engine tick at once.
+void TestStatusTick::device_back_ends_the_lost_link_pause_and_reconnects()
+{
+    ControllerRig rig({"--mode", "gsm-noclcc"});
+    rig.connect_phone();
+    QCOMPARE(rig.state().CLCC, qint16(0));
+    const auto slept_in_tick = [&rig] {
+        const qsizetype before = rig.clock.sleeps.size();
+        rig.tick();
+        int total = 0;
+        for (qsizetype index = before; index < rig.clock.sleeps.size(); ++index)
+            total += rig.clock.sleeps[index];
+        return total;
+    };
+    QVERIFY(rig.phone.control("drop keep-link"));
+    QVERIFY(slept_in_tick() >= 2000);
+    QCOMPARE(rig.view().status_text, QStringLiteral("Потеряна связь"));
+
+    set_board("podkl_snova", "1");
+    QVERIFY(slept_in_tick() < 2000);
+    QVERIFY(rig.phone.control("reconnect"));
+    const int probes = rig.phone.count_received("AT+CLCC");
+    rig.controller->start_engine();  // as in a controller the dialer started
+    rig.publish();
+    QCOMPARE(board("podkl_snova"), QString());
+    QVERIFY(rig.controller->engine_running());
+    // The tick runs from the event loop, before the engine timer's first.
+    QVERIFY(rig.phone.wait_for_command("AT+CLCC", 250, probes + 1));
 }
 
 // Started again as the writing dialer: writes numbers until told to stop or

@@ -48,9 +48,9 @@ QPushButton* notice_button(PlugNotice* notice, const QString& text)
 
 // A dialer running with phone 1 connected, as a user has it.
 struct RunningDialer {
-    RunningDialer()
+    explicit RunningDialer(int port = 1)
     {
-        write_setting("Kestrum", "1", "port", "1");
+        write_setting("Kestrum", "1", "port", QString::number(port));
         form.start_up();
         form.show();
     }
@@ -136,8 +136,10 @@ void TestPlug::phones_of_one_model_are_told_apart_and_declined()
 void TestPlug::phone_back_is_reconnected()
 {
     TestEnv env;
-    auto phone = std::make_unique<PhoneSim>(QStringList{"--model", "Phone A"}, 1);
-    RunningDialer dialer;
+    // Only the ports folder leads to port 101: unplugged, it leads nowhere,
+    // as the by-id link of a real phone (port 1 would fall back to ttyS0).
+    auto phone = std::make_unique<PhoneSim>(QStringList{"--model", "Phone A"}, 101);
+    RunningDialer dialer(101);
     QVERIFY(connected(1, "Phone A"));
     auto* watch = dialer.form.findChild<main_window::PlugWatch*>();
     QVERIFY(watch);
@@ -145,7 +147,7 @@ void TestPlug::phone_back_is_reconnected()
 
     phone.reset();  // unplugged: its entry goes
     QVERIFY(wait_until([] { return board(1, "on_pr") == "False"; }, 15000));
-    phone = std::make_unique<PhoneSim>(QStringList{"--model", "Phone B"}, 1);
+    phone = std::make_unique<PhoneSim>(QStringList{"--model", "Phone B"}, 101);
     QVERIFY(phone->ready());
     QVERIFY(wait_until([&] { return reconnects.count() == 1; }, 5000));
     QCOMPARE(reconnects.first().first().toInt(), 1);
