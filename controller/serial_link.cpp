@@ -154,7 +154,8 @@ QString Controller::port_check()
             clock.pump();
             QString call_list_reply = at_exchange(QStringLiteral("AT+CLCC"), 0);
             const bool closed_by_failure = !serial_->PortOpen();
-            QString model = at_exchange(QStringLiteral("AT+GMM"), 0);
+            const QString model = ask_for_model(
+                [this](const QString& command) { return clean_model_reply(at_exchange(command, 0), command); });
             // A failed exchange closes the port and the model query opens it
             // again, perhaps on another device by then (a phone plugged back
             // while the first query timed out). The call-list support must
@@ -162,7 +163,7 @@ QString Controller::port_check()
             // probed again.
             if (closed_by_failure && serial_->PortOpen())
                 call_list_reply = at_exchange(QStringLiteral("AT+CLCC"), 0);
-            state_.model = clean_model_reply(model);
+            state_.model = model;
             journal_.set_model(state_.model);
             state_.CLCC = call_list_reply.contains(QLatin1String("OK")) ? 1 : 0;
         }
@@ -178,11 +179,11 @@ QString Controller::model_query(int port)
 {
     engine_timer_.stop();
     try {
-        QString reply = at_exchange(QStringLiteral("AT+GMM"), port);
+        // The search lists the text untrimmed; "ER" is a failed exchange.
+        const QString reply = ask_for_model(
+            [this, port](const QString& command) { return model_reply_text(at_exchange(command, port), command); });
         if (serial_->PortOpen())
             serial_->setPortOpen(false);
-        // The search lists the text untrimmed; "ER" is a failed exchange.
-        reply = model_reply_text(reply);
         return reply == QLatin1String("ER") ? QStringLiteral("---") : reply;
     } catch (const std::exception&) {
         close_port_quietly();

@@ -59,10 +59,12 @@ QString Get_model(SerialComponent& serial, int port)
         select_port(serial, port);
         if (!serial.PortOpen())
             serial.setPortOpen(true);
-        serial.Output(QStringLiteral("AT+GMM\r\n"));
-        pump();
-        platform::clock().sleep_ms(kReplyWaitMs);
-        QString model = clean_model_reply(read_reply(serial));
+        QString model = blackboard::ask_for_model([&serial](const QString& command) {
+            serial.Output(command + QStringLiteral("\r\n"));
+            pump();
+            platform::clock().sleep_ms(kReplyWaitMs);
+            return blackboard::clean_model_reply(read_reply(serial), command);
+        });
         if (model.isEmpty())
             model = kNoModel;
         serial.setPortOpen(false);

@@ -15,10 +15,11 @@ inline const QString kNoModel = QStringLiteral("---");
 // The model reply reduced to the model text (blackboard/phone_text.h).
 using blackboard::clean_model_reply;
 
-// Asks port N ("AT+GMM") for its device's model and returns the cleaned
-// reply, or "---" when the port cannot be used or gave nothing. The port is
-// closed afterwards in every case. Waits 500 ms for the reply through the
-// clock seam.
+// Asks port N for its device's model: "AT+GMM", and while the phone
+// answers "ERROR", "AT+CGMM" and then "ATI" (blackboard::ask_for_model).
+// Gives the cleaned reply, or "---" when the port cannot be used or gave
+// nothing. The port is closed afterwards in every case. Waits 500 ms for
+// each reply through the clock seam.
 QString Get_model(SerialComponent& serial, int port);
 
 enum class DialCommand {

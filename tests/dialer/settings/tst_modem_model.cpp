@@ -52,13 +52,20 @@ void TestModemModel::asks_a_simulated_phone_data()
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("model");
-    QTest::newRow("echo off") << QStringList{"--echo", "off", "--model", "Nokia 6230i"} << "" << "Nokia 6230i";
-    QTest::newRow("echo on, +GMM prefix")
-        << QStringList{"--echo", "on", "--gmm-prefix", "--model", "Nokia 6230i"} << "" << "Nokia 6230i";
+    QTest::addColumn<QStringList>("asked");
+    const QStringList all{"AT+GMM", "AT+CGMM", "ATI"};
+    QTest::newRow("echo off") << QStringList{"--echo", "off", "--model", "Nokia 6230i"} << "" << "Nokia 6230i"
+                              << QStringList{"AT+GMM"};
+    QTest::newRow("echo on, +GMM prefix") << QStringList{"--echo", "on", "--gmm-prefix", "--model", "Nokia 6230i"}
+                                          << "" << "Nokia 6230i" << QStringList{"AT+GMM"};
     QTest::newRow("two lines") << QStringList{"--echo", "off", "--model", "Siemens\\nMC35i"} << ""
-                               << "Siemens  MC35i";
-    QTest::newRow("error") << QStringList{} << "fault error on" << "ERROR";
-    QTest::newRow("silent") << QStringList{} << "fault silence on" << "---";
+                               << "Siemens  MC35i" << QStringList{"AT+GMM"};
+    QTest::newRow("only AT+CGMM") << QStringList{"--model-query", "cgmm", "--model", "SIM300"} << "" << "SIM300"
+                                  << all.mid(0, 2);
+    QTest::newRow("only ATI") << QStringList{"--model-query", "ati", "--echo", "on", "--model", "E1550"} << ""
+                              << "E1550" << all;
+    QTest::newRow("error") << QStringList{} << "fault error on" << "ERROR" << all;
+    QTest::newRow("silent") << QStringList{} << "fault silence on" << "---" << QStringList{"AT+GMM"};
 }
 
 void TestModemModel::asks_a_simulated_phone()
@@ -66,6 +73,7 @@ void TestModemModel::asks_a_simulated_phone()
     QFETCH(QStringList, options);
     QFETCH(QString, fault);
     QFETCH(QString, model);
+    QFETCH(QStringList, asked);
     TestEnv env;
     MockClock clock(shortened_search_wait);
     PhoneSim phone(options, 3);
@@ -75,8 +83,8 @@ void TestModemModel::asks_a_simulated_phone()
     QtSerialComponent serial;
     QCOMPARE(Get_model(serial, 3), model);
     QVERIFY(!serial.PortOpen());
-    QCOMPARE(phone.received(), QStringList{"AT+GMM"});
-    QVERIFY(clock.sleeps.contains(500));
+    QCOMPARE(phone.received(), asked);
+    QCOMPARE(clock.sleeps.count(500), asked.size());
 }
 
 void TestModemModel::unusable_ports_give_no_model()
