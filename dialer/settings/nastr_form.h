@@ -103,6 +103,8 @@ private:
     QLabel* Label4 = nullptr;         // search progress
     QPushButton* Command4 = nullptr;  // "Остановить"
     QTreeWidget* List1 = nullptr;     // found phones: model, device
+    // Ports another program holds, and what to do, after a search.
+    QLabel* zanyatye_porty = nullptr;
     QGroupBox* Frame3 = nullptr;      // "Проверка вызова номера"
     QLabel* test_phone_label = nullptr;
     QLineEdit* Text2 = nullptr;       // number of the test call

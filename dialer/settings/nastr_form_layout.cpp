@@ -176,6 +176,11 @@ QWidget* Nastr_form::build_search_area()
     List1 = named(new QTreeWidget, QStringLiteral("List1"));
     List1->setRootIsDecorated(false);
     List1->setHeaderLabels({QStringLiteral("Телефон"), QStringLiteral("Устройство")});
+    zanyatye_porty = named(new QLabel, QStringLiteral("zanyatye_porty"));
+    zanyatye_porty->setTextFormat(Qt::PlainText);
+    zanyatye_porty->setWordWrap(true);
+    zanyatye_porty->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    zanyatye_porty->hide();
 
     Frame3 = named(new QGroupBox(QStringLiteral("Проверка вызова номера")), QStringLiteral("Frame3"));
     test_phone_label = named(new QLabel, QStringLiteral("Frame3_phone"));
@@ -201,6 +206,7 @@ QWidget* Nastr_form::build_search_area()
     layout->addLayout(search_row);
     layout->addWidget(new QLabel(QStringLiteral("Найденные телефоны:")));
     layout->addWidget(List1, 1);
+    layout->addWidget(zanyatye_porty);
     layout->addWidget(Frame3);
     return area;
 }

@@ -29,9 +29,12 @@ void Nastr_form::start_search()
     if (scan_.running())
         return;  // a second press while searching changes nothing
 
+    QStringList held;
     Scan_ports::Observer observer;
     observer.scanning = [this] {
         List1->clear();
+        zanyatye_porty->hide();
+        zanyatye_porty->clear();
         Command4->show();
     };
     observer.asking = [this](int port) {
@@ -40,6 +43,9 @@ void Nastr_form::start_search()
     observer.found = [this](const QString& model, int port) {
         auto* entry = new QTreeWidgetItem(List1, {model, port_display_name(port)});
         entry->setData(0, kPortRole, port);
+    };
+    observer.held = [&held](int port, const QString& note) {
+        held << QStringLiteral("Порт %1: ").arg(port) + note;
     };
 
     // A test call would take the port away from the query in progress.
@@ -50,6 +56,8 @@ void Nastr_form::start_search()
     Command6->setEnabled(true);
 
     Command4->hide();
+    zanyatye_porty->setText(held.join(QStringLiteral("\n\n")));
+    zanyatye_porty->setVisible(!held.isEmpty());
     if (outcome == Scan_ports::Outcome::Done) {
         Label4->setText(QStringLiteral("Готово!"));
         List1->setToolTip(QStringLiteral("Привет!"));

@@ -4,6 +4,8 @@
 
 #include "dialer/settings/modem_model.h"
 #include "dialer/settings/scan_ports.h"
+#include "serial/port_holders.h"
+#include "tests/support/held_port.h"
 #include "tests/support/phonesim_driver.h"
 #include "settings_fakes.h"
 #include "settings_store/settings_store.h"
@@ -108,6 +110,16 @@ void TestModemModel::unusable_ports_give_no_model()
     QVERIFY(holder.PortOpen());
     holder.setPortOpen(false);
     QCOMPARE(Get_model(serial, 3), QStringLiteral("PhoneSim 3000"));
+
+    // Another program's hold is told apart from a missing device.
+    HeldPort held(4);
+    QVERIFY2(held.held(), qPrintable(held.output()));
+    QCOMPARE(ask_model(serial, 4).model, kNoModel);
+    QVERIFY(ask_model(serial, 4).open_failed);
+    QVERIFY(ask_model(serial, 5).open_failed);
+    QVERIFY(!ask_model(serial, 3).open_failed);
+    QVERIFY(held_port_note(4).contains(HeldPort::name()));
+    QCOMPARE(held_port_note(5), QString());
 }
 
 void TestModemModel::test_call_sends_the_dial_command_data()
@@ -150,6 +162,14 @@ void TestModemModel::test_call_failure_is_reported()
     QCOMPARE(messages.texts, QStringList{"Ошибка модема!"});
     QCOMPARE(messages.icons.first(), platform::MessageIcon::Error);
     QVERIFY(!serial.PortOpen());
+
+    // Held by another program: the message names it, below a blank line.
+    HeldPort held(8);
+    QVERIFY2(held.held(), qPrintable(held.output()));
+    QVERIFY(!Test_call(serial, 8, QStringLiteral("911"), DialCommand::Plain));
+    QCOMPARE(messages.texts.last(),
+             QStringLiteral("Ошибка модема!\n\nПорт занят программой port_holder (PID %1). "
+                            "Закройте её и подключите телефон снова.").arg(held.pid()));
 
     // The component is still usable for the next query.
     PhoneSim phone({"--echo", "off", "--model", "X1"}, 7);

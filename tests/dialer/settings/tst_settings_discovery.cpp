@@ -9,6 +9,7 @@
 
 #include "dialer/settings/nastr_form.h"
 #include "serial/stable_names.h"
+#include "tests/support/held_port.h"
 #include "tests/support/phonesim_driver.h"
 #include "settings_fakes.h"
 #include "settings_store/settings_store.h"
@@ -99,6 +100,8 @@ void TestSettingsDiscovery::search_lists_answering_ports()
         QVERIFY2(phone->ready(), qPrintable(phone->output()));
     QVERIFY(refusing.control("fault error on"));
     QVERIFY(silent.control("fault silence on"));
+    HeldPort held(13);
+    QVERIFY2(held.held(), qPrintable(held.output()));
     shield_real_ports(env.ports_dir());
 
     RecordingMainWindow main_window;
@@ -125,6 +128,11 @@ void TestSettingsDiscovery::search_lists_answering_ports()
                                          device_of(refusing), device_of(same_model)}));
     QVERIFY(devices(form).first().startsWith(QStringLiteral("pts/")));
     QVERIFY(devices(form).first() != devices(form).last());
+    // The port another program holds is named below the list, with the holder.
+    QVERIFY(shown(form, "zanyatye_porty"));
+    QCOMPARE(control<QLabel>(form, "zanyatye_porty")->text(),
+             QStringLiteral("Порт 13: Порт занят программой port_holder (PID %1). "
+                            "Закройте её и подключите телефон снова.").arg(held.pid()));
     QCOMPARE(progress.first(), QStringLiteral("1 из 256"));
     QCOMPARE(progress.last(), QStringLiteral("256 из 256"));
     QCOMPARE(progress.size(), 256);
@@ -164,6 +172,7 @@ void TestSettingsDiscovery::stop_during_the_search()
 
     QVERIFY(clicked);
     QCOMPARE(entries(form), QStringList{"Early@2"});
+    QVERIFY(!shown(form, "zanyatye_porty"));
     QVERIFY(late.received().isEmpty());
     QCOMPARE(control<QLabel>(form, "Label4")->text(), QString());
     QVERIFY(!shown(form, "Command4"));
@@ -231,6 +240,12 @@ void TestSettingsDiscovery::assign_and_test_call()
     shield_real_ports(env.ports_dir());
     QTest::mouseClick(control<QPushButton>(form, "Command3"), Qt::LeftButton);
     QCOMPARE(messages.texts.last(), QStringLiteral("Ошибка модема!"));
+
+    // Another program holds the port: the message says which.
+    HeldPort held(3);
+    QVERIFY2(held.held(), qPrintable(held.output()));
+    QTest::mouseClick(control<QPushButton>(form, "Command3"), Qt::LeftButton);
+    QVERIFY(messages.texts.last().startsWith(QStringLiteral("Ошибка модема!\n\nПорт занят программой port_holder")));
 
     // Closing hides the test-call frame.
     QTest::mouseClick(control<QPushButton>(form, "OKButton"), Qt::LeftButton);
