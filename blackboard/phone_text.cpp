@@ -1,5 +1,6 @@
 #include "blackboard/phone_text.h"
 
+#include <QRegularExpression>
 #include <QStringView>
 #include <algorithm>
 #include <cmath>
@@ -122,18 +123,45 @@ QString trim_spaces(const QString& text)
     return text.mid(first, last - first);
 }
 
-QString model_reply_text(const QString& reply)
+const QStringList& model_commands()
+{
+    static const QStringList commands{QStringLiteral("AT+GMM"), QStringLiteral("AT+CGMM"), QStringLiteral("ATI")};
+    return commands;
+}
+
+QString model_reply_text(const QString& reply, const QString& command)
 {
     QString text = reply;
     text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
     text.replace(u'\r', u' ');
-    text.remove(QStringLiteral("AT+GMM"));
+    if (command == QLatin1String("ATI")) {
+        // Free text: "OK" inside a word ("NOKIA") is part of the model.
+        static const QRegularExpression echo_and_ok(QStringLiteral("(?<![^ \n])(ATI|OK)(?![^ \n])"));
+        return text.remove(echo_and_ok);
+    }
+    text.remove(command);
     text.remove(QStringLiteral("OK"));
+    if (command != QLatin1String("AT+GMM"))
+        text.remove(command.mid(2));  // "+CGMM"
     text.remove(QStringLiteral("+GMM"));
     text.remove(u':');
     return text;
 }
 
-QString clean_model_reply(const QString& reply) { return trim_spaces(model_reply_text(reply)); }
+QString clean_model_reply(const QString& reply, const QString& command)
+{
+    return trim_spaces(model_reply_text(reply, command));
+}
+
+QString ask_for_model(const std::function<QString(const QString& command)>& ask)
+{
+    QString model;
+    for (const QString& command : model_commands()) {
+        model = ask(command);
+        if (model != QLatin1String("ERROR"))
+            break;
+    }
+    return model;
+}
 
 }  // namespace blackboard

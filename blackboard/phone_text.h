@@ -1,10 +1,12 @@
 #pragma once
 #include <QString>
+#include <QStringList>
+#include <functional>
 
 // The rules both programs apply to text that goes to a phone or comes from
 // one, or that stands as a number in the store: a number read from the
 // start of a text, the guard on a number put into a dial command, and the
-// model text taken from the reply to "AT+GMM".
+// model a phone tells.
 namespace blackboard {
 
 // --- Numbers at the start of a text ---------------------------------------
@@ -44,13 +46,29 @@ QString dial_command(const QString& verb, const QString& number,
 // Spaces (only the space character) removed at both ends.
 QString trim_spaces(const QString& text);
 
-// The reply to "AT+GMM" reduced to the model text: CR LF and lone CR become
-// blanks; the echo "AT+GMM", "OK", "+GMM" and ":" go. Blanks at the ends
-// stay (the controller's phone search lists the text so); a lone LF is kept.
-QString model_reply_text(const QString& reply);
+// --- The model -------------------------------------------------------------
+
+// The commands that ask a phone for its model, in the order they are tried:
+// "AT+GMM", then "AT+CGMM" (phones that know only the GSM 07.07 name), then
+// "ATI" (modems that know neither).
+const QStringList& model_commands();
+
+// The reply to a model command reduced to the model text. CR LF and lone CR
+// become blanks, and a lone LF is kept. For "AT+GMM" the echo "AT+GMM",
+// "OK", "+GMM" and ":" go wherever they stand; for "AT+CGMM" its echo,
+// "OK", "+CGMM", "+GMM" and ":" likewise. For "ATI", whose text is free,
+// only the echo and "OK" go, where they stand as words of their own.
+// Blanks at the ends stay (the controller's phone search lists the text so).
+QString model_reply_text(const QString& reply, const QString& command = QStringLiteral("AT+GMM"));
 
 // The model text with blanks trimmed from both ends: the model a phone is
 // known by.
-QString clean_model_reply(const QString& reply);
+QString clean_model_reply(const QString& reply, const QString& command = QStringLiteral("AT+GMM"));
+
+// Asks for the model with each of model_commands() in turn while the phone
+// answers "ERROR": ask sends one command and gives its cleaned reply. A
+// phone that answers the first command is asked nothing else; one that
+// refuses all three gives "ERROR".
+QString ask_for_model(const std::function<QString(const QString& command)>& ask);
 
 }  // namespace blackboard

@@ -182,6 +182,12 @@ private:
     QString take_cleaned_input();
     void close_port_quietly();
     bool port_open_quietly() const;
+    // Opens the slot's own port. When that fails and another program holds
+    // the port, its note (who, and what to do) goes to the log, the window
+    // and the blackboard; an open port clears it.
+    void open_slot_port();
+    void note_held_port();
+    void publish_port_note(const QString& note);
     // A lost link: the status text with the red indicator.
     void lost_connection(const QString& status);
     // The wired modem's line is lost: its text, and "Подклчюить" again.
@@ -237,6 +243,14 @@ private:
     std::optional<qint64> dialled_at_ms_;
     ussd::Session ussd_;
     PublishedCallState published_;
+    // The port note last published; nothing before the first open.
+    std::optional<QString> published_port_note_;
+    // The unavailable port whose holder was last looked for, and when.
+    struct BusyCheck {
+        int port;
+        qint64 at_ms;
+    };
+    std::optional<BusyCheck> busy_check_;
     LineJournal journal_;
 
     QTimer engine_timer_;

@@ -16,6 +16,9 @@ struct ControllerView {
     QString model;
     QString port_state;   // "True" / "False"
     QString status_text;  // "", "Потеряна связь", "Потеряна связь (>1)", ...
+    // Which program holds the port, and what to do about it, while another
+    // program keeps the port from opening; "" otherwise.
+    QString port_note;
     Indicator indicator = Indicator::Hidden;
     QString wired_reply;
 

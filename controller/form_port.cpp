@@ -111,6 +111,14 @@ FormPort::FormPort(Controller& controller, QWidget* parent)
     indicator_ = add_label(top, 1, 1);
     indicator_->setFixedSize(12, 12);
     wired_reply_label_ = add_label(top, 1, 2);
+    // Who holds the port and what to do: a command to copy, at times.
+    port_note_label_ = new QLabel(this);
+    port_note_label_->setObjectName(QStringLiteral("port_zanyat"));
+    port_note_label_->setTextFormat(Qt::PlainText);
+    port_note_label_->setWordWrap(true);
+    port_note_label_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    port_note_label_->hide();
+    top->addWidget(port_note_label_, 2, 0, 1, 3);
 
     auto* call_frame = new QGroupBox(QStringLiteral("Входящий / исходящий"), this);
     auto* calls = new QGridLayout(call_frame);
@@ -189,6 +197,10 @@ void FormPort::refresh()
     show_text(model_label_, now.model, shown_.model, first);
     show_text(port_state_label_, now.port_state, shown_.port_state, first);
     show_text(status_label_, now.status_text, shown_.status_text, first);
+    if (first || now.port_note != shown_.port_note) {
+        port_note_label_->setText(now.port_note);
+        port_note_label_->setVisible(!now.port_note.isEmpty());
+    }
     if (first || now.indicator != shown_.indicator) {
         indicator_->setVisible(now.indicator != ControllerView::Indicator::Hidden);
         indicator_->setStyleSheet(indicator_style(now.indicator));

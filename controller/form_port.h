@@ -61,6 +61,7 @@ private:
     QLabel* model_label_;
     QLabel* port_state_label_;
     QLabel* status_label_;
+    QLabel* port_note_label_;
     QLabel* indicator_;
     QLabel* wired_reply_label_;
     QPushButton* take_line_button_;

@@ -7,6 +7,7 @@
 #include "controller/blackboard.h"
 #include "controller/controller.h"
 #include "platform/clock.h"
+#include "serial/stable_names.h"
 
 namespace kestrum {
 
@@ -112,6 +113,9 @@ bool PhoneSearch::connect_port(const QString& port_text)
     if (!port || *port <= 0)
         return false;
     controller_.choose_port(*port);
+    // The slot is to keep this phone when the phones come up in another
+    // order: the port leads to the device's stable name from now on.
+    pin_chosen_port(*port);
     // The engine opens the port the key names, which another program may
     // have changed since the box last wrote it.
     board().set_port(QString::number(*port));

@@ -55,10 +55,11 @@ public:
 
     // "Подключить" with the port box's text, or a double click on the
     // entry of a port: false when the text names no port above 0 (nothing
-    // changes). Otherwise the port becomes port_1 and the slot's `port`, and
-    // the controller is asked to connect. A connect during a search stops
-    // it and is handed over once it has ended, so that the search does not
-    // stop the engine again or take the port from it.
+    // changes). Otherwise the port is pinned to its device (pin_chosen_port)
+    // and becomes port_1 and the slot's `port`, and the controller is asked
+    // to connect. A connect during a search stops it and is handed over once
+    // it has ended, so that the search does not stop the engine again or
+    // take the port from it.
     bool connect_port(const QString& port_text);
     bool connect_entry(int port);
 

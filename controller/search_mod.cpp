@@ -5,16 +5,17 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShowEvent>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "blackboard/keys.h"
 #include "controller/controller.h"
 #include "platform/enter_presses.h"
 #include "platform/messages.h"
+#include "serial/stable_names.h"
 
 namespace kestrum {
 
@@ -38,8 +39,9 @@ SearchMod::SearchMod(Controller& controller, QWidget* parent)
     setWindowTitle(QStringLiteral("Поиск телефонов"));
     build_controls();
     connect(port_box_, &QLineEdit::textChanged, this, &SearchMod::port_text_changed);
-    connect(found_list_, &QListWidget::itemClicked, this, &SearchMod::entry_clicked);
-    connect(found_list_, &QListWidget::itemDoubleClicked, this, &SearchMod::entry_double_clicked);
+    connect(found_list_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { entry_clicked(item); });
+    connect(found_list_, &QTreeWidget::itemDoubleClicked, this,
+            [this](QTreeWidgetItem* item) { entry_double_clicked(item); });
     connect(types_, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
         if (checked)
             search_.choose_type(kTypes[id]);
@@ -61,8 +63,12 @@ void SearchMod::build_controls()
     progress_label_->setObjectName(QStringLiteral("progress_label"));
     layout->addWidget(progress_label_);
     layout->addWidget(new QLabel(QStringLiteral("Найденные порты модемов:"), this));
-    found_list_ = new QListWidget(this);
+    // The device beside the model tells two phones of one model apart;
+    // as a column of its own, a screen reader reads it as its own cell.
+    found_list_ = new QTreeWidget(this);
     found_list_->setObjectName(QStringLiteral("List1"));
+    found_list_->setRootIsDecorated(false);
+    found_list_->setHeaderLabels({QStringLiteral("Телефон"), QStringLiteral("Устройство")});
     layout->addWidget(found_list_);
 
     auto* port_row = new QHBoxLayout;
@@ -149,9 +155,9 @@ void SearchMod::run_search()
         progress_label_->setText(QString::number(port) + QStringLiteral(" из 256"));
     };
     observer.found = [this](int port, const QString& model) {
-        auto* entry = new QListWidgetItem(QString::number(port) + QStringLiteral(" - ") + model);
-        entry->setData(Qt::UserRole, port);
-        found_list_->addItem(entry);
+        auto* entry = new QTreeWidgetItem(found_list_, {QString::number(port) + QStringLiteral(" - ") + model,
+                                                         port_display_name(port)});
+        entry->setData(0, Qt::UserRole, port);
     };
     observer.ended = [this] {
         progress_label_->setText(QStringLiteral("Готово!"));
@@ -174,14 +180,14 @@ void SearchMod::port_text_changed(const QString& text)
     port_box_->setPalette(red);
 }
 
-void SearchMod::entry_clicked(QListWidgetItem* item)
+void SearchMod::entry_clicked(QTreeWidgetItem* item)
 {
-    port_box_->setText(QString::number(item->data(Qt::UserRole).toInt()));
+    port_box_->setText(QString::number(item->data(0, Qt::UserRole).toInt()));
 }
 
-void SearchMod::entry_double_clicked(QListWidgetItem* item)
+void SearchMod::entry_double_clicked(QTreeWidgetItem* item)
 {
-    const int port = item->data(Qt::UserRole).toInt();
+    const int port = item->data(0, Qt::UserRole).toInt();
     if (port == 0) {
         platform::show_message(QStringLiteral("Телефон не подключен!"), platform::MessageIcon::None);
         return;

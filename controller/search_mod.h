@@ -6,11 +6,11 @@
 class QButtonGroup;
 class QLabel;
 class QLineEdit;
-class QListWidget;
-class QListWidgetItem;
 class QPushButton;
 class QRadioButton;
 class QShowEvent;
+class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace kestrum {
 
@@ -36,15 +36,15 @@ private:
     void select_type(const QString& type);
     void run_search();
     void port_text_changed(const QString& text);
-    void entry_clicked(QListWidgetItem* item);
-    void entry_double_clicked(QListWidgetItem* item);
+    void entry_clicked(QTreeWidgetItem* item);
+    void entry_double_clicked(QTreeWidgetItem* item);
     void press_connect();
 
     Controller& controller_;
     PhoneSearch search_;
     QLabel* status_label_;
     QLabel* progress_label_;
-    QListWidget* found_list_;
+    QTreeWidget* found_list_;  // "N - model", device
     QLineEdit* port_box_;
     QButtonGroup* types_;
     QRadioButton* gsm_choice_;

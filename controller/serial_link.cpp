@@ -4,6 +4,7 @@
 #include "controller/controller.h"
 #include "controller/text_rules.h"
 #include "platform/clock.h"
+#include "serial/port_holders.h"
 #include "serial/serial_component.h"
 
 Q_LOGGING_CATEGORY(lcKestrumAt, "kestrum.at", QtWarningMsg)
@@ -13,6 +14,8 @@ namespace kestrum {
 namespace {
 // An empty poll waits this long for data instead of spinning.
 constexpr int kPollPause = 10;
+// How often a port that stays unavailable is looked at for a holder.
+constexpr qint64 kBusyCheckIntervalMs = 2000;
 
 QString visible(const QString& text)
 {
@@ -106,8 +109,12 @@ QString Controller::at_exchange(const QString& command, int port)
             serial_->setCommPort(chosen);
         }
         clock.pump();
-        if (!serial_->PortOpen())
-            serial_->setPortOpen(true);
+        if (!serial_->PortOpen()) {
+            if (port == 0)
+                open_slot_port();
+            else
+                serial_->setPortOpen(true);
+        }
         send(command + QStringLiteral("\r\n"));
         clock.sleep_ms(200);
         QString reply;
@@ -150,11 +157,12 @@ QString Controller::port_check()
         }
         if (!serial_->PortOpen()) {
             // A freshly opened port may hold another phone: probe it again.
-            serial_->setPortOpen(true);
+            open_slot_port();
             clock.pump();
             QString call_list_reply = at_exchange(QStringLiteral("AT+CLCC"), 0);
             const bool closed_by_failure = !serial_->PortOpen();
-            QString model = at_exchange(QStringLiteral("AT+GMM"), 0);
+            const QString model = ask_for_model(
+                [this](const QString& command) { return clean_model_reply(at_exchange(command, 0), command); });
             // A failed exchange closes the port and the model query opens it
             // again, perhaps on another device by then (a phone plugged back
             // while the first query timed out). The call-list support must
@@ -162,7 +170,7 @@ QString Controller::port_check()
             // probed again.
             if (closed_by_failure && serial_->PortOpen())
                 call_list_reply = at_exchange(QStringLiteral("AT+CLCC"), 0);
-            state_.model = clean_model_reply(model);
+            state_.model = model;
             journal_.set_model(state_.model);
             state_.CLCC = call_list_reply.contains(QLatin1String("OK")) ? 1 : 0;
         }
@@ -178,16 +186,51 @@ QString Controller::model_query(int port)
 {
     engine_timer_.stop();
     try {
-        QString reply = at_exchange(QStringLiteral("AT+GMM"), port);
+        // The search lists the text untrimmed; "ER" is a failed exchange.
+        const QString reply = ask_for_model(
+            [this, port](const QString& command) { return model_reply_text(at_exchange(command, port), command); });
         if (serial_->PortOpen())
             serial_->setPortOpen(false);
-        // The search lists the text untrimmed; "ER" is a failed exchange.
-        reply = model_reply_text(reply);
         return reply == QLatin1String("ER") ? QStringLiteral("---") : reply;
     } catch (const std::exception&) {
         close_port_quietly();
         return QStringLiteral("---");
     }
+}
+
+void Controller::open_slot_port()
+{
+    try {
+        serial_->setPortOpen(true);
+    } catch (const std::exception&) {
+        note_held_port();
+        throw;
+    }
+    busy_check_.reset();
+    publish_port_note(QString());
+}
+
+void Controller::note_held_port()
+{
+    // Looking for the holder reads every process's open files: not at
+    // every tick while the port stays unavailable.
+    const qint64 now = platform::clock().now_ms();
+    const int port = serial_->CommPort();
+    if (busy_check_ && busy_check_->port == port && now - busy_check_->at_ms < kBusyCheckIntervalMs)
+        return;
+    busy_check_ = BusyCheck{port, now};
+    publish_port_note(held_port_note(port));
+}
+
+void Controller::publish_port_note(const QString& note)
+{
+    if (published_port_note_ == note)
+        return;
+    if (!note.isEmpty())
+        qCWarning(lcKestrumAt).noquote() << "COM" + QString::number(serial_->CommPort()) << note;
+    published_port_note_ = note;
+    view_.port_note = note;
+    board().write(blackboard::key::port_zanyat, note);
 }
 
 }  // namespace kestrum

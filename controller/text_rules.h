@@ -8,6 +8,7 @@
 // commands, the model text), and the normalised form of a phone reply.
 namespace kestrum {
 
+using blackboard::ask_for_model;
 using blackboard::clean_model_reply;
 using blackboard::dial_command;
 using blackboard::dialable_number;

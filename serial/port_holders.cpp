@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <optional>
 
+#include "serial/serial_component.h"
+
 namespace {
 
 const QString kModemManager = QStringLiteral("ModemManager");
@@ -112,4 +114,12 @@ QString port_busy_note(const QList<PortHolder>& holders, const UsbIds& ids)
 QString port_busy_note(const QString& device)
 {
     return port_busy_note(port_holders(device), usb_ids_of_tty(device));
+}
+
+QString held_port_note(int port)
+{
+    const QString device = port_device_path(port);
+    if (device.isEmpty() || !QFileInfo::exists(device))
+        return QString();
+    return port_busy_note(device);
 }

@@ -45,3 +45,8 @@ QString port_busy_note(const QList<PortHolder>& holders, const UsbIds& ids);
 // The note for the device behind a port path (a comN entry or a node),
 // looked up in /proc and /sys.
 QString port_busy_note(const QString& device);
+
+// The note for port number N (its ports-folder entry, else its usual
+// device). "" when no other program holds it, and at once, without looking
+// at any process, when no device is there.
+QString held_port_note(int port);

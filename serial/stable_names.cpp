@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QRegularExpression>
 #include <cerrno>
 #include <cstdio>
@@ -11,6 +12,10 @@
 
 #include "serial/serial_component.h"
 #include "serial/serial_device.h"
+
+namespace {
+Q_LOGGING_CATEGORY(devicesLog, "vekorra.devices", QtWarningMsg)
+}  // namespace
 
 QString stable_name(const QString& device, const QString& by_id_folder)
 {
@@ -63,16 +68,23 @@ bool write_port_link(int port, const QString& target, QString* error)
     return true;
 }
 
-bool pin_port(int port, QString* error)
+bool pin_port(int port, QString* error, const QString& by_id_folder)
 {
     const QString path = port_device_path(port);
-    const QString stable = path.isEmpty() ? QString() : stable_name(path);
+    const QString stable = path.isEmpty() ? QString() : stable_name(path, by_id_folder);
     if (stable.isEmpty())
         return true;  // nothing there to pin: the port stays as it is
     const QFileInfo entry(QDir(ports_folder()).filePath(QStringLiteral("com%1").arg(port)));
     if (entry.isSymLink() && entry.symLinkTarget() == stable)
         return true;
     return write_port_link(port, stable, error);
+}
+
+void pin_chosen_port(int port)
+{
+    QString error;
+    if (!pin_port(port, &error))
+        qCWarning(devicesLog).noquote() << "COM" + QString::number(port) << "not pinned to its device:" << error;
 }
 
 QString by_id_device_name(const QString& by_id_path)
@@ -96,4 +108,10 @@ QString display_name(const QString& stable)
     if (stable.startsWith(QLatin1String("/dev/")))
         return stable.mid(5);
     return stable;
+}
+
+QString port_display_name(int port)
+{
+    const QString path = port_device_path(port);
+    return path.isEmpty() ? QString() : display_name(stable_name(path));
 }

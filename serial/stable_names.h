@@ -26,7 +26,11 @@ bool write_port_link(int port, const QString& target, QString* error = nullptr);
 // comN becomes a link to the device's stable name. Nothing is written when
 // the port leads nowhere or its entry already names the stable name.
 // Returns false, with the reason, when the link could not be written.
-bool pin_port(int port, QString* error = nullptr);
+bool pin_port(int port, QString* error = nullptr, const QString& by_id_folder = kSerialByIdFolder);
+
+// pin_port for the port the user has just chosen for a phone slot. A
+// failure is only logged as a warning: the slot works on the port as it is.
+void pin_chosen_port(int port);
 
 // The USB device's part of a by-id name, the same for all of its
 // interfaces: ".../usb-HUAWEI_Mobile-if01-port0" gives "usb-HUAWEI_Mobile".
@@ -37,3 +41,7 @@ QString by_id_device_name(const QString& by_id_path);
 // "Nokia 6230 0123456"; a device without a by-id name gives its node
 // without "/dev/" ("ttyACM0", "pts/4").
 QString display_name(const QString& stable);
+
+// The device cell of a found phone: the short stable name of what port N
+// leads to ("Nokia 6230 0123456", "pts/4").
+QString port_display_name(int port);

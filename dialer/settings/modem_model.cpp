@@ -5,6 +5,7 @@
 #include "blackboard/phone_text.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
+#include "serial/port_holders.h"
 #include "serial/serial_component.h"
 
 namespace {
@@ -38,6 +39,21 @@ void select_port(SerialComponent& serial, int port)
     serial.setCommPort(port);
 }
 
+// Points the component at the port and opens it unless it is open; false
+// when that fails (no such device, or another program holds it).
+bool open_port(SerialComponent& serial, int port)
+{
+    try {
+        select_port(serial, port);
+        if (!serial.PortOpen())
+            serial.setPortOpen(true);
+        return true;
+    } catch (const std::exception&) {
+        close_quietly(serial);
+        return false;
+    }
+}
+
 QString read_reply(SerialComponent& serial)
 {
     QString reply;
@@ -51,35 +67,50 @@ QString read_reply(SerialComponent& serial)
     return reply;
 }
 
+// "Ошибка модема!", and below it what keeps the port busy when another
+// program holds it.
+void modem_error(const QString& held_note)
+{
+    QString message = QStringLiteral("Ошибка модема!");
+    if (!held_note.isEmpty())
+        message += QStringLiteral("\n\n") + held_note;
+    platform::show_message(message, platform::MessageIcon::Error);
+}
+
 }  // namespace
 
-QString Get_model(SerialComponent& serial, int port)
+ModelAnswer ask_model(SerialComponent& serial, int port)
 {
+    if (!open_port(serial, port))
+        return {kNoModel, true};
+    ModelAnswer answer;
     try {
-        select_port(serial, port);
-        if (!serial.PortOpen())
-            serial.setPortOpen(true);
-        serial.Output(QStringLiteral("AT+GMM\r\n"));
-        pump();
-        platform::clock().sleep_ms(kReplyWaitMs);
-        QString model = clean_model_reply(read_reply(serial));
-        if (model.isEmpty())
-            model = kNoModel;
+        answer.model = blackboard::ask_for_model([&serial](const QString& command) {
+            serial.Output(command + QStringLiteral("\r\n"));
+            pump();
+            platform::clock().sleep_ms(kReplyWaitMs);
+            return blackboard::clean_model_reply(read_reply(serial), command);
+        });
+        if (answer.model.isEmpty())
+            answer.model = kNoModel;
         serial.setPortOpen(false);
-        return model;
     } catch (const std::exception&) {
         close_quietly(serial);
-        return kNoModel;
+        answer.model = kNoModel;
     }
+    return answer;
 }
+
+QString Get_model(SerialComponent& serial, int port) { return ask_model(serial, port).model; }
 
 bool Test_call(SerialComponent& serial, int port, const QString& number, DialCommand command)
 {
+    if (!open_port(serial, port)) {
+        modem_error(held_port_note(port));
+        return false;
+    }
     const QString dial = command == DialCommand::Cdma ? QStringLiteral("AT+CDV") : QStringLiteral("ATD");
     try {
-        select_port(serial, port);
-        if (!serial.PortOpen())
-            serial.setPortOpen(true);
         serial.Output(blackboard::dial_command(dial, number, QStringLiteral("\r")));
         platform::clock().sleep_ms(kTestCallWaitMs);
         serial.setPortOpen(false);
@@ -87,7 +118,7 @@ bool Test_call(SerialComponent& serial, int port, const QString& number, DialCom
     } catch (const std::exception&) {
         // Left open, the port would hold the phone away from its controller.
         close_quietly(serial);
-        platform::show_message(QStringLiteral("Ошибка модема!"), platform::MessageIcon::Error);
+        modem_error(QString());
         return false;
     }
 }

@@ -15,10 +15,18 @@ inline const QString kNoModel = QStringLiteral("---");
 // The model reply reduced to the model text (blackboard/phone_text.h).
 using blackboard::clean_model_reply;
 
-// Asks port N ("AT+GMM") for its device's model and returns the cleaned
-// reply, or "---" when the port cannot be used or gave nothing. The port is
-// closed afterwards in every case. Waits 500 ms for the reply through the
-// clock seam.
+// What a port said when asked for its model.
+struct ModelAnswer {
+    QString model;             // the cleaned reply, or "---"
+    bool open_failed = false;  // the port could not be opened (absent, or held)
+};
+
+// Asks port N for its device's model: "AT+GMM", and while the phone
+// answers "ERROR", "AT+CGMM" and then "ATI" (blackboard::ask_for_model).
+// Gives the cleaned reply, or "---" when the port cannot be used or gave
+// nothing. The port is closed afterwards in every case. Waits 500 ms for
+// each reply through the clock seam.
+ModelAnswer ask_model(SerialComponent& serial, int port);
 QString Get_model(SerialComponent& serial, int port);
 
 enum class DialCommand {
@@ -30,5 +38,6 @@ enum class DialCommand {
 // characters and ";" in the number are dropped, so that what the user
 // pasted can never become a second command), gives
 // the phone 500 ms, closes the port; no reply is read. On failure shows
-// "Ошибка модема!" and returns false; the port is left closed either way.
+// "Ошибка модема!" (with, when another program holds the port, who it is
+// and what to do) and returns false; the port is left closed either way.
 bool Test_call(SerialComponent& serial, int port, const QString& number, DialCommand command);

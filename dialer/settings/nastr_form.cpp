@@ -7,13 +7,13 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include "dialer/dial/operators_telefons.h"
 #include "dialer/dial/reestr.h"
@@ -109,7 +109,7 @@ void Nastr_form::connect_handlers()
     // once the click is over.
     connect(Command2, &QPushButton::clicked, this, [this] { start_search(); }, Qt::QueuedConnection);
     connect(Command4, &QPushButton::clicked, this, [this] { scan_.request_stop(); });
-    connect(List1, &QListWidget::itemSelectionChanged, this, [this] { on_entry_selected(); });
+    connect(List1, &QTreeWidget::itemSelectionChanged, this, [this] { on_entry_selected(); });
     connect(Command3, &QPushButton::clicked, this, [this] { test_call(DialCommand::Plain); });
     connect(Command6, &QPushButton::clicked, this, [this] { test_call(DialCommand::Cdma); });
 }

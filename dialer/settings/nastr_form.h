@@ -12,13 +12,13 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
-class QListWidgetItem;
 class QPushButton;
 class QRadioButton;
 class QSpinBox;
 class QTabWidget;
 class QTimer;
+class QTreeWidget;
+class QTreeWidgetItem;
 
 // The dialer's settings window "Настройки программы": phones and their
 // enabling, types and ports, the search for phones, the routing rules and
@@ -79,7 +79,7 @@ private:
     void on_entry_selected();
     void assign_to_slot(int slot);
     void test_call(DialCommand command);
-    QListWidgetItem* selected_entry() const;
+    QTreeWidgetItem* selected_entry() const;
     void finish_pending_close();
 
     MainWindowLink& main_window_;
@@ -102,7 +102,9 @@ private:
     QPushButton* Command2 = nullptr;  // "Поиск телефонов"
     QLabel* Label4 = nullptr;         // search progress
     QPushButton* Command4 = nullptr;  // "Остановить"
-    QListWidget* List1 = nullptr;     // found phones
+    QTreeWidget* List1 = nullptr;     // found phones: model, device
+    // Ports another program holds, and what to do, after a search.
+    QLabel* zanyatye_porty = nullptr;
     QGroupBox* Frame3 = nullptr;      // "Проверка вызова номера"
     QLabel* test_phone_label = nullptr;
     QLineEdit* Text2 = nullptr;       // number of the test call

@@ -7,12 +7,12 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -171,7 +171,16 @@ QWidget* Nastr_form::build_search_area()
                             + 4);
     Command4 = keeps_room(button(QStringLiteral("Остановить"), QStringLiteral("Command4")));
     Command4->hide();
-    List1 = named(new QListWidget, QStringLiteral("List1"));
+    // Two columns, so that a screen reader reads the model and the device
+    // as cells of their own, and the model cell holds just the model.
+    List1 = named(new QTreeWidget, QStringLiteral("List1"));
+    List1->setRootIsDecorated(false);
+    List1->setHeaderLabels({QStringLiteral("Телефон"), QStringLiteral("Устройство")});
+    zanyatye_porty = named(new QLabel, QStringLiteral("zanyatye_porty"));
+    zanyatye_porty->setTextFormat(Qt::PlainText);
+    zanyatye_porty->setWordWrap(true);
+    zanyatye_porty->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    zanyatye_porty->hide();
 
     Frame3 = named(new QGroupBox(QStringLiteral("Проверка вызова номера")), QStringLiteral("Frame3"));
     test_phone_label = named(new QLabel, QStringLiteral("Frame3_phone"));
@@ -197,6 +206,7 @@ QWidget* Nastr_form::build_search_area()
     layout->addLayout(search_row);
     layout->addWidget(new QLabel(QStringLiteral("Найденные телефоны:")));
     layout->addWidget(List1, 1);
+    layout->addWidget(zanyatye_porty);
     layout->addWidget(Frame3);
     return area;
 }

@@ -3,13 +3,14 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
+#include <QTreeWidget>
 
 #include "dialer/settings/main_window_link.h"
 #include "dialer/settings/nastr_form.h"
 #include "platform/messages.h"
 #include "blackboard/slot.h"
+#include "serial/stable_names.h"
 
 namespace {
 
@@ -28,18 +29,23 @@ void Nastr_form::start_search()
     if (scan_.running())
         return;  // a second press while searching changes nothing
 
+    QStringList held;
     Scan_ports::Observer observer;
     observer.scanning = [this] {
         List1->clear();
+        zanyatye_porty->hide();
+        zanyatye_porty->clear();
         Command4->show();
     };
     observer.asking = [this](int port) {
         Label4->setText(QString::number(port) + QStringLiteral(" из 256"));
     };
     observer.found = [this](const QString& model, int port) {
-        auto* entry = new QListWidgetItem(model);
-        entry->setData(kPortRole, port);
-        List1->addItem(entry);
+        auto* entry = new QTreeWidgetItem(List1, {model, port_display_name(port)});
+        entry->setData(0, kPortRole, port);
+    };
+    observer.held = [&held](int port, const QString& note) {
+        held << QStringLiteral("Порт %1: ").arg(port) + note;
     };
 
     // A test call would take the port away from the query in progress.
@@ -50,6 +56,8 @@ void Nastr_form::start_search()
     Command6->setEnabled(true);
 
     Command4->hide();
+    zanyatye_porty->setText(held.join(QStringLiteral("\n\n")));
+    zanyatye_porty->setVisible(!held.isEmpty());
     if (outcome == Scan_ports::Outcome::Done) {
         Label4->setText(QStringLiteral("Готово!"));
         List1->setToolTip(QStringLiteral("Привет!"));
@@ -69,45 +77,49 @@ void Nastr_form::finish_pending_close()
         close();
 }
 
-QListWidgetItem* Nastr_form::selected_entry() const
+QTreeWidgetItem* Nastr_form::selected_entry() const
 {
-    const QList<QListWidgetItem*> selected = List1->selectedItems();
+    const QList<QTreeWidgetItem*> selected = List1->selectedItems();
     return selected.isEmpty() ? nullptr : selected.first();
 }
 
 void Nastr_form::on_entry_selected()
 {
-    const QListWidgetItem* entry = selected_entry();
+    const QTreeWidgetItem* entry = selected_entry();
     if (!entry)
         return;
     for (QPushButton* assign : Command5)
         assign->show();
-    test_phone_label->setText(entry->text());
+    test_phone_label->setText(entry->text(0));
     Frame3->show();
 }
 
 void Nastr_form::assign_to_slot(int slot)
 {
-    const QListWidgetItem* entry = selected_entry();
+    const QTreeWidgetItem* entry = selected_entry();
     if (!entry) {
         no_phone_selected();
         return;
     }
-    const QString port = QString::number(entry->data(kPortRole).toInt());
+    const int number = entry->data(0, kPortRole).toInt();
+    // The slot is to keep this phone when the phones come up in another
+    // order: the port leads to the device's stable name from now on.
+    pin_chosen_port(number);
+    const QString port = QString::number(number);
     Text6[slot - 1]->setText(port);
     // The box may already show this port while the store holds another
     // (the controller's own search writes it too): store it regardless.
     const blackboard::Slot board(slot);
     board.set_port(port);
-    board.write(blackboard::key::name_tlf, entry->text());
+    board.write(blackboard::key::name_tlf, entry->text(0));
 }
 
 void Nastr_form::test_call(DialCommand command)
 {
-    const QListWidgetItem* entry = selected_entry();
+    const QTreeWidgetItem* entry = selected_entry();
     if (!entry) {
         no_phone_selected();
         return;
     }
-    Test_call(main_window_.serial_port(), entry->data(kPortRole).toInt(), Text2->text(), command);
+    Test_call(main_window_.serial_port(), entry->data(0, kPortRole).toInt(), Text2->text(), command);
 }

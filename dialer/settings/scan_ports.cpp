@@ -4,6 +4,7 @@
 #include "dialer/settings/modem_model.h"
 #include "platform/clock.h"
 #include "blackboard/slot.h"
+#include "serial/port_holders.h"
 
 namespace {
 
@@ -21,6 +22,14 @@ public:
 private:
     bool& running_;
 };
+
+// A port that would not open: tells who holds it, when another program does.
+void report_held(int port, const std::function<void(int, const QString&)>& held)
+{
+    const QString note = held_port_note(port);
+    if (!note.isEmpty())
+        held(port, note);
+}
 
 }  // namespace
 
@@ -60,9 +69,11 @@ Scan_ports::Outcome Scan_ports::scan_loop(const Observer& observer)
         if (observer.asking)
             observer.asking(port);
         platform::clock().pump();
-        const QString model = Get_model(serial_, port);
-        if (model != kNoModel && observer.found)
-            observer.found(model, port);
+        const ModelAnswer answer = ask_model(serial_, port);
+        if (answer.model != kNoModel && observer.found)
+            observer.found(answer.model, port);
+        if (answer.open_failed && observer.held)
+            report_held(port, observer.held);
         platform::clock().pump();
         platform::clock().sleep_ms(kPausePerPortMs);
     }

@@ -29,6 +29,9 @@ public:
         std::function<void()> scanning;                          // the port loop begins
         std::function<void(int port)> asking;                    // port N is next
         std::function<void(const QString& model, int port)> found;
+        // Port N could not be opened because another program holds it:
+        // who it is and what to do (serial/port_holders.h).
+        std::function<void(int port, const QString& note)> held;
     };
 
     explicit Scan_ports(SerialComponent& serial) : serial_(serial) {}

@@ -1,5 +1,6 @@
 // The phone-text rules both programs share: the three ways a number is read
-// from the start of a text, side by side, and the dial command's guard.
+// from the start of a text, side by side, the dial command's guard, and
+// the model a phone tells.
 #include <QtTest>
 #include <climits>
 
@@ -14,6 +15,9 @@ private slots:
     void leading_numbers();
     void dial_command_is_one_line_data();
     void dial_command_is_one_line();
+    void model_replies_per_command_data();
+    void model_replies_per_command();
+    void model_commands_follow_errors();
 };
 
 void TestPhoneText::leading_numbers_data()
@@ -71,6 +75,50 @@ void TestPhoneText::dial_command_is_one_line()
     // call with CR alone.
     QCOMPARE(blackboard::dial_command(verb, number), command + QStringLiteral("\r\n"));
     QCOMPARE(blackboard::dial_command(verb, number, QStringLiteral("\r")), command + u'\r');
+}
+
+void TestPhoneText::model_replies_per_command_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("reply");
+    QTest::addColumn<QString>("model");
+    QTest::newRow("AT+GMM as ever") << "AT+GMM" << "AT+GMM\r\r\n+GMM: NOKIA 6230\r\n\r\nOK\r\n" << "NIA 6230";
+    QTest::newRow("AT+CGMM echo, prefix") << "AT+CGMM" << "AT+CGMM\r\r\n+CGMM: SIM300\r\n\r\nOK\r\n" << "SIM300";
+    QTest::newRow("AT+CGMM, +GMM prefix") << "AT+CGMM" << "\r\n+GMM: SIM300\r\n\r\nOK\r\n" << "SIM300";
+    QTest::newRow("AT+CGMM refused") << "AT+CGMM" << "AT+CGMM\r\r\nERROR\r\n" << "ERROR";
+    // Free text: "OK" and the echo go only as words of their own.
+    QTest::newRow("ATI two lines") << "ATI" << "ATI\r\r\nNOKIA\r\n\r\nModel: 6230\r\n\r\nOK\r\n"
+                                   << "NOKIA  Model: 6230";
+    QTest::newRow("ATI, controller's normalised form") << "ATI" << "Huawei E1550 OK" << "Huawei E1550";
+}
+
+void TestPhoneText::model_replies_per_command()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, reply);
+    QTEST(blackboard::clean_model_reply(reply, command), "model");
+}
+
+void TestPhoneText::model_commands_follow_errors()
+{
+    QStringList asked;
+    const auto phone = [&asked](const QStringList& answers) {
+        asked.clear();
+        return blackboard::ask_for_model([&](const QString& command) {
+            asked << command;
+            return answers.value(asked.size() - 1);
+        });
+    };
+    QCOMPARE(phone({"Nokia 6230"}), QStringLiteral("Nokia 6230"));
+    QCOMPARE(asked, QStringList{"AT+GMM"});
+    // Only a plain "ERROR" asks on; a failed exchange or a blank answer end it.
+    QCOMPARE(phone({"ER"}), QStringLiteral("ER"));
+    QCOMPARE(phone({""}), QString());
+    QCOMPARE(asked, QStringList{"AT+GMM"});
+    QCOMPARE(phone({"ERROR", "SIM300"}), QStringLiteral("SIM300"));
+    QCOMPARE(phone({"ERROR", "ERROR", "E1550"}), QStringLiteral("E1550"));
+    QCOMPARE(asked, (QStringList{"AT+GMM", "AT+CGMM", "ATI"}));
+    QCOMPARE(phone({"ERROR", "ERROR", "ERROR"}), QStringLiteral("ERROR"));
 }
 
 QTEST_APPLESS_MAIN(TestPhoneText)

@@ -14,6 +14,7 @@
 #include "controller/dial_window.h"
 #include "controller/form_port.h"
 #include "controller_fixture.h"
+#include "tests/support/held_port.h"
 
 namespace {
 QPushButton* button(QWidget& window, const QString& caption)
@@ -78,6 +79,7 @@ private slots:
     void buttons_and_call_rows_keep_their_places();
     void enter_presses_the_focused_button();
     void window_shows_a_call_and_the_lists();
+    void a_port_another_program_holds_is_named();
     void each_button_sends_its_command_at_the_next_tick_data();
     void each_button_sends_its_command_at_the_next_tick();
     void cdma_reject_sets_the_flag_and_sends_nothing();
@@ -242,6 +244,57 @@ void TestControllerWindow::window_shows_a_call_and_the_lists()
     QCOMPARE(lists.size(), 2);
     QCOMPARE(lists.at(0)->count(), 1);
     QCOMPARE(lists.at(0)->item(0)->text(), QStringLiteral("0671112233"));
+}
+
+// While another program keeps the slot's port from opening, the log, the
+// blackboard and the window name it; the holder is looked for at most
+// every 2 s; an open port clears the note.
+void TestControllerWindow::a_port_another_program_holds_is_named()
+{
+    ControllerRig rig;
+    rig.clock.follow_real_time(false);  // time moves only when the test says
+    kestrum::FormPort window(*rig.controller);
+    window.show();
+    auto* label = window.findChild<QLabel*>(QStringLiteral("port_zanyat"));
+    QVERIFY(label && !label->isVisible());
+    QVERIFY(label->wordWrap());
+    QCOMPARE(label->textInteractionFlags(), Qt::TextSelectableByMouse);
+    const QString status = rig.view().status_text;
+
+    const auto note_of = [](const HeldPort& holder) {
+        return QStringLiteral("Порт занят программой port_holder (PID %1). Закройте её и подключите телефон снова.")
+            .arg(holder.pid());
+    };
+    QTest::failOnWarning(QRegularExpression(QStringLiteral("port_holder")));
+    auto first = std::make_unique<HeldPort>(2);
+    QVERIFY2(first->held(), qPrintable(first->output()));
+    set_board("port", "2");
+    QTest::ignoreMessage(QtWarningMsg, qPrintable("COM2 " + note_of(*first)));
+    QCOMPARE(rig.controller->port_check(), QStringLiteral("ER"));
+    QCOMPARE(board("port_zanyat"), note_of(*first));
+    window.refresh();
+    QVERIFY(label->isVisible());
+    QCOMPARE(label->text(), note_of(*first));
+    QCOMPARE(rig.view().status_text, status);
+
+    // Another holder within 2 s is seen only once they have passed.
+    const QString first_note = note_of(*first);
+    QVERIFY(first->release());
+    HeldPort second(2);
+    QVERIFY2(second.held(), qPrintable(second.output()));
+    QCOMPARE(rig.controller->port_check(), QStringLiteral("ER"));
+    QCOMPARE(board("port_zanyat"), first_note);
+    rig.clock.advance(2000);
+    QTest::ignoreMessage(QtWarningMsg, qPrintable("COM2 " + note_of(second)));
+    QCOMPARE(rig.controller->port_check(), QStringLiteral("ER"));
+    QCOMPARE(board("port_zanyat"), note_of(second));
+    QCOMPARE(rig.controller->port_check(), QStringLiteral("ER"));  // logged once
+
+    QVERIFY(second.release());
+    QCOMPARE(rig.controller->port_check(), QStringLiteral("OK"));
+    QCOMPARE(board("port_zanyat"), QString());
+    window.refresh();
+    QVERIFY(!label->isVisible());
 }
 
 void TestControllerWindow::each_button_sends_its_command_at_the_next_tick_data()

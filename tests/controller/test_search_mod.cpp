@@ -8,9 +8,9 @@
 #include <QButtonGroup>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTreeWidget>
 #include <algorithm>
 
 #include "controller/blackboard.h"
@@ -19,6 +19,7 @@
 #include "controller/search_mod.h"
 #include "serial/qt_serial_component.h"
 #include "serial/serial_component.h"
+#include "serial/stable_names.h"
 #include "settings_store/settings_store.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/mock_clock.h"
@@ -76,29 +77,39 @@ struct SearchRig {
         qFatal("no button %s", qPrintable(caption));
     }
     QString progress() { return find<QLabel>(QStringLiteral("progress_label"))->text(); }
-    QListWidget* list() { return find<QListWidget>(QStringLiteral("List1")); }
+    QTreeWidget* list() { return find<QTreeWidget>(QStringLiteral("List1")); }
     QLineEdit* port_box() { return find<QLineEdit>(QStringLiteral("Text1")); }
     bool red() { return port_box()->palette().color(QPalette::Base) == QColor(255, 0, 0); }
+    // Each entry as "<text>@<port>", and each entry's device cell.
     QStringList entries()
     {
         QStringList result;
-        for (int row = 0; row < list()->count(); ++row)
-            result << QStringLiteral("%1@%2").arg(list()->item(row)->text()).arg(list()->item(row)->data(Qt::UserRole).toInt());
+        for (int row = 0; row < list()->topLevelItemCount(); ++row) {
+            const QTreeWidgetItem* entry = list()->topLevelItem(row);
+            result << QStringLiteral("%1@%2").arg(entry->text(0)).arg(entry->data(0, Qt::UserRole).toInt());
+        }
         return result;
     }
-    QListWidgetItem* entry_of(int port)
+    QStringList devices()
     {
-        for (int row = 0; row < list()->count(); ++row)
-            if (list()->item(row)->data(Qt::UserRole).toInt() == port)
-                return list()->item(row);
+        QStringList result;
+        for (int row = 0; row < list()->topLevelItemCount(); ++row)
+            result << list()->topLevelItem(row)->text(1);
+        return result;
+    }
+    QTreeWidgetItem* entry_of(int port)
+    {
+        for (int row = 0; row < list()->topLevelItemCount(); ++row)
+            if (list()->topLevelItem(row)->data(0, Qt::UserRole).toInt() == port)
+                return list()->topLevelItem(row);
         return nullptr;
     }
-    void click(QListWidgetItem* item)
+    void click(QTreeWidgetItem* item)
     {
         QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, list()->visualItemRect(item).center());
     }
     // The first click of the pair, then the second one that makes it double.
-    void double_click(QListWidgetItem* item)
+    void double_click(QTreeWidgetItem* item)
     {
         click(item);
         QTest::mouseDClick(list()->viewport(), Qt::LeftButton, {}, list()->visualItemRect(item).center());
@@ -169,6 +180,12 @@ void TestSearchMod::opening_searches_all_ports_and_lists_the_phones()
     // The model text as the query leaves it: "OK" and "+GMM:" taken out,
     // nothing trimmed.
     QCOMPARE(rig.entries(), (QStringList{"3 - Nokia 6230i @3", "11 - SIM300 @11"}));
+    // Beside each, the device it is: here the simulators' pseudo-terminals.
+    QCOMPARE(rig.devices(), (QStringList{display_name(stable_name(rig.phone3.link_path())),
+                                         display_name(stable_name(rig.phone11.link_path()))}));
+    QVERIFY(rig.devices().first().startsWith(QStringLiteral("pts/")));
+    QCOMPARE(rig.list()->headerItem()->text(0), QStringLiteral("Телефон"));
+    QCOMPARE(rig.list()->headerItem()->text(1), QStringLiteral("Устройство"));
     QCOMPARE(progress.mid(1, 3), (QStringList{"1 из 256", "2 из 256", "3 из 256"}));
     QCOMPARE(progress.last(), QStringLiteral("256 из 256"));
     QCOMPARE(rig.progress(), QStringLiteral("Готово!"));
@@ -298,8 +315,11 @@ void TestSearchMod::double_click_connects_within_a_service_tick()
     set_board("Tip_tlf", "GSM");
     rig.open_and_search();
     QVERIFY(!rig.controller->engine_running());
+    const QString link_before = QFileInfo(rig.phone3.link_path()).symLinkTarget();
     rig.double_click(rig.entry_of(3));
     QVERIFY(!rig.dialog->isVisible());
+    // Pinned: the simulator's link already names its device, and stays.
+    QCOMPARE(QFileInfo(rig.phone3.link_path()).symLinkTarget(), link_before);
     QCOMPARE(rig.port_box()->text(), QStringLiteral("3"));
     QCOMPARE(board("port"), QStringLiteral("3"));
     QCOMPARE(rig.controller->state().port_1, qint16(3));
@@ -389,7 +409,7 @@ void TestSearchMod::reopened_during_its_search_goes_on_with_it()
     // One search from port 1 to 256, not a second one inside it.
     QCOMPARE(progress.count(QStringLiteral("1 из 256")), 1);
     QVERIFY(progress.contains(QStringLiteral("256 из 256")));
-    QCOMPARE(dialog->findChild<QListWidget*>(QStringLiteral("List1"))->count(), 2);
+    QCOMPARE(dialog->findChild<QTreeWidget*>(QStringLiteral("List1"))->topLevelItemCount(), 2);
     QVERIFY(!dialog->isVisible());
 }
 

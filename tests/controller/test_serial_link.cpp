@@ -22,6 +22,8 @@ private slots:
     void silent_phone_times_out_and_closes_port();
     void port_change_moves_to_the_new_phone();
     void model_query_asks_one_port_and_closes_it();
+    void model_commands_follow_errors_data();
+    void model_commands_follow_errors();
     void plain_gsm_tick_dials_without_reading();
     void plain_gsm_tick_without_port_loses_connection();
     void cdma_tick_dials_and_keeps_alive();
@@ -169,6 +171,34 @@ void TestSerialLink::model_query_asks_one_port_and_closes_it()
     QVERIFY(!rig.controller->serial().PortOpen());
     QVERIFY(!rig.controller->engine_running());
     QCOMPARE(rig.controller->model_query(9), QStringLiteral("---"));
+}
+
+void TestSerialLink::model_commands_follow_errors_data()
+{
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<QStringList>("asked");
+    QTest::newRow("AT+GMM") << "gmm" << QStringList{"AT+GMM"};
+    QTest::newRow("AT+CGMM") << "cgmm" << QStringList{"AT+GMM", "AT+CGMM"};
+    QTest::newRow("ATI") << "ati" << QStringList{"AT+GMM", "AT+CGMM", "ATI"};
+}
+
+// The probe of a freshly opened port and the phone search's query ask on
+// while the phone answers "ERROR"; a phone that knows AT+GMM hears nothing
+// else.
+void TestSerialLink::model_commands_follow_errors()
+{
+    QFETCH(QString, query);
+    QFETCH(QStringList, asked);
+    ControllerRig rig({"--model-query", query, "--model", "Nokia 6310"});
+    QVERIFY(rig.phone.ready());
+    rig.connect_phone();
+    QCOMPARE(rig.state().model, QStringLiteral("Nokia 6310"));
+    QCOMPARE(rig.phone.received().mid(1, asked.size()), asked);
+    const int before = rig.phone.received().size();
+    QCOMPARE(rig.controller->model_query(1), QStringLiteral("Nokia 6310 "));
+    QCOMPARE(rig.phone.received().mid(before), asked);
+    for (const QString& other : {QStringLiteral("AT+CGMM"), QStringLiteral("ATI")})
+        QCOMPARE(rig.phone.count_received(other), 2 * int(asked.contains(other)));
 }
 
 void TestSerialLink::plain_gsm_tick_dials_without_reading()

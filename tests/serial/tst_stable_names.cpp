@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
+#include <sys/stat.h>
 
 #include "pty_pair.h"
 #include "serial/serial_component.h"
@@ -18,6 +19,7 @@ class TestStableNames : public QObject {
 private slots:
     void byIdNameFound();
     void linkReplacedInOneStep();
+    void portPinnedToItsStableName();
     void displayNames_data();
     void displayNames();
     void interfacesOfOneUsbDevice();
@@ -77,6 +79,52 @@ void TestStableNames::linkReplacedInOneStep()
     QVERIFY(!write_port_link(0, by_id, &error));
     QVERIFY(!error.isEmpty());
     QVERIFY(!write_port_link(4, QString(), &error));
+}
+
+// A temporary file stands as the device; a by-id folder of the test's own
+// names it.
+void TestStableNames::portPinnedToItsStableName()
+{
+    TestEnv env;
+    const QDir root(env.root());
+    const QString device = root.filePath(QStringLiteral("ttyACM0"));
+    const QString plain = root.filePath(QStringLiteral("ttyACM1"));
+    for (const QString& path : {device, plain}) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    QVERIFY(root.mkpath(QStringLiteral("by-id")));
+    const QString by_id = root.filePath(QStringLiteral("by-id"));
+    const QString stable = by_id + QStringLiteral("/usb-Nokia_6230_111-if01");
+    QVERIFY(QFile::link(device, stable));
+    const QString entry = QDir(env.ports_dir()).filePath(QStringLiteral("com5"));
+    const auto inode = [](const QString& path) {
+        struct stat info {};
+        return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
+    };
+
+    // The entry led to the node: now it leads to the name that stays.
+    QVERIFY(write_port_link(5, device));
+    QVERIFY(pin_port(5, nullptr, by_id));
+    QCOMPARE(QFile::symLinkTarget(entry), stable);
+    // Already pinned: nothing is written.
+    const auto pinned = inode(entry);
+    QVERIFY(pin_port(5, nullptr, by_id));
+    QCOMPARE(inode(entry), pinned);
+    // A device without a by-id name: the entry names the device itself.
+    QVERIFY(QFile::link(plain, root.filePath(QStringLiteral("alias"))));
+    QVERIFY(write_port_link(6, root.filePath(QStringLiteral("alias"))));
+    QVERIFY(pin_port(6, nullptr, by_id));
+    QCOMPARE(QFile::symLinkTarget(QDir(env.ports_dir()).filePath(QStringLiteral("com6"))), plain);
+    // A port that leads nowhere stays without an entry.
+    QVERIFY(pin_port(200, nullptr, by_id));
+    QVERIFY(!QFileInfo::exists(QDir(env.ports_dir()).filePath(QStringLiteral("com200"))));
+    // A port of the usual mapping, without an entry, gets one when its
+    // device is there.
+    if (QFileInfo::exists(QStringLiteral("/dev/ttyS0"))) {
+        QVERIFY(pin_port(1, nullptr, by_id));
+        QCOMPARE(QFile::symLinkTarget(QDir(env.ports_dir()).filePath(QStringLiteral("com1"))), QStringLiteral("/dev/ttyS0"));
+    }
 }
 
 void TestStableNames::displayNames_data()

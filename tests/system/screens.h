@@ -58,7 +58,7 @@ public:
     // shown by the window itself, the open tab, the found phones.
     QStringList shown;
     int tab = 0;
-    QStringList found_phones;
+    QList<QStringList> found_phones;  // model, device
 
     QRect control(const QString& object_name) const;
     void click(const QString& object_name) const;

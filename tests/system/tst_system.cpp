@@ -11,6 +11,7 @@
 
 #include "phonesim_driver.h"
 #include "screens.h"
+#include "serial/stable_names.h"
 #include "settings_fakes.h"
 #include "x_desktop.h"
 
@@ -358,9 +359,11 @@ void SystemTest::port_search_finds_phones_and_assigns()
     QCOMPARE(phone1.count_received("AT+GMM"), 1);
     QCOMPARE(phone2.count_received("AT+GMM"), 1);
     // The list shows the two models, in port order.
-    settings.found_phones = QStringList{kPhone2, kPhone1};
+    const QString device1 = display_name(stable_name(phone1.link_path()));
+    const QString device2 = display_name(stable_name(phone2.link_path()));
+    settings.found_phones = {{kPhone2, device2}, {kPhone1, device1}};
     QVERIFY(!settings.shows_found_phones());
-    settings.found_phones = QStringList{kPhone1, kPhone2};
+    settings.found_phones = {{kPhone1, device1}, {kPhone2, device2}};
     QVERIFY(settings.shows_found_phones());
     VERIFY_SHOT("search_found_two");
 

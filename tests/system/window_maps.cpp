@@ -2,12 +2,12 @@
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTreeWidget>
 #include <cmath>
 
 #include "dialer/main_window/form_port.h"
@@ -78,8 +78,9 @@ SettingsWindowMap::SettingsWindowMap(const SettingsWindowState& state)
         write_setting(QStringLiteral("Kestrum"), it.key().section(QLatin1Char('/'), 0, 0),
                       it.key().section(QLatin1Char('/'), 1), it.value());
     copy_ = std::make_unique<Nastr_form>(*main_window_);
-    auto* list = copy_->findChild<QListWidget*>(QStringLiteral("List1"));
-    list->addItems(state.found);
+    auto* list = copy_->findChild<QTreeWidget*>(QStringLiteral("List1"));
+    for (const QStringList& cells : state.found)
+        new QTreeWidgetItem(list, cells);
     for (const QString& name : state.shown)
         copy_->findChild<QWidget*>(name)->show();
     copy_->findChild<QTabWidget*>(QStringLiteral("SSTab1"))->setCurrentIndex(state.tab);
@@ -110,8 +111,8 @@ QRect SettingsWindowMap::tab(int index) const
 
 QRect SettingsWindowMap::found_entry(int row) const
 {
-    auto* list = copy_->findChild<QListWidget*>(QStringLiteral("List1"));
-    return list->visualItemRect(list->item(row)).translated(list->viewport()->mapTo(copy_.get(), QPoint(0, 0)));
+    auto* list = copy_->findChild<QTreeWidget*>(QStringLiteral("List1"));
+    return list->visualItemRect(list->topLevelItem(row)).translated(list->viewport()->mapTo(copy_.get(), QPoint(0, 0)));
 }
 
 QImage SettingsWindowMap::picture() const { return copy_->grab().toImage(); }

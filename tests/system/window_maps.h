@@ -48,12 +48,13 @@ private:
 // in: the slots' ON keys and names as given, the controls named in `shown`
 // made visible (the test-call frame and "Назначить >" after a selection,
 // "Остановить" during a search), the tab `tab` open, at the real window's
-// size. `found` fills the found-phones list.
+// size. `found` fills the found-phones list: one row of cells (model,
+// device) per entry.
 struct SettingsWindowState {
     QMap<QString, QString> slot_keys;   // "2/ON" -> "1", "1/name_tlf" -> ...
     QStringList shown;
     int tab = 0;
-    QStringList found;
+    QList<QStringList> found;
     QSize size;
 };
 

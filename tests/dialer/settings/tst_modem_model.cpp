@@ -4,6 +4,8 @@
 
 #include "dialer/settings/modem_model.h"
 #include "dialer/settings/scan_ports.h"
+#include "serial/port_holders.h"
+#include "tests/support/held_port.h"
 #include "tests/support/phonesim_driver.h"
 #include "settings_fakes.h"
 #include "settings_store/settings_store.h"
@@ -52,13 +54,20 @@ void TestModemModel::asks_a_simulated_phone_data()
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("model");
-    QTest::newRow("echo off") << QStringList{"--echo", "off", "--model", "Nokia 6230i"} << "" << "Nokia 6230i";
-    QTest::newRow("echo on, +GMM prefix")
-        << QStringList{"--echo", "on", "--gmm-prefix", "--model", "Nokia 6230i"} << "" << "Nokia 6230i";
+    QTest::addColumn<QStringList>("asked");
+    const QStringList all{"AT+GMM", "AT+CGMM", "ATI"};
+    QTest::newRow("echo off") << QStringList{"--echo", "off", "--model", "Nokia 6230i"} << "" << "Nokia 6230i"
+                              << QStringList{"AT+GMM"};
+    QTest::newRow("echo on, +GMM prefix") << QStringList{"--echo", "on", "--gmm-prefix", "--model", "Nokia 6230i"}
+                                          << "" << "Nokia 6230i" << QStringList{"AT+GMM"};
     QTest::newRow("two lines") << QStringList{"--echo", "off", "--model", "Siemens\\nMC35i"} << ""
-                               << "Siemens  MC35i";
-    QTest::newRow("error") << QStringList{} << "fault error on" << "ERROR";
-    QTest::newRow("silent") << QStringList{} << "fault silence on" << "---";
+                               << "Siemens  MC35i" << QStringList{"AT+GMM"};
+    QTest::newRow("only AT+CGMM") << QStringList{"--model-query", "cgmm", "--model", "SIM300"} << "" << "SIM300"
+                                  << all.mid(0, 2);
+    QTest::newRow("only ATI") << QStringList{"--model-query", "ati", "--echo", "on", "--model", "E1550"} << ""
+                              << "E1550" << all;
+    QTest::newRow("error") << QStringList{} << "fault error on" << "ERROR" << all;
+    QTest::newRow("silent") << QStringList{} << "fault silence on" << "---" << QStringList{"AT+GMM"};
 }
 
 void TestModemModel::asks_a_simulated_phone()
@@ -66,6 +75,7 @@ void TestModemModel::asks_a_simulated_phone()
     QFETCH(QStringList, options);
     QFETCH(QString, fault);
     QFETCH(QString, model);
+    QFETCH(QStringList, asked);
     TestEnv env;
     MockClock clock(shortened_search_wait);
     PhoneSim phone(options, 3);
@@ -75,8 +85,8 @@ void TestModemModel::asks_a_simulated_phone()
     QtSerialComponent serial;
     QCOMPARE(Get_model(serial, 3), model);
     QVERIFY(!serial.PortOpen());
-    QCOMPARE(phone.received(), QStringList{"AT+GMM"});
-    QVERIFY(clock.sleeps.contains(500));
+    QCOMPARE(phone.received(), asked);
+    QCOMPARE(clock.sleeps.count(500), asked.size());
 }
 
 void TestModemModel::unusable_ports_give_no_model()
@@ -100,6 +110,16 @@ void TestModemModel::unusable_ports_give_no_model()
     QVERIFY(holder.PortOpen());
     holder.setPortOpen(false);
     QCOMPARE(Get_model(serial, 3), QStringLiteral("PhoneSim 3000"));
+
+    // Another program's hold is told apart from a missing device.
+    HeldPort held(4);
+    QVERIFY2(held.held(), qPrintable(held.output()));
+    QCOMPARE(ask_model(serial, 4).model, kNoModel);
+    QVERIFY(ask_model(serial, 4).open_failed);
+    QVERIFY(ask_model(serial, 5).open_failed);
+    QVERIFY(!ask_model(serial, 3).open_failed);
+    QVERIFY(held_port_note(4).contains(HeldPort::name()));
+    QCOMPARE(held_port_note(5), QString());
 }
 
 void TestModemModel::test_call_sends_the_dial_command_data()
@@ -142,6 +162,14 @@ void TestModemModel::test_call_failure_is_reported()
     QCOMPARE(messages.texts, QStringList{"Ошибка модема!"});
     QCOMPARE(messages.icons.first(), platform::MessageIcon::Error);
     QVERIFY(!serial.PortOpen());
+
+    // Held by another program: the message names it, below a blank line.
+    HeldPort held(8);
+    QVERIFY2(held.held(), qPrintable(held.output()));
+    QVERIFY(!Test_call(serial, 8, QStringLiteral("911"), DialCommand::Plain));
+    QCOMPARE(messages.texts.last(),
+             QStringLiteral("Ошибка модема!\n\nПорт занят программой port_holder (PID %1). "
+                            "Закройте её и подключите телефон снова.").arg(held.pid()));
 
     // The component is still usable for the next query.
     PhoneSim phone({"--echo", "off", "--model", "X1"}, 7);

@@ -4,10 +4,12 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
+#include <QTreeWidget>
 
 #include "dialer/settings/nastr_form.h"
+#include "serial/stable_names.h"
+#include "tests/support/held_port.h"
 #include "tests/support/phonesim_driver.h"
 #include "settings_fakes.h"
 #include "settings_store/settings_store.h"
@@ -29,24 +31,41 @@ bool shown(const QWidget& form, const QString& name)
     return control<QWidget>(form, name)->isVisibleTo(&form);
 }
 
-// Each entry as "<text>@<port>".
+QTreeWidget* found_list(const QWidget& form) { return control<QTreeWidget>(form, "List1"); }
+
+// Each entry as "<model>@<port>".
 QStringList entries(const QWidget& form)
 {
-    auto* list = control<QListWidget>(form, "List1");
+    QTreeWidget* list = found_list(form);
     QStringList result;
-    for (int row = 0; row < list->count(); ++row)
-        result << QStringLiteral("%1@%2").arg(list->item(row)->text()).arg(list->item(row)->data(Qt::UserRole).toInt());
+    for (int row = 0; row < list->topLevelItemCount(); ++row) {
+        const QTreeWidgetItem* entry = list->topLevelItem(row);
+        result << QStringLiteral("%1@%2").arg(entry->text(0)).arg(entry->data(0, Qt::UserRole).toInt());
+    }
     return result;
 }
 
 void select_port(const QWidget& form, int port)
 {
-    auto* list = control<QListWidget>(form, "List1");
-    for (int row = 0; row < list->count(); ++row) {
-        if (list->item(row)->data(Qt::UserRole).toInt() == port)
-            list->setCurrentRow(row);
+    QTreeWidget* list = found_list(form);
+    for (int row = 0; row < list->topLevelItemCount(); ++row) {
+        if (list->topLevelItem(row)->data(0, Qt::UserRole).toInt() == port)
+            list->setCurrentItem(list->topLevelItem(row));
     }
 }
+
+// Each entry's device cell.
+QStringList devices(const QWidget& form)
+{
+    QTreeWidget* list = found_list(form);
+    QStringList result;
+    for (int row = 0; row < list->topLevelItemCount(); ++row)
+        result << list->topLevelItem(row)->text(1);
+    return result;
+}
+
+// The device cell of a simulated phone: the node of its pseudo-terminal.
+QString device_of(const PhoneSim& phone) { return display_name(stable_name(phone.link_path())); }
 
 QString kestrum(int slot, const QString& key)
 {
@@ -76,10 +95,13 @@ void TestSettingsDiscovery::search_lists_answering_ports()
     PhoneSim two_lines({"--echo", "off", "--model", "Siemens\\nMC35i"}, 7);
     PhoneSim refusing({}, 9);
     PhoneSim silent({}, 11);
-    for (PhoneSim* phone : {&plain, &echoing, &two_lines, &refusing, &silent})
+    PhoneSim same_model({"--echo", "off", "--model-query", "ati", "--model", "Nokia 6230i"}, 12);
+    for (PhoneSim* phone : {&plain, &echoing, &two_lines, &refusing, &silent, &same_model})
         QVERIFY2(phone->ready(), qPrintable(phone->output()));
     QVERIFY(refusing.control("fault error on"));
     QVERIFY(silent.control("fault silence on"));
+    HeldPort held(13);
+    QVERIFY2(held.held(), qPrintable(held.output()));
     shield_real_ports(env.ports_dir());
 
     RecordingMainWindow main_window;
@@ -99,7 +121,18 @@ void TestSettingsDiscovery::search_lists_answering_ports()
     };
     click_search(form);
 
-    QCOMPARE(entries(form), (QStringList{"Nokia 6230i@3", "SIM300@5", "Siemens  MC35i@7", "ERROR@9"}));
+    QCOMPARE(entries(form),
+             (QStringList{"Nokia 6230i@3", "SIM300@5", "Siemens  MC35i@7", "ERROR@9", "Nokia 6230i@12"}));
+    // Two phones of one model: their devices tell them apart.
+    QCOMPARE(devices(form), (QStringList{device_of(plain), device_of(echoing), device_of(two_lines),
+                                         device_of(refusing), device_of(same_model)}));
+    QVERIFY(devices(form).first().startsWith(QStringLiteral("pts/")));
+    QVERIFY(devices(form).first() != devices(form).last());
+    // The port another program holds is named below the list, with the holder.
+    QVERIFY(shown(form, "zanyatye_porty"));
+    QCOMPARE(control<QLabel>(form, "zanyatye_porty")->text(),
+             QStringLiteral("Порт 13: Порт занят программой port_holder (PID %1). "
+                            "Закройте её и подключите телефон снова.").arg(held.pid()));
     QCOMPARE(progress.first(), QStringLiteral("1 из 256"));
     QCOMPARE(progress.last(), QStringLiteral("256 из 256"));
     QCOMPARE(progress.size(), 256);
@@ -108,7 +141,7 @@ void TestSettingsDiscovery::search_lists_answering_ports()
     QVERIFY(control<QPushButton>(form, "Command3")->isEnabled());
     QCOMPARE(control<QLabel>(form, "Label4")->text(), QStringLiteral("Готово!"));
     QVERIFY(!shown(form, "Command4"));
-    QCOMPARE(control<QListWidget>(form, "List1")->toolTip(), QStringLiteral("Привет!"));
+    QCOMPARE(found_list(form)->toolTip(), QStringLiteral("Привет!"));
     QCOMPARE(clock.sleeps.first(), 3000);
     QCOMPARE(main_window.poisk_aktiv(), 1);
     QVERIFY(!main_window.serial_port().PortOpen());
@@ -139,10 +172,11 @@ void TestSettingsDiscovery::stop_during_the_search()
 
     QVERIFY(clicked);
     QCOMPARE(entries(form), QStringList{"Early@2"});
+    QVERIFY(!shown(form, "zanyatye_porty"));
     QVERIFY(late.received().isEmpty());
     QCOMPARE(control<QLabel>(form, "Label4")->text(), QString());
     QVERIFY(!shown(form, "Command4"));
-    QVERIFY(control<QListWidget>(form, "List1")->toolTip().isEmpty());
+    QVERIFY(found_list(form)->toolTip().isEmpty());
     QCOMPARE(clock.sleeps.count(3000), 1);
 
     // A new search starts from an empty list.
@@ -180,7 +214,10 @@ void TestSettingsDiscovery::assign_and_test_call()
     QVERIFY(shown(form, "Frame3"));
     QCOMPARE(control<QLabel>(form, "Frame3_phone")->text(), QStringLiteral("Nokia 6230i"));
     QVERIFY(shown(form, "Command5_0") && shown(form, "Command5_1"));
+    const QString link_before = QFileInfo(gsm.link_path()).symLinkTarget();
     QTest::mouseClick(control<QPushButton>(form, "Command5_1"), Qt::LeftButton);
+    // The simulator's link already names its device: it stays as it is.
+    QCOMPARE(QFileInfo(gsm.link_path()).symLinkTarget(), link_before);
     QCOMPARE(control<QLineEdit>(form, "Text6_1")->text(), QStringLiteral("7"));
     QCOMPARE(kestrum(2, "port"), QStringLiteral("7"));
     QCOMPARE(kestrum(2, "name_tlf"), QStringLiteral("Nokia 6230i"));
@@ -203,6 +240,12 @@ void TestSettingsDiscovery::assign_and_test_call()
     shield_real_ports(env.ports_dir());
     QTest::mouseClick(control<QPushButton>(form, "Command3"), Qt::LeftButton);
     QCOMPARE(messages.texts.last(), QStringLiteral("Ошибка модема!"));
+
+    // Another program holds the port: the message says which.
+    HeldPort held(3);
+    QVERIFY2(held.held(), qPrintable(held.output()));
+    QTest::mouseClick(control<QPushButton>(form, "Command3"), Qt::LeftButton);
+    QVERIFY(messages.texts.last().startsWith(QStringLiteral("Ошибка модема!\n\nПорт занят программой port_holder")));
 
     // Closing hides the test-call frame.
     QTest::mouseClick(control<QPushButton>(form, "OKButton"), Qt::LeftButton);

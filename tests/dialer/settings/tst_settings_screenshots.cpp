@@ -5,10 +5,10 @@
 #include <QtTest>
 #include <QApplication>
 #include <QDir>
-#include <QListWidget>
 #include <QScreen>
 #include <QSet>
 #include <QTabWidget>
+#include <QTreeWidget>
 #include <cstdio>
 
 #include "dialer/settings/nastr_form.h"
@@ -52,9 +52,9 @@ void TestSettingsScreenshots::each_tab()
     write_setting("Kestrum", "2", "name_tlf", "SIM300");
     RecordingMainWindow main_window;
     Nastr_form form(main_window);
-    auto* found = form.findChild<QListWidget*>(QStringLiteral("List1"));
-    found->addItem(QStringLiteral("Nokia 6230i"));
-    found->addItem(QStringLiteral("SIM300"));
+    auto* found = form.findChild<QTreeWidget*>(QStringLiteral("List1"));
+    new QTreeWidgetItem(found, {QStringLiteral("Nokia 6230i"), QStringLiteral("Nokia 6230i 0123456")});
+    new QTreeWidgetItem(found, {QStringLiteral("SIM300"), QStringLiteral("ttyUSB0")});
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
 
