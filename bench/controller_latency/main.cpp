@@ -15,54 +15,17 @@
 #include <cstdio>
 #include <unistd.h>
 
+#include "bench/support/bench_support.h"
 #include "settings_store/settings_store.h"
 #include "tests/support/phonesim_driver.h"
 #include "tests/support/test_env.h"
 
+using bench::board;
+using bench::now_seconds;
+using bench::poll_until;
+using bench::set_board;
+
 namespace {
-double now_seconds()
-{
-    using namespace std::chrono;
-    return duration<double>(system_clock::now().time_since_epoch()).count();
-}
-
-QString board(const QString& key)
-{
-    return read_setting(QStringLiteral("Kestrum"), QStringLiteral("1"), key, QString());
-}
-
-void set_board(const QString& key, const QString& value)
-{
-    write_setting(QStringLiteral("Kestrum"), QStringLiteral("1"), key, value);
-}
-
-// Polls the store without pumping: the measured process is another one.
-bool poll_until(const std::function<bool()>& cond, int timeout_ms)
-{
-    const double end = now_seconds() + timeout_ms / 1000.0;
-    while (!cond()) {
-        if (now_seconds() > end)
-            return false;
-        QThread::usleep(1000);
-    }
-    return true;
-}
-
-void report(const char* what, QList<double> ms, double target_median, double target_p99)
-{
-    if (ms.isEmpty()) {
-        std::printf("%-42s no samples\n", what);
-        return;
-    }
-    std::sort(ms.begin(), ms.end());
-    const double median = ms.at(ms.size() / 2);
-    const double p99 = ms.at(std::min<qsizetype>(ms.size() - 1, qsizetype(ms.size() * 0.99)));
-    std::printf("%-42s n=%lld median %6.1f ms  p99 %6.1f ms  max %6.1f ms  (target median <= %.0f", what,
-                static_cast<long long>(ms.size()), median, p99, ms.last(), target_median);
-    if (target_p99 > 0)
-        std::printf(", p99 <= %.0f", target_p99);
-    std::printf(")\n");
-}
 
 // utime + stime of the process, in seconds.
 double cpu_seconds(qint64 pid)
@@ -87,7 +50,6 @@ QString status_field(qint64 pid, const QString& name)
     return {};
 }
 
-void pause_random() { QThread::msleep(QRandomGenerator::global()->bounded(50, 350)); }
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -102,17 +64,9 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "phone simulator did not start\n");
         return 1;
     }
-    set_board(QStringLiteral("port"), QStringLiteral("1"));
-    set_board(QStringLiteral("on_przv_exe"), QStringLiteral("1"));
     QProcess kestrum;
-    kestrum.setProcessChannelMode(QProcess::ForwardedChannels);
-    kestrum.start(TestEnv::build_dir() + QStringLiteral("/1/kestrum"), {QStringLiteral("0")});
-    if (!kestrum.waitForStarted(5000)
-        || !poll_until([] { return board(QStringLiteral("on_pr")) == QLatin1String("True"); }, 10000)
-        || !poll_until([] { return !board(QStringLiteral("model")).isEmpty(); }, 10000)) {
-        std::fprintf(stderr, "kestrum did not connect to the phone\n");
+    if (!bench::start_connected_controller(kestrum))
         return 1;
-    }
     const QString idle_status = QStringLiteral("@@@@@@");
 
     QList<double> dial_ms, hang_up_ms, incoming_ms;
@@ -124,14 +78,14 @@ int main(int argc, char* argv[])
         if (phone.wait_for_command(atd, 5000))
             dial_ms.append((phone.received_at(atd, true) - written) * 1000);
         poll_until([] { return board(QStringLiteral("status")).startsWith(QStringLiteral("Ожидание")); }, 5000);
-        pause_random();
+        bench::pause_random();
         const int hang_ups = phone.count_received(QStringLiteral("AT+CHUP"));
         written = now_seconds();
         set_board(QStringLiteral("poloz_t"), QStringLiteral("1"));
         if (phone.wait_for_command(QStringLiteral("AT+CHUP"), 5000, hang_ups + 1))
             hang_up_ms.append((phone.received_at(QStringLiteral("AT+CHUP"), true) - written) * 1000);
         poll_until([&] { return board(QStringLiteral("status")) == idle_status; }, 5000);
-        pause_random();
+        bench::pause_random();
     }
 
     for (int trial = 0; trial < trials; ++trial) {
@@ -142,12 +96,12 @@ int main(int argc, char* argv[])
             incoming_ms.append((now_seconds() - rung) * 1000);
         phone.control(QStringLiteral("hangup"));
         poll_until([&] { return board(QStringLiteral("status")) == idle_status; }, 5000);
-        pause_random();
+        bench::pause_random();
     }
 
-    report("(a) pozvonit -> ATD at the phone", dial_ms, 450, 800);
-    report("(b) poloz_t -> AT+CHUP at the phone", hang_up_ms, 450, 800);
-    report("(c) ringing -> vhod_zvonok holds the number", incoming_ms, 700, 0);
+    bench::report("(a) pozvonit -> ATD at the phone", dial_ms, QStringLiteral("median <= 450, p99 <= 800"));
+    bench::report("(b) poloz_t -> AT+CHUP at the phone", hang_up_ms, QStringLiteral("median <= 450, p99 <= 800"));
+    bench::report("(c) ringing -> vhod_zvonok holds the number", incoming_ms, QStringLiteral("median <= 700"));
     std::fflush(stdout);
 
     const qint64 pid = kestrum.processId();

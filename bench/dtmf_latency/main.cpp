@@ -12,47 +12,24 @@
 #include <chrono>
 #include <cstdio>
 
+#include "bench/support/bench_support.h"
 #include "settings_store/settings_store.h"
 #include "tests/support/phonesim_driver.h"
 #include "tests/support/test_env.h"
 
+using bench::board;
+using bench::now_seconds;
+using bench::poll_until;
+using bench::set_board;
+
 namespace {
 const QString kTones = QStringLiteral("1234567890");
 
-double now_seconds()
-{
-    using namespace std::chrono;
-    return duration<double>(system_clock::now().time_since_epoch()).count();
-}
-
-QString board(const QString& key)
-{
-    return read_setting(QStringLiteral("Kestrum"), QStringLiteral("1"), key, QString());
-}
-
-void set_board(const QString& key, const QString& value)
-{
-    write_setting(QStringLiteral("Kestrum"), QStringLiteral("1"), key, value);
-}
-
-bool poll_until(const std::function<bool()>& cond, int timeout_ms)
-{
-    const double end = now_seconds() + timeout_ms / 1000.0;
-    while (!cond()) {
-        if (now_seconds() > end)
-            return false;
-        QThread::usleep(1000);
-    }
-    return true;
-}
 }  // namespace
 
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    // The controller's window needs no screen here.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
     const int runs = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 20;
 
     TestEnv env;
@@ -61,16 +38,9 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "phone simulator did not start\n");
         return 1;
     }
-    set_board(QStringLiteral("port"), QStringLiteral("1"));
-    set_board(QStringLiteral("on_przv_exe"), QStringLiteral("1"));
     QProcess kestrum;
-    kestrum.setProcessChannelMode(QProcess::ForwardedChannels);
-    kestrum.start(TestEnv::build_dir() + QStringLiteral("/1/kestrum"), {QStringLiteral("0")});
-    if (!kestrum.waitForStarted(5000)
-        || !poll_until([] { return board(QStringLiteral("on_pr")) == QLatin1String("True"); }, 10000)) {
-        std::fprintf(stderr, "kestrum did not connect to the phone\n");
+    if (!bench::start_connected_controller(kestrum))
         return 1;
-    }
     set_board(QStringLiteral("pozvonit"), QStringLiteral("0501234567"));
     if (!phone.wait_for_command(QStringLiteral("ATD0501234567;"), 5000) || !phone.control(QStringLiteral("answer"))
         || !poll_until([] { return board(QStringLiteral("status")).contains(QStringLiteral("Разг.")); }, 5000)) {

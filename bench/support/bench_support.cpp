@@ -40,6 +40,11 @@ bool start_connected_controller(QProcess& kestrum)
     set_board(QStringLiteral("port"), QStringLiteral("1"));
     set_board(QStringLiteral("on_przv_exe"), QStringLiteral("1"));
     kestrum.setProcessChannelMode(QProcess::ForwardedChannels);
+    // Its hidden window needs no screen.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (!environment.contains(QStringLiteral("QT_QPA_PLATFORM")))
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    kestrum.setProcessEnvironment(environment);
     kestrum.start(TestEnv::build_dir() + QStringLiteral("/1/kestrum"), {QStringLiteral("0")});
     if (kestrum.waitForStarted(5000)
         && poll_until([] { return board(QStringLiteral("on_pr")) == QLatin1String("True"); }, 10000)

@@ -13,9 +13,14 @@
 #include <cstdio>
 #include <functional>
 
+#include "bench/support/bench_support.h"
 #include "settings_store/settings_store.h"
 #include "tests/support/phonesim_driver.h"
 #include "tests/support/test_env.h"
+
+using bench::board;
+using bench::poll_until;
+using bench::set_board;
 
 namespace {
 const QString kBalance = QStringLiteral("Ваш баланс: 125,40 грн.\nБонус: 50 МБ до 31.12");
@@ -26,23 +31,6 @@ double now_ms()
     return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
 }
 
-QString board(const QString& key) { return read_setting(QStringLiteral("Kestrum"), QStringLiteral("1"), key, QString()); }
-void set_board(const QString& key, const QString& value)
-{
-    write_setting(QStringLiteral("Kestrum"), QStringLiteral("1"), key, value);
-}
-
-// Polls the store without pumping: the measured process is another one.
-bool poll_until(const std::function<bool()>& cond, int timeout_ms)
-{
-    const double end = now_ms() + timeout_ms;
-    while (!cond()) {
-        if (now_ms() > end)
-            return false;
-        QThread::usleep(1000);
-    }
-    return true;
-}
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -56,17 +44,9 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "phone simulator did not start\n");
         return 1;
     }
-    set_board(QStringLiteral("port"), QStringLiteral("1"));
-    set_board(QStringLiteral("on_przv_exe"), QStringLiteral("1"));
     QProcess kestrum;
-    kestrum.setProcessChannelMode(QProcess::ForwardedChannels);
-    kestrum.start(TestEnv::build_dir() + QStringLiteral("/1/kestrum"), {QStringLiteral("0")});
-    if (!kestrum.waitForStarted(5000)
-        || !poll_until([] { return board(QStringLiteral("on_pr")) == QLatin1String("True"); }, 10000)
-        || !poll_until([] { return !board(QStringLiteral("model")).isEmpty(); }, 10000)) {
-        std::fprintf(stderr, "kestrum did not connect to the phone\n");
+    if (!bench::start_connected_controller(kestrum))
         return 1;
-    }
 
     QList<double> ms;
     int failed = 0;

@@ -20,6 +20,7 @@
 #include "settings_store/settings_store.h"
 #include "test_env.h"
 #include "tests/support/message_recorder.h"
+#include "tests/support/recording_notifications.h"
 
 namespace {
 
@@ -70,6 +71,7 @@ private slots:
     void new_phone_is_offered_and_connected();
     void phones_of_one_model_are_told_apart_and_declined();
     void phone_back_is_reconnected();
+    void offer_is_also_a_desktop_notification();
 };
 
 void TestPlug::new_phone_is_offered_and_connected()
@@ -155,6 +157,42 @@ void TestPlug::phone_back_is_reconnected()
     // The controller took the request; nothing is offered for a slot's phone.
     QVERIFY(wait_until([] { return board(1, "podkl_snova").isEmpty(); }, 5000));
     QVERIFY(dialer.form.plug_notice()->isHidden());
+}
+
+// The same offer on the desktop: "Подключить" and "Не подключать" answer
+// it there; answered in the window, it leaves the screen.
+void TestPlug::offer_is_also_a_desktop_notification()
+{
+    TestEnv env;
+    RecordingNotifications server;
+    main_window::PlugNotification notification(server);
+    QSignalSpy accepted(&notification, &main_window::PlugNotification::accept);
+    QSignalSpy declined(&notification, &main_window::PlugNotification::decline);
+    const PhoneOffer offer{SerialDevice{"/dev/ttyACM0", {"/dev/serial/by-id/usb-Nokia_6230_0123-if01"}},
+                           "Nokia 6230", {2, 3}};
+
+    notification.show(offer);
+    QCOMPARE(server.on_screen.size(), 1);
+    QCOMPARE(server.only_shown().summary, QStringLiteral("Подключён телефон Nokia 6230 (Nokia 6230 0123)"));
+    QCOMPARE(server.only_shown().body, QStringLiteral("Подключить его как телефон 2?"));
+    QCOMPARE(RecordingNotifications::action_keys(server.only_shown()),
+             (QStringList{"default", "connect", "decline"}));
+    server.invoke(server.only_shown_id(), "connect");
+    QCOMPARE(accepted.size(), 1);
+    QVERIFY(server.on_screen.isEmpty());
+
+    notification.show(offer);
+    server.invoke(server.only_shown_id(), "decline");
+    QCOMPARE(declined.size(), 1);
+
+    notification.show(offer);
+    notification.withdraw(offer);
+    QVERIFY(server.on_screen.isEmpty());
+    // Switched off, nothing is shown.
+    write_setting("Vekorra", "drugoe", "uvedomleniya", "0");
+    notification.show(offer);
+    QVERIFY(server.on_screen.isEmpty());
+    QCOMPARE(accepted.size() + declined.size(), 2);
 }
 
 QTEST_MAIN(TestPlug)
