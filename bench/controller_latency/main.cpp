@@ -58,15 +58,10 @@ int main(int argc, char* argv[])
     const int trials = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 50;
     const int idle_seconds = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 60;
 
-    TestEnv env;
-    PhoneSim phone({QStringLiteral("--alert-ms"), QStringLiteral("100")}, 1);
-    if (!phone.ready()) {
-        std::fprintf(stderr, "phone simulator did not start\n");
+    bench::ConnectedPhone rig({QStringLiteral("--alert-ms"), QStringLiteral("100")});
+    if (!rig.ready())
         return 1;
-    }
-    QProcess kestrum;
-    if (!bench::start_connected_controller(kestrum))
-        return 1;
+    PhoneSim& phone = rig.phone();
     const QString idle_status = QStringLiteral("@@@@@@");
 
     QList<double> dial_ms, hang_up_ms, incoming_ms;
@@ -104,7 +99,7 @@ int main(int argc, char* argv[])
     bench::report("(c) ringing -> vhod_zvonok holds the number", incoming_ms, QStringLiteral("median <= 700"));
     std::fflush(stdout);
 
-    const qint64 pid = kestrum.processId();
+    const qint64 pid = rig.controller().processId();
     const double cpu_start = cpu_seconds(pid);
     const double wall_start = now_seconds();
     QThread::sleep(static_cast<unsigned long>(idle_seconds));
@@ -115,8 +110,5 @@ int main(int argc, char* argv[])
                 wall, 100.0 * cpu_used / wall, qPrintable(status_field(pid, QStringLiteral("VmRSS"))),
                 qPrintable(status_field(pid, QStringLiteral("VmHWM"))));
 
-    set_board(QStringLiteral("on_przv_exe"), QStringLiteral("0"));
-    if (!kestrum.waitForFinished(5000))
-        kestrum.kill();
     return 0;
 }

@@ -32,15 +32,10 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     const int runs = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 20;
 
-    TestEnv env;
-    PhoneSim phone({QStringLiteral("--alert-ms"), QStringLiteral("50")}, 1);
-    if (!phone.ready()) {
-        std::fprintf(stderr, "phone simulator did not start\n");
+    bench::ConnectedPhone rig({QStringLiteral("--alert-ms"), QStringLiteral("50")});
+    if (!rig.ready())
         return 1;
-    }
-    QProcess kestrum;
-    if (!bench::start_connected_controller(kestrum))
-        return 1;
+    PhoneSim& phone = rig.phone();
     set_board(QStringLiteral("pozvonit"), QStringLiteral("0501234567"));
     if (!phone.wait_for_command(QStringLiteral("ATD0501234567;"), 5000) || !phone.control(QStringLiteral("answer"))
         || !poll_until([] { return board(QStringLiteral("status")).contains(QStringLiteral("Разг.")); }, 5000)) {
@@ -62,8 +57,6 @@ int main(int argc, char* argv[])
         }
         ms.append((phone.received_at(QStringLiteral("AT+VTS="), true) - written) * 1000);
     }
-    set_board(QStringLiteral("on_przv_exe"), QStringLiteral("0"));
-    kestrum.waitForFinished(5000);
 
     if (ms.isEmpty()) {
         std::printf("ten tones -> last AT+VTS at the phone: no samples\n");

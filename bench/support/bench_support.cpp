@@ -35,23 +35,36 @@ void set_board(const QString& key, const QString& value)
     write_setting(QStringLiteral("Kestrum"), QStringLiteral("1"), key, value);
 }
 
-bool start_connected_controller(QProcess& kestrum)
+ConnectedPhone::ConnectedPhone(const QStringList& phone_options) : phone_(phone_options, 1)
 {
+    if (!phone_.ready()) {
+        std::fprintf(stderr, "phone simulator did not start\n");
+        return;
+    }
     set_board(QStringLiteral("port"), QStringLiteral("1"));
     set_board(QStringLiteral("on_przv_exe"), QStringLiteral("1"));
-    kestrum.setProcessChannelMode(QProcess::ForwardedChannels);
+    kestrum_.setProcessChannelMode(QProcess::ForwardedChannels);
     // Its hidden window needs no screen.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     if (!environment.contains(QStringLiteral("QT_QPA_PLATFORM")))
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    kestrum.setProcessEnvironment(environment);
-    kestrum.start(TestEnv::build_dir() + QStringLiteral("/1/kestrum"), {QStringLiteral("0")});
-    if (kestrum.waitForStarted(5000)
-        && poll_until([] { return board(QStringLiteral("on_pr")) == QLatin1String("True"); }, 10000)
-        && poll_until([] { return !board(QStringLiteral("model")).isEmpty(); }, 10000))
-        return true;
-    std::fprintf(stderr, "kestrum did not connect to the phone\n");
-    return false;
+    kestrum_.setProcessEnvironment(environment);
+    kestrum_.start(TestEnv::build_dir() + QStringLiteral("/1/kestrum"), {QStringLiteral("0")});
+    ready_ = kestrum_.waitForStarted(5000)
+             && poll_until([] { return board(QStringLiteral("on_pr")) == QLatin1String("True"); }, 10000)
+             && poll_until([] { return !board(QStringLiteral("model")).isEmpty(); }, 10000);
+    if (!ready_)
+        std::fprintf(stderr, "kestrum did not connect to the phone\n");
+}
+
+ConnectedPhone::~ConnectedPhone()
+{
+    if (kestrum_.state() == QProcess::NotRunning)
+        return;
+    set_board(QStringLiteral("on_przv_exe"), QStringLiteral("0"));
+    if (!kestrum_.waitForFinished(5000))
+        kestrum_.kill();
+    kestrum_.waitForFinished(1000);
 }
 
 void pause_random() { QThread::msleep(QRandomGenerator::global()->bounded(50, 350)); }

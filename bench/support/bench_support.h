@@ -4,6 +4,9 @@
 #include <QString>
 #include <functional>
 
+#include "tests/support/phonesim_driver.h"
+#include "tests/support/test_env.h"
+
 namespace bench {
 
 // Wall-clock time in seconds since the epoch, the time base of the phone
@@ -18,10 +21,25 @@ bool poll_until(const std::function<bool()>& cond, int timeout_ms);
 QString board(const QString& key);
 void set_board(const QString& key, const QString& value);
 
-// Starts 1/kestrum for slot 1 on port 1 (a simulated phone there already)
-// and waits until it has the port open and the phone's model; false, with a
-// line on stderr, when it does not get there.
-bool start_connected_controller(QProcess& kestrum);
+// A world of its own (store, ports folder), a simulated phone on port 1
+// and a real 1/kestrum for slot 1 connected to it; the controller is told
+// to end when this ends.
+class ConnectedPhone {
+public:
+    explicit ConnectedPhone(const QStringList& phone_options);
+    ~ConnectedPhone();
+    // The phone runs and the controller has its port open and its model;
+    // when not, a line on stderr said why.
+    bool ready() const { return ready_; }
+    PhoneSim& phone() { return phone_; }
+    QProcess& controller() { return kestrum_; }
+
+private:
+    TestEnv env_;
+    PhoneSim phone_;
+    QProcess kestrum_;
+    bool ready_ = false;
+};
 
 // A pause of 50 to 350 ms, so that measured steps fall on every phase of
 // the controller's timers.

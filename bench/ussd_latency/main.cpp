@@ -38,14 +38,8 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     const int trials = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 20;
 
-    TestEnv env;
-    PhoneSim phone({QStringLiteral("--ussd-delay"), QStringLiteral("0")}, 1);
-    if (!phone.ready()) {
-        std::fprintf(stderr, "phone simulator did not start\n");
-        return 1;
-    }
-    QProcess kestrum;
-    if (!bench::start_connected_controller(kestrum))
+    bench::ConnectedPhone rig({QStringLiteral("--ussd-delay"), QStringLiteral("0")});
+    if (!rig.ready())
         return 1;
 
     QList<double> ms;
@@ -63,8 +57,6 @@ int main(int argc, char* argv[])
         else
             ++failed;
     }
-    set_board(QStringLiteral("on_przv_exe"), QStringLiteral("0"));
-    kestrum.waitForFinished(5000);
 
     std::sort(ms.begin(), ms.end());
     if (ms.isEmpty()) {
