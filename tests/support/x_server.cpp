@@ -7,34 +7,40 @@
 #include <sys/prctl.h>
 #include <unistd.h>
 
-XServer::XServer()
+QString start_xvfb(QProcess& process, const QString& screen_size, QString* error)
 {
     // Xvfb picks a free display number itself and writes it to the pipe.
     int pipe_fds[2];
     if (::pipe(pipe_fds) != 0) {
-        error_ = QStringLiteral("no pipe");
-        return;
+        *error = QStringLiteral("no pipe");
+        return QString();
     }
     ::fcntl(pipe_fds[0], F_SETFD, FD_CLOEXEC);
-    process_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-    process_.setProcessChannelMode(QProcess::MergedChannels);
-    process_.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QString::number(pipe_fds[1]),
-                                            QStringLiteral("-screen"), QStringLiteral("0"),
-                                            QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
-                                            QStringLiteral("tcp")});
+    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QString::number(pipe_fds[1]),
+                                           QStringLiteral("-screen"), QStringLiteral("0"), screen_size + "x24",
+                                           QStringLiteral("-nolisten"), QStringLiteral("tcp")});
     ::close(pipe_fds[1]);
     QByteArray number;
-    if (process_.waitForStarted(5000)) {
+    if (process.waitForStarted(5000)) {
         char c = 0;
         while (::read(pipe_fds[0], &c, 1) == 1 && c != '\n')
             number += c;
     }
     ::close(pipe_fds[0]);
     if (number.isEmpty()) {
-        error_ = QStringLiteral("Xvfb did not start: ") + QString::fromLocal8Bit(process_.readAll());
-        return;
+        *error = QStringLiteral("Xvfb did not start: ") + QString::fromLocal8Bit(process.readAll());
+        return QString();
     }
-    display_ = QStringLiteral(":") + QString::fromLatin1(number);
+    return QStringLiteral(":") + QString::fromLatin1(number);
+}
+
+XServer::XServer()
+{
+    display_ = start_xvfb(process_, QStringLiteral("1280x1024"), &error_);
+    if (display_.isEmpty())
+        return;
     qputenv("DISPLAY", display_.toLocal8Bit());
     qputenv("QT_QPA_PLATFORM", "xcb");
 }

@@ -29,6 +29,11 @@ private:
     QString error_;
 };
 
+// Starts Xvfb in process with one screen of screen_size ("1024x768") and
+// returns its display (":N"), or "" with the reason in error. The server
+// ends with the test process.
+QString start_xvfb(QProcess& process, const QString& screen_size, QString* error);
+
 // Runs this test program again, with `environment` added, on an X server
 // of its own; waits at most timeout_ms. Its exit code (-1 when it did not
 // start or end in time, or the server did not start) and its output.

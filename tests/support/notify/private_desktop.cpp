@@ -1,5 +1,7 @@
 #include "private_desktop.h"
 
+#include "x_server.h"
+
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QFile>
@@ -123,31 +125,7 @@ bool PrivateBus::name_owned(const QString& name) const
 
 VirtualScreen::VirtualScreen()
 {
-    int pipe_fds[2];
-    if (::pipe(pipe_fds) != 0) {
-        error_ = QStringLiteral("no pipe");
-        return;
-    }
-    ::fcntl(pipe_fds[0], F_SETFD, FD_CLOEXEC);
-    end_with_parent(process_);
-    process_.setProcessChannelMode(QProcess::MergedChannels);
-    process_.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QString::number(pipe_fds[1]),
-                                            QStringLiteral("-screen"), QStringLiteral("0"),
-                                            QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
-                                            QStringLiteral("tcp")});
-    ::close(pipe_fds[1]);
-    QByteArray number;
-    if (process_.waitForStarted(5000)) {
-        char c = 0;
-        while (::read(pipe_fds[0], &c, 1) == 1 && c != '\n')
-            number += c;
-    }
-    ::close(pipe_fds[0]);
-    if (number.isEmpty()) {
-        error_ = QStringLiteral("Xvfb did not start: ") + QString::fromLocal8Bit(process_.readAll());
-        return;
-    }
-    display_ = QStringLiteral(":") + QString::fromLatin1(number);
+    display_ = start_xvfb(process_, QStringLiteral("1024x768"), &error_);
 }
 
 VirtualScreen::~VirtualScreen() { end(process_); }
