@@ -9,7 +9,7 @@
 #include <QRegularExpression>
 #include <QtTest>
 
-#include "child_launcher.h"
+#include "running_dialer.h"
 #include "dialer/main_window/form_port.h"
 #include "phonesim_driver.h"
 #include "recording_seams.h"
@@ -44,13 +44,11 @@ void MainWindowEndToEndTest::dial_answer_ring_and_hand_over()
     TestEnv env;
     PhoneSim phone({"--mode", "gsm", "--alert-ms", "100", "--model", "Demo GSM"});
     QVERIFY2(phone.ready(), qPrintable(phone.output()));
-    write_setting("Kestrum", "1", "port", "1");
-    write_setting("Kestrum", "1", "Tip_Tlf", "GSM");
-    MessageRecorder messages;
-    ChildLauncher controllers;
-    FormPort form(TestEnv::build_dir());
-    form.start_up();
-    form.show();
+    RunningDialer dialer;
+    dialer.start();
+    FormPort& form = dialer.form;
+    const MessageRecorder& messages = dialer.messages;
+    const ChildLauncher& controllers = dialer.controllers;
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QCOMPARE(controllers.running(), 1);
 

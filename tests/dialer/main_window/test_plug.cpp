@@ -11,11 +11,11 @@
 #include <QtTest>
 #include <memory>
 
-#include "child_launcher.h"
 #include "dialer/main_window/form_port.h"
 #include "dialer/main_window/plug_notice.h"
 #include "dialer/main_window/plug_watch.h"
 #include "phonesim_driver.h"
+#include "running_dialer.h"
 #include "recording_seams.h"
 #include "settings_store/settings_store.h"
 #include "test_env.h"
@@ -47,21 +47,6 @@ QPushButton* notice_button(PlugNotice* notice, const QString& text)
     return nullptr;
 }
 
-// A dialer running with phone 1 connected, as a user has it.
-struct RunningDialer {
-    explicit RunningDialer(int port = 1)
-    {
-        write_setting("Kestrum", "1", "port", QString::number(port));
-        form.start_up();
-        form.show();
-    }
-    ~RunningDialer() { form.close(); }
-
-    MessageRecorder messages;
-    ChildLauncher controllers;
-    FormPort form{TestEnv::build_dir()};
-};
-
 }  // namespace
 
 class TestPlug : public QObject {
@@ -80,6 +65,7 @@ void TestPlug::new_phone_is_offered_and_connected()
     PhoneSim first({"--model", "Phone A"}, 1);
     QVERIFY(first.ready());
     RunningDialer dialer;
+    dialer.start();
     QVERIFY(connected(1, "Phone A"));
     PlugNotice* notice = dialer.form.plug_notice();
     QVERIFY(notice->isHidden());
@@ -110,6 +96,7 @@ void TestPlug::phones_of_one_model_are_told_apart_and_declined()
     TestEnv env;
     PhoneSim first({"--model", "Phone A"}, 1);
     RunningDialer dialer;
+    dialer.start();
     QVERIFY(connected(1, "Phone A"));
     PlugNotice* notice = dialer.form.plug_notice();
 
@@ -142,6 +129,7 @@ void TestPlug::phone_back_is_reconnected()
     // as the by-id link of a real phone (port 1 would fall back to ttyS0).
     auto phone = std::make_unique<PhoneSim>(QStringList{"--model", "Phone A"}, 101);
     RunningDialer dialer(101);
+    dialer.start();
     QVERIFY(connected(1, "Phone A"));
     auto* watch = dialer.form.findChild<main_window::PlugWatch*>();
     QVERIFY(watch);
@@ -168,8 +156,10 @@ void TestPlug::offer_is_also_a_desktop_notification()
     main_window::PlugNotification notification(server);
     QSignalSpy accepted(&notification, &main_window::PlugNotification::accept);
     QSignalSpy declined(&notification, &main_window::PlugNotification::decline);
-    const PhoneOffer offer{SerialDevice{"/dev/ttyACM0", {"/dev/serial/by-id/usb-Nokia_6230_0123-if01"}},
-                           "Nokia 6230", {2, 3}};
+    SerialDevice device;
+    device.node = "/dev/ttyACM0";
+    device.links = QStringList{"/dev/serial/by-id/usb-Nokia_6230_0123-if01"};
+    const PhoneOffer offer{device, "Nokia 6230", {2, 3}};
 
     notification.show(offer);
     QCOMPARE(server.on_screen.size(), 1);

@@ -9,7 +9,7 @@
 #include <QtTest>
 
 #include "tests/support/message_recorder.h"
-#include "child_launcher.h"
+#include "running_dialer.h"
 #include "dialer/main_window/form_port.h"
 #include "dialer/main_window/ussd_dialog.h"
 #include "dialer/main_window/ussd_exchange.h"
@@ -157,12 +157,9 @@ void TestUssdDialog::window_asks_answers_a_menu_and_cancels_one()
     TestEnv env;
     PhoneSim phone({"--model", "Demo GSM", "--ussd", "*123#=menu:1. Tarify\\n2. Balans|Tarif izmenen"});
     QVERIFY2(phone.ready(), qPrintable(phone.output()));
-    write_setting("Kestrum", "1", "port", "1");
-    write_setting("Kestrum", "1", "Tip_Tlf", "GSM");
-    MessageRecorder messages;
-    ChildLauncher controllers;
-    FormPort form(TestEnv::build_dir());
-    form.start_up();
+    RunningDialer dialer;
+    dialer.start();
+    FormPort& form = dialer.form;
     QVERIFY(wait_until([] { return slot1("on_pr") == "True" && slot1("model") == "Demo GSM"; }, 15000));
 
     // The menu item opens the dialog modally; "Закрыть" closes it.
