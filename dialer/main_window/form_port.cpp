@@ -232,7 +232,7 @@ void FormPort::build_controls(QWidget* surface)
 
     // Over the top of the tabs while a phone just plugged in is offered.
     plug_notice_ = new PlugNotice(surface);
-    plug_notice_->setGeometry(8, 292, 721, 34);
+    plug_notice_->setGeometry(8, 286, 721, 58);
 
     Text2->setFocus();
 }

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QVBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 
@@ -24,10 +25,14 @@ PlugNotice::PlugNotice(QWidget* parent) : QFrame(parent)
     setAccessibleName(QStringLiteral("Новый телефон"));
 
     text_ = new QLabel(this);
+    // A combo box is read by its current choice: the labels say what each
+    // one chooses (screen readers follow the buddy as "labelled by").
     slot_choice_ = new QComboBox(this);
-    slot_choice_->setAccessibleName(QStringLiteral("Подключить как"));
+    slot_choice_->setAccessibleDescription(QStringLiteral("Подключить как"));
+    auto* slot_label = new QLabel(QStringLiteral("Подключить как"), this);
+    slot_label->setBuddy(slot_choice_);
     type_choice_ = new QComboBox(this);
-    type_choice_->setAccessibleName(QStringLiteral("Тип телефона"));
+    type_choice_->setAccessibleDescription(QStringLiteral("Тип телефона"));
     // The phone search's names of the phone types.
     type_choice_->addItem(QStringLiteral("GSM телефон"), int(blackboard::PhoneType::Gsm));
     type_choice_->addItem(QStringLiteral("CDMA телефон"), int(blackboard::PhoneType::Cdma));
@@ -37,13 +42,20 @@ PlugNotice::PlugNotice(QWidget* parent) : QFrame(parent)
     connect(accept_, &QPushButton::clicked, this, &PlugNotice::on_accept);
     connect(decline_, &QPushButton::clicked, this, &PlugNotice::on_decline);
 
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(6, 2, 6, 2);
-    layout->addWidget(text_, 1);
-    layout->addWidget(slot_choice_);
-    layout->addWidget(type_choice_);
-    layout->addWidget(accept_);
-    layout->addWidget(decline_);
+    // The notice on its own line, so that a long model and device name is
+    // read whole; the choices below it.
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 4, 8, 4);
+    layout->setSpacing(2);
+    layout->addWidget(text_);
+    auto* choices = new QHBoxLayout;
+    choices->addStretch(1);
+    choices->addWidget(slot_label);
+    choices->addWidget(slot_choice_);
+    choices->addWidget(type_choice_);
+    choices->addWidget(accept_);
+    choices->addWidget(decline_);
+    layout->addLayout(choices);
     hide();
 }
 

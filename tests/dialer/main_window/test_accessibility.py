@@ -1,8 +1,9 @@
 """The windows as a screen reader reads them (AT-SPI under Xvfb, a private
 D-Bus session): the main window with a call on phone 1 and its tone
-keypad, the settings window, a controller window and its dial window. Every button is a button
-with a name, the phone display can be read, and a button pressed through
-AT-SPI does what it says.
+keypad, the settings window, the offer of a phone plugged in, a controller
+window and its dial window. Every button is a button with a name, the phone
+display and the offer can be read, and a button pressed through AT-SPI does
+what it says.
 
 Usage: test_accessibility.py BUILD_DIR
 """
@@ -111,6 +112,26 @@ def settings_window(session, main):
              "the settings window closed")
 
 
+def plugged_phone_offer(build_dir, env, main, store):
+    """A phone plugged in is offered in the main window; "Подключить"
+    pressed through AT-SPI gives it phone 2 and its controller connects."""
+    plugged = PhoneSim(build_dir, env["VEKORRA_PORTS"], 5, ["--model", "PhoneSim Plug"])
+    try:
+        device = os.path.realpath(plugged.link)[len("/dev/"):]
+        find(main, "label", "Подключён телефон PhoneSim Plug (%s)" % device)
+        # A combo box reads as its choice; its label says what it chooses.
+        find(main, "label", "Подключить как")
+        find(main, "combo box", "Телефон 2")
+        find(main, "combo box", "GSM телефон")
+        check_window(main, "the main window with an offer", 2 + 4 * 12 + 2)
+        press(find(main, "push button", "Подключить"))
+        wait_for(lambda: store.get("Kestrum", "2", "port") == "5", 5, "phone 2 given port 5")
+        assert plugged.wait_for_command("AT+CLCC", 20), plugged.received()
+        print("the offer of a phone plugged in reads well; accepted, its controller connected")
+    finally:
+        plugged.stop()
+
+
 def find_showing(session, app, title):
     try:
         return session.window(app, title, timeout=0.2)
@@ -152,6 +173,7 @@ def run(build_dir):
         with AtspiSession() as session:
             dialer, main = main_window_with_a_call(session, build_dir, env, phone)
             settings_window(session, main)
+            plugged_phone_offer(build_dir, env, main, store)
             controller_windows(session, build_dir, env, root)
             dialer.terminate()
             dialer.wait(timeout=5)

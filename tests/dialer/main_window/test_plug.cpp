@@ -37,7 +37,14 @@ QString device_of(const PhoneSim& phone)
     return QFileInfo(phone.link_path()).canonicalFilePath().mid(QStringLiteral("/dev/").size());
 }
 
-QLabel* notice_text(PlugNotice* notice) { return notice->findChild<QLabel*>(); }
+QLabel* notice_text(PlugNotice* notice)
+{
+    for (QLabel* label : notice->findChildren<QLabel*>()) {
+        if (label->text().startsWith("Подключён телефон"))
+            return label;
+    }
+    return nullptr;
+}
 QPushButton* notice_button(PlugNotice* notice, const QString& text)
 {
     for (QPushButton* button : notice->findChildren<QPushButton*>()) {
@@ -75,7 +82,7 @@ void TestPlug::new_phone_is_offered_and_connected()
     QVERIFY(wait_until([&] { return notice->isVisible(); }, 5000));
     QCOMPARE(notice_text(notice)->text(), "Подключён телефон Nokia 6230 (" + device_of(plugged) + ")");
     auto* slot_choice = notice->findChild<QComboBox*>();
-    QCOMPARE(slot_choice->accessibleName(), QStringLiteral("Подключить как"));
+    QCOMPARE(slot_choice->accessibleDescription(), QStringLiteral("Подключить как"));
     QCOMPARE(slot_choice->count(), 3);  // phone 1 is taken
     QCOMPARE(slot_choice->itemText(0), QStringLiteral("Телефон 2"));
     QVERIFY(!dialer.form.frame(2)->isVisibleTo(&dialer.form));
