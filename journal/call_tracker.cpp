@@ -174,11 +174,7 @@ void CallTracker::end_listless(Outcome outcome, qint64 now_ms)
 
 void CallTracker::dialled_without_list(const QString& number, qint64 now_ms)
 {
-    if (listless_.record != 0)
-        controller_ending(now_ms);
-    listless_.direction = Direction::Out;
-    listless_.last_event_ms = now_ms;
-    listless_.record = journal_.call_started(line_, model_, Direction::Out, number, now_ms);
+    start_listless(Direction::Out, number, now_ms);
 }
 
 void CallTracker::dial_refused(qint64 now_ms)
@@ -196,11 +192,17 @@ void CallTracker::ring_without_list(const QString& number, qint64 now_ms)
         note_seen(now_ms);
         return;
     }
+    start_listless(Direction::In, number, now_ms);
+}
+
+void CallTracker::start_listless(Direction direction, const QString& number, qint64 now_ms)
+{
+    // One call at a time without a list: a new one ends the one before.
     if (listless_.record != 0)
         controller_ending(now_ms);
-    listless_.direction = Direction::In;
+    listless_.direction = direction;
     listless_.last_event_ms = now_ms;
-    listless_.record = journal_.call_started(line_, model_, Direction::In, number, now_ms);
+    listless_.record = journal_.call_started(line_, model_, direction, number, now_ms);
 }
 
 void CallTracker::answered_without_list(qint64 now_ms)

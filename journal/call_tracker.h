@@ -94,6 +94,7 @@ private:
     Party start_party(const blackboard::CallEntry& entry, qint64 now_ms);
     void update_party(Party& party, const blackboard::CallEntry& entry, qint64 now_ms);
     void end_party(const Party& party, qint64 now_ms);
+    void start_listless(Direction direction, const QString& number, qint64 now_ms);
     void end_listless(Outcome outcome, qint64 now_ms);
     void note_seen(qint64 now_ms);
 

@@ -6,6 +6,7 @@
 #include <QtTest>
 
 #include "journal/journal.h"
+#include "tests/support/programs.h"
 #include "tests/support/test_env.h"
 
 using journal::Direction;
@@ -13,25 +14,9 @@ using journal::Outcome;
 
 namespace {
 
-struct Run {
-    int exit_code = -1;
-    QString out, err;
-};
-
-Run run_tool(const QStringList& args)
+ToolRun run_tool(const QStringList& args)
 {
-    QProcess process;
-    process.start(TestEnv::build_dir() + "/vekorra-journal", args);
-    Run run;
-    if (!process.waitForFinished(30000)) {
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    run.exit_code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
+    return ::run_tool(TestEnv::build_dir() + "/vekorra-journal", args);
 }
 
 qint64 at(int day, int hour, int minute = 0)
@@ -65,7 +50,7 @@ private slots:
     {
         TestEnv env;
         fill_journal();
-        const Run run = run_tool({"list"});
+        const ToolRun run = run_tool({"list"});
         QCOMPARE(run.exit_code, 0);
         QCOMPARE(run.err, QString());
         const QStringList printed = lines(run.out);
@@ -112,7 +97,7 @@ private slots:
         QFETCH(QStringList, numbers);
         TestEnv env;
         fill_journal();
-        const Run run = run_tool(QStringList{"list"} + args);
+        const ToolRun run = run_tool(QStringList{"list"} + args);
         QCOMPARE(run.exit_code, 0);
         QStringList printed;
         for (const QString& line : lines(run.out))
@@ -124,11 +109,11 @@ private slots:
     {
         TestEnv env;
         fill_journal();
-        const Run csv = run_tool({"list", "--format", "csv", "--search", "050"});
+        const ToolRun csv = run_tool({"list", "--format", "csv", "--search", "050"});
         QCOMPARE(csv.exit_code, 0);
         QVERIFY2(csv.out.endsWith(",2,out,0502223344,answered,125,\"Modem, \"\"v2\"\"\"\r\n"), qPrintable(csv.out));
         QCOMPARE(csv.out.count("\r\n"), 1);
-        const Run json = run_tool({"list", "--format", "json", "--missed"});
+        const ToolRun json = run_tool({"list", "--format", "json", "--missed"});
         QCOMPARE(json.exit_code, 0);
         const QJsonArray calls = QJsonDocument::fromJson(json.out.toUtf8()).array();
         QCOMPARE(calls.size(), 2);
@@ -143,7 +128,7 @@ private slots:
     {
         TestEnv env;
         fill_journal();
-        const Run run = run_tool({"clear", "--before", "2024-05-03"});
+        const ToolRun run = run_tool({"clear", "--before", "2024-05-03"});
         QCOMPARE(run.exit_code, 0);
         QCOMPARE(run.out + run.err, QString());
         QStringList numbers;
@@ -155,7 +140,7 @@ private slots:
     void a_missing_journal_is_empty_and_stays_missing()
     {
         TestEnv env;
-        const Run run = run_tool({"list"});
+        const ToolRun run = run_tool({"list"});
         QCOMPARE(run.exit_code, 0);
         QCOMPARE(run.out, QString());
         QCOMPARE(run_tool({"list", "--format", "json"}).out.trimmed(), QString("[\n]"));
@@ -184,7 +169,7 @@ private slots:
         QFETCH(QStringList, args);
         TestEnv env;
         fill_journal();
-        const Run run = run_tool(args);
+        const ToolRun run = run_tool(args);
         QCOMPARE(run.exit_code, 2);
         QCOMPARE(run.out, QString());
         QVERIFY(run.err.startsWith("usage:"));
@@ -206,7 +191,7 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("this is a text file, not a journal\n" + QByteArray(4096, '.'));
         file.close();
-        const Run run = run_tool(args);
+        const ToolRun run = run_tool(args);
         QCOMPARE(run.exit_code, 1);
         QCOMPARE(run.out, QString());
         QVERIFY2(run.err.startsWith("vekorra-journal: the call journal " + env.journal_path() + " cannot be used"),

@@ -11,25 +11,14 @@
 
 #include <xcb/xcb.h>
 
+#include "programs.h"
 #include "test_env.h"
 
 namespace desktop {
 
 QString run(const QString& program, const QStringList& arguments, int timeout_ms)
 {
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForStarted(5000))
-        return {};
-    if (!process.waitForFinished(timeout_ms)) {
-        process.kill();
-        process.waitForFinished(1000);
-        return {};
-    }
-    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        return {};
-    // Empty but not null: the program succeeded.
-    return QStringLiteral("") + QString::fromUtf8(process.readAllStandardOutput());
+    return run_program(program, arguments, QProcessEnvironment::systemEnvironment(), timeout_ms);
 }
 
 namespace {

@@ -61,24 +61,6 @@ QProcessEnvironment environment_of(const PrivateBus& bus, const QString& display
 
 }  // namespace
 
-QString run_program(const QString& program, const QStringList& arguments,
-                    const QProcessEnvironment& environment, int timeout_ms)
-{
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(program, arguments);
-    if (!process.waitForStarted(5000))
-        return {};
-    if (!process.waitForFinished(timeout_ms)) {
-        process.kill();
-        process.waitForFinished(1000);
-        return {};
-    }
-    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        return {};
-    return QStringLiteral("") + QString::fromUtf8(process.readAllStandardOutput());
-}
-
 PrivateBus::PrivateBus()
 {
     const QString config = dir_.filePath(QStringLiteral("session.conf"));

@@ -1,4 +1,5 @@
 #pragma once
+#include "programs.h"
 #include <QDBusConnection>
 #include <QJsonObject>
 #include <QList>
@@ -95,7 +96,3 @@ private:
     bool ready_ = false;
 };
 
-// Runs a program to its end in the given environment; its standard output,
-// or a null string on failure.
-QString run_program(const QString& program, const QStringList& arguments,
-                    const QProcessEnvironment& environment, int timeout_ms = 10000);

@@ -3,32 +3,14 @@
 #include <QtTest>
 
 #include "settings_store/settings_store.h"
+#include "tests/support/programs.h"
 #include "tests/support/test_env.h"
 
 namespace {
 
-struct Run {
-    int exit_code = -1;
-    QString out, err;
-};
-
 QString tool() { return TestEnv::build_dir() + "/vekorra-settings"; }
 
-Run run_tool(const QStringList& args)
-{
-    QProcess process;
-    process.start(tool(), args);
-    Run run;
-    if (!process.waitForFinished(30000)) {
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    run.exit_code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
+ToolRun run_tool(const QStringList& args) { return ::run_tool(tool(), args); }
 
 }  // namespace
 
@@ -64,7 +46,7 @@ private slots:
         TestEnv env;
         write_setting("Kestrum", "1", "kf", "1");
         settings_store::reopen();
-        const Run run = run_tool(args);
+        const ToolRun run = run_tool(args);
         QCOMPARE(run.exit_code, exit_code);
         QCOMPARE(run.out, out);
         QCOMPARE(run.err, QString());
@@ -83,7 +65,7 @@ private slots:
                          "Kestrum\tПроект\tstatus\ta\\tb\\nc\\\\d\n"
                          "Vekorra\tpravila\tMTS\t\n"));
         QCOMPARE(run_tool({"list", "KESTRUM", "проект"}).out, QString("Kestrum\tПроект\tstatus\ta\\tb\\nc\\\\d\n"));
-        const Run vekorra = run_tool({"list", "vekorra"});
+        const ToolRun vekorra = run_tool({"list", "vekorra"});
         QCOMPARE(vekorra.exit_code, 0);
         QCOMPARE(vekorra.out, QString("Vekorra\tpravila\tMTS\t\n"));
         QCOMPARE(run_tool({"list", "nobody"}).out, QString());
@@ -109,7 +91,7 @@ private slots:
     {
         QFETCH(QStringList, args);
         TestEnv env;
-        const Run run = run_tool(args);
+        const ToolRun run = run_tool(args);
         QCOMPARE(run.exit_code, 2);
         QCOMPARE(run.out, QString());
         QVERIFY(run.err.startsWith("usage:"));
@@ -134,7 +116,7 @@ private slots:
         TestEnv env;
         QFile(env.root() + "/plain").open(QIODevice::WriteOnly);
         qputenv("VEKORRA_SETTINGS", (env.root() + "/plain/settings.sqlite").toLocal8Bit());
-        const Run run = run_tool(args);
+        const ToolRun run = run_tool(args);
         QCOMPARE(run.exit_code, 1);
         QCOMPARE(run.out, QString());
         QVERIFY(run.err.contains("vekorra-settings: the settings store"));
