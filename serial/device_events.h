@@ -26,6 +26,12 @@ public:
 signals:
     void appeared(const SerialDevice& device);
     void left(const SerialDevice& device);
+
+protected:
+    // Signals the difference between two looks at the devices: what left
+    // first, then what appeared. Copies, since a slot may look again (and
+    // replace the caller's map) before the last signal.
+    void emit_changes(QMap<QString, SerialDevice> before, QMap<QString, SerialDevice> now);
 };
 
 // Both sources as one: a device is present while either source has it,

@@ -5,6 +5,18 @@
 #include "serial/serial_component.h"
 #include "serial/udev_events.h"
 
+void DeviceEvents::emit_changes(QMap<QString, SerialDevice> before, QMap<QString, SerialDevice> now)
+{
+    for (const SerialDevice& device : std::as_const(before)) {
+        if (!now.contains(device.node))
+            emit left(device);
+    }
+    for (const SerialDevice& device : std::as_const(now)) {
+        if (!before.contains(device.node))
+            emit appeared(device);
+    }
+}
+
 DeviceWatcher::DeviceWatcher(PortsFolderEvents* folder, DeviceEvents* udev, QObject* parent)
     : DeviceEvents(parent), folder_(folder), udev_(udev)
 {
@@ -47,14 +59,7 @@ void DeviceWatcher::publish()
 {
     const QMap<QString, SerialDevice> before = published_;
     published_ = combined();
-    for (const SerialDevice& device : before) {
-        if (!published_.contains(device.node))
-            emit left(device);
-    }
-    for (const SerialDevice& device : std::as_const(published_)) {
-        if (!before.contains(device.node))
-            emit appeared(device);
-    }
+    emit_changes(before, published_);
 }
 
 void DeviceWatcher::on_udev_change()

@@ -45,12 +45,5 @@ void PortsFolderEvents::rescan()
 {
     const QMap<QString, SerialDevice> before = present_;
     present_ = read_entries();
-    for (const SerialDevice& device : before) {
-        if (!present_.contains(device.node))
-            emit left(device);
-    }
-    for (const SerialDevice& device : std::as_const(present_)) {
-        if (!before.contains(device.node))
-            emit appeared(device);
-    }
+    emit_changes(before, present_);
 }
