@@ -1,5 +1,7 @@
 #include "journal/journal_table_model.h"
 
+#include "contacts/shown_names.h"
+
 #include <QDateTime>
 
 namespace journal {
@@ -69,6 +71,8 @@ QVariant JournalTableModel::data(const QModelIndex& index, int role) const
         return direction_label(call.direction);
     case Number:
         return number_label(call.number);
+    case Name:
+        return contacts::shown_name(call.number);
     case Duration:
         return duration_label(call.talk_seconds());
     case OutcomeColumn:
@@ -84,7 +88,8 @@ QVariant JournalTableModel::headerData(int section, Qt::Orientation orientation,
         return QVariant();
     static const char* const titles[ColumnCount] = {QT_TR_NOOP("Время"),  QT_TR_NOOP("Линия"),
                                                     QT_TR_NOOP("Направление"), QT_TR_NOOP("Номер"),
-                                                    QT_TR_NOOP("Длительность"), QT_TR_NOOP("Итог")};
+                                                    QT_TR_NOOP("Имя"), QT_TR_NOOP("Длительность"),
+                                                    QT_TR_NOOP("Итог")};
     return section >= 0 && section < ColumnCount ? tr(titles[section]) : QVariant();
 }
 

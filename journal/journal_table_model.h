@@ -17,7 +17,8 @@ class JournalTableModel : public QAbstractTableModel {
     Q_OBJECT
 
 public:
-    enum Column { Time, Line, DirectionColumn, Number, Duration, OutcomeColumn, ColumnCount };
+    // Name: the contact's name for the number, "" when none.
+    enum Column { Time, Line, DirectionColumn, Number, Name, Duration, OutcomeColumn, ColumnCount };
     static constexpr int page_size = 200;
     static constexpr int kept_pages = 16;
 

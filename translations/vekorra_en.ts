@@ -96,6 +96,45 @@
     </message>
 </context>
 <context>
+    <name>ContactDialog</name>
+    <message>
+        <source>Контакт</source>
+        <translation>Contact</translation>
+    </message>
+    <message>
+        <source>Имя</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Номер</source>
+        <translation>Number</translation>
+    </message>
+    <message>
+        <source>Имя:</source>
+        <translation>Name:</translation>
+    </message>
+    <message>
+        <source>Номер:</source>
+        <translation>Number:</translation>
+    </message>
+    <message>
+        <source>Сохранить</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>Отмена</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Введите имя контакта</source>
+        <translation>Enter the contact's name</translation>
+    </message>
+    <message>
+        <source>Не удалось записать контакт: </source>
+        <translation>Could not write the contact: </translation>
+    </message>
+</context>
+<context>
     <name>Dialog</name>
     <message>
         <source>Позвонить</source>
@@ -266,6 +305,10 @@
         <translation>Delete entry</translation>
     </message>
     <message>
+        <source>Добавить в контакты…</source>
+        <translation>Add to contacts…</translation>
+    </message>
+    <message>
         <source>журнал-звонков-%1.csv</source>
         <translation>call-journal-%1.csv</translation>
     </message>
@@ -317,6 +360,13 @@
     <message>
         <source>Ошибка модема!</source>
         <translation>Modem error!</translation>
+    </message>
+</context>
+<context>
+    <name>NameCompletion</name>
+    <message>
+        <source>Контакты</source>
+        <translation>Contacts</translation>
     </message>
 </context>
 <context>
@@ -834,6 +884,10 @@ and run: sudo udevadm control --reload &amp;&amp; sudo udevadm trigger, then con
     <message>
         <source>Номер</source>
         <translation>Number</translation>
+    </message>
+    <message>
+        <source>Имя</source>
+        <translation>Name</translation>
     </message>
     <message>
         <source>Длительность</source>

@@ -4,6 +4,7 @@
 
 #include "blackboard/notify_keys.h"
 #include "journal/call_record.h"
+#include "contacts/shown_names.h"
 
 namespace main_window {
 
@@ -20,7 +21,7 @@ bool flag_set(const QStringList& fields, CallButton button)
 
 QString number_text(const QString& number)
 {
-    return number.isEmpty() ? CallNotifier::tr("Номер скрыт") : number;
+    return number.isEmpty() ? CallNotifier::tr("Номер скрыт") : contacts::with_name(number);
 }
 
 // "Телефон 2 (Nokia 6300)"; a phone whose model query failed ("ER") or

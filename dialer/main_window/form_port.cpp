@@ -1,5 +1,8 @@
 #include "dialer/main_window/form_port.h"
 
+#include "contacts/shown_names.h"
+#include "dialer/main_window/name_completion.h"
+
 #include <QAbstractButton>
 #include <QCloseEvent>
 #include <QDateTime>
@@ -126,6 +129,7 @@ FormPort::FormPort(const QString& installation_folder, QWidget* parent)
 {
     setObjectName(QStringLiteral("FormPort"));
     setWindowTitle(QStringLiteral("Vekorra"));
+    contacts::show_names_from(&contact_book_.index());
     build_menus();
     auto* surface = new WindowSurface(this, [this] { obnul_kartinki(); });
     surface->setFixedSize(kClientSize);
@@ -147,7 +151,10 @@ FormPort::FormPort(const QString& installation_folder, QWidget* parent)
     Timer5.start(kRequestPeriodMs);
 }
 
-FormPort::~FormPort() = default;
+FormPort::~FormPort()
+{
+    contacts::show_names_from(nullptr);
+}
 
 void FormPort::build_menus()
 {
@@ -171,6 +178,7 @@ void FormPort::build_controls(QWidget* surface)
     Text2->setAccessibleName(tr("Номер телефона"));
     // Enter in the number field dials as the call button does.
     connect(Text2, &QLineEdit::returnPressed, this, [this] { call_typed_number(); });
+    new NameCompletion(Text2, contact_book_.index());
 
     Commanda1 = new QPushButton(tr("Позвонить"), surface);
     Commanda1->setObjectName(QStringLiteral("Commanda1"));
@@ -228,6 +236,8 @@ void FormPort::build_controls(QWidget* surface)
         },
         call_log);
     journal_panel_->setGeometry(8, 60, 701, 148);
+    // The name column asks the contacts as it paints: a change repaints it.
+    connect(&contact_book_, &contacts::ContactBook::changed, journal_panel_, [this] { journal_panel_->update(); });
     SSTab1->addTab(call_log, tr("Журнал звонков"));
 
     // Over the top of the tabs while a phone just plugged in is offered.

@@ -4,6 +4,7 @@
 #include <array>
 #include <memory>
 
+#include "contacts/contact_book.h"
 #include "dialer/main_window/call_notifier.h"
 #include "dialer/main_window/missed_calls.h"
 #include "dialer/main_window/phone_frame.h"
@@ -103,6 +104,9 @@ private:
 
     // Desktop notifications of ringing and missed calls; the notifier
     // keeps a reference to the service, so the service comes first.
+    // Every contact, followed as their folders change: the names that the
+    // displays, the notifications and the journal show beside numbers.
+    contacts::ContactBook contact_book_;
     platform::DBusNotificationService notifications_;
     main_window::CallNotifier call_notifier_{notifications_};
     journal::Journal journal_;

@@ -16,6 +16,9 @@
 #include <QVBoxLayout>
 
 #include "journal/call_record.h"
+#include "contacts/contact_files.h"
+#include "contacts/shown_names.h"
+#include "dialer/main_window/contact_dialog.h"
 #include "journal/journal_export.h"
 #include "platform/clock.h"
 #include "platform/file_chooser.h"
@@ -72,6 +75,7 @@ void JournalPanel::build()
     table_->setColumnWidth(Model::DirectionColumn, width_of(journal::direction_label(journal::Direction::Out)));
     table_->setColumnWidth(Model::Number, width_of(QStringLiteral("+380000000000")));
     table_->setColumnWidth(Model::Duration, width_of(QStringLiteral("000:00")));
+    table_->setColumnWidth(Model::Name, width_of(QStringLiteral("Бухгалтерия Иван")));
     table_->setContextMenuPolicy(Qt::CustomContextMenu);
     table_->installEventFilter(this);
 
@@ -137,6 +141,16 @@ void JournalPanel::copy_number(int row)
 
 void JournalPanel::remove_record(int row) { model_->remove_row(row); }
 
+void JournalPanel::add_contact(const QString& number)
+{
+    contacts::Contact contact;
+    contact.numbers << contacts::ContactNumber{number, {QStringLiteral("cell")}};
+    ContactDialog dialog(contact, this);
+    dialog.setObjectName(QStringLiteral("ContactDialog"));
+    if (dialog.exec() == QDialog::Accepted)
+        model_->refresh();
+}
+
 void JournalPanel::show_context_menu(const QPoint& position)
 {
     QModelIndex index = table_->indexAt(position);
@@ -149,6 +163,9 @@ void JournalPanel::show_context_menu(const QPoint& position)
     menu.addAction(tr("Позвонить"), this, [this, row] { call_back_row(row); });
     menu.addAction(tr("Копировать номер"), this, [this, row] { copy_number(row); });
     menu.addAction(tr("Удалить запись"), this, [this, row] { remove_record(row); });
+    const QString number = model_->record(row).number;
+    if (!number.isEmpty() && contacts::shown_name(number).isEmpty())
+        menu.addAction(tr("Добавить в контакты…"), this, [this, number] { add_contact(number); });
     menu.exec(table_->viewport()->mapToGlobal(position));
 }
 

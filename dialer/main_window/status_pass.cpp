@@ -5,6 +5,7 @@
 #include "blackboard/fields.h"
 #include "blackboard/slot.h"
 #include "blackboard/stored_texts.h"
+#include "contacts/shown_names.h"
 
 namespace main_window {
 
@@ -23,7 +24,7 @@ DisplayState call_list_display(const blackboard::CallFields& status, const black
     for (int k = 0; k < blackboard::kCallFieldCount; ++k) {
         if (status[k].isEmpty())
             continue;
-        text += blackboard::shown_text(status[k]) + QLatin1Char(' ') + calls[k] + QStringLiteral("\r\n");
+        text += blackboard::shown_text(status[k]) + QLatin1Char(' ') + contacts::with_name(calls[k]) + QStringLiteral("\r\n");
     }
     return {text, DisplayColour::LightGreen};
 }
