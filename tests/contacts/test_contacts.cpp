@@ -4,6 +4,9 @@
 
 #include "contacts/contact_book.h"
 #include "contacts/contact_files.h"
+#include "contacts/shown_names.h"
+#include "dialer/main_window/status_pass.h"
+#include "settings_store/settings_store.h"
 #include "contacts/vcard_reader.h"
 #include "contacts/vcard_writer.h"
 #include "tests/support/programs.h"
@@ -159,6 +162,13 @@ private slots:
         QCOMPARE(summary(read_vcards(run.out.toUtf8()).contacts),
                  QStringList({"Бабуся: 0445551100", "Бухгалтерия: 80442345678 [pref,voice], 0935551122 [cell]",
                               "Сосед: 0445551199 [home]"}));
+
+        // The phone's display names a ringing contact, then its number.
+        show_names_from(&book.index());
+        write_setting("Kestrum", "1", "status", "Вх.вызов@@@@@@");
+        write_setting("Kestrum", "1", "zvonok", "+380445551100@@@@@@");
+        QCOMPARE(main_window::read_slot_view(1).display->text, QStringLiteral("Вх.вызов Бабуся +380445551100\r\n"));
+        show_names_from(nullptr);
 
         QVERIFY(QFile::remove(own_folder() + "/synced.vcf"));
         QVERIFY(wait_until([&] { return book.name_for("0445551100").isEmpty(); }, 1000));
