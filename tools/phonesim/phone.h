@@ -9,6 +9,7 @@
 #include "line_splitter.h"
 #include "options.h"
 #include "sim_log.h"
+#include "sms_memory.h"
 #include "ussd_network.h"
 
 class PtyLine;
@@ -48,6 +49,7 @@ public:
     QString set_ussd_answer(const QString& setting) { return ussd_.configure(setting); }
     void set_ussd_delay(int ms) { options_.ussd_delay_ms = ms; }
     QString calls_line() const;
+    SmsMemory& sms() { return sms_; }
     bool is_gsm() const;
 
 private:
@@ -72,6 +74,7 @@ private:
     SimOptions options_;
     PtyLine* line_;
     SimLog* log_;
+    SmsMemory sms_;
     LineSplitter splitter_;
     CallList calls_;
     QList<Call> last_seen_;
