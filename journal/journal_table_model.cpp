@@ -35,7 +35,9 @@ const QList<CallRecord>& JournalTableModel::page(int number) const
     // Scrolling far drops what was looked at before rather than growing.
     if (pages_.size() >= kept_pages)
         pages_.clear();
-    return *pages_.insert(number, journal_.fetch_ids(ids_.mid(qsizetype(number) * page_size, page_size)));
+    const QList<CallRecord> rows = journal_.fetch_ids(ids_.mid(qsizetype(number) * page_size, page_size));
+    loaded_ = loaded_ && journal_.read_ok();
+    return *pages_.insert(number, rows);
 }
 
 CallRecord JournalTableModel::record(int row) const
@@ -101,12 +103,15 @@ void JournalTableModel::refresh()
     pages_.clear();
     data_version_ = journal_.data_version();
     ids_ = journal_.matching_ids(filter_);
+    loaded_ = journal_.read_ok();
     endResetModel();
 }
 
 bool JournalTableModel::refresh_if_changed()
 {
-    if (journal_.data_version() == data_version_)
+    // A journal that could not be read is tried whole again: its version
+    // tells nothing while it cannot be read.
+    if (loaded_ && journal_.data_version() == data_version_)
         return false;
     refresh();
     return true;
