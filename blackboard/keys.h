@@ -110,6 +110,9 @@ inline constexpr QLatin1String journal_days{"journal_days"};
 // Whether a message the controller took from a phone is deleted from the
 // phone's memory once kept: anything but "0" (absent too) deletes.
 inline constexpr QLatin1String sms_udalyat{"sms_udalyat"};
+// The country whose numbering reads numbers written without a country code
+// (setting "Страна"): an ISO 3166 code such as "UA", the default.
+inline constexpr QLatin1String strana{"strana"};
 // Routing rules (application Vekorra, section pravila): one key per
 // operator class.
 inline constexpr QLatin1String MTS{"MTS"};

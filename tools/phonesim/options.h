@@ -32,6 +32,9 @@ struct SimOptions {
     bool sms_text_only = false;        // AT+CMGF=0 refused: text mode only
     QStringList sms_cnmi;              // AT+CNMI settings accepted ("" = any)
     QList<QPair<int, QString>> sms_after;  // "FROM TEXT" messages at a time after start
+    QStringList contacts;           // "MEM,NUMBER,NAME" each
+    QString phonebook_file;         // lines of the same form
+    QStringList phonebook_quirks;   // "no-range", "hex-numbers"
 };
 
 // Fills options from the arguments (without the program name). Returns
