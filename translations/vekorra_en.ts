@@ -793,6 +793,14 @@
         <translation>
 and run: sudo udevadm control --reload &amp;&amp; sudo udevadm trigger, then connect the phone again.</translation>
     </message>
+    <message>
+        <source>Получены части %1 из %2</source>
+        <translation>Parts %1 of %2 received</translation>
+    </message>
+    <message>
+        <source>Отправка прервана</source>
+        <translation>Sending interrupted</translation>
+    </message>
 </context>
 <context>
     <name>UssdDialog</name>
