@@ -101,6 +101,9 @@ inline constexpr QLatin1String sip_program{"sip_program"};
 // How many days the call journal keeps a call: a whole number; "0" (or an
 // absent key, or anything that is not a number) keeps every call.
 inline constexpr QLatin1String journal_days{"journal_days"};
+// The country whose numbering reads numbers written without a country code
+// (setting "Страна"): an ISO 3166 code such as "UA", the default.
+inline constexpr QLatin1String strana{"strana"};
 // Routing rules (application Vekorra, section pravila): one key per
 // operator class.
 inline constexpr QLatin1String MTS{"MTS"};

@@ -8,12 +8,7 @@ namespace {
 
 QString number_label(const QString& number)
 {
-    return number.isEmpty() ? QStringLiteral("Номер скрыт") : number;
-}
-
-QString time_label(qint64 ms)
-{
-    return QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+    return number.isEmpty() ? JournalTableModel::tr("Номер скрыт") : number;
 }
 
 }  // namespace
@@ -87,8 +82,10 @@ QVariant JournalTableModel::headerData(int section, Qt::Orientation orientation,
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QVariant();
-    static const char* const titles[ColumnCount] = {"Время", "Линия", "Направление", "Номер", "Длительность", "Итог"};
-    return section >= 0 && section < ColumnCount ? QString::fromUtf8(titles[section]) : QVariant();
+    static const char* const titles[ColumnCount] = {QT_TR_NOOP("Время"),  QT_TR_NOOP("Линия"),
+                                                    QT_TR_NOOP("Направление"), QT_TR_NOOP("Номер"),
+                                                    QT_TR_NOOP("Длительность"), QT_TR_NOOP("Итог")};
+    return section >= 0 && section < ColumnCount ? tr(titles[section]) : QVariant();
 }
 
 void JournalTableModel::set_filter(const Filter& filter)

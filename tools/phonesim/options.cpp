@@ -2,6 +2,7 @@
 
 #include <QDir>
 
+#include "phonebook.h"
 #include "ussd_network.h"
 
 const char* const phonesim_help = R"(Usage: phonesim [OPTIONS]
@@ -46,6 +47,16 @@ Options:
   --ussd-delay MS       the +CUSD line follows the request's OK after MS
                         (default 50), so it may arrive inside the reply to a
                         later command (a call-list poll, say).
+  --contact MEM,NUMBER,NAME
+                        a phonebook entry in memory SM (the SIM, 250 places)
+                        or ME (the phone, 500 places), at its next free place;
+                        may be repeated.
+  --phonebook FILE      phonebook entries, one MEM,NUMBER,NAME a line (UTF-8;
+                        "#" starts a comment).
+  --phonebook-quirk no-range|hex-numbers
+                        no-range: AT+CPBR=a,b with b > a answers +CME ERROR: 4
+                        (only one entry at a time); hex-numbers: in UCS2 the
+                        numbers come hex-encoded too. May be repeated.
   --echo on|off         command echo (default on; ATE0/ATE1 switch it).
   --ports DIR           ports folder (default $VEKORRA_PORTS, else
                         ~/.config/vekorra/ports).
@@ -81,10 +92,10 @@ Options:
   --help                this text.
 
 AT commands: AT, ATE0/ATE1, ATZ, AT&F, ATV1, ATQ0, AT+CMEE, AT+CLIP, AT+CRC,
-AT+CSCS, AT+CFUN (all OK), AT+GMM, AT+CGMM, ATI (see --model-query), AT+GMI,
+AT+CFUN (all OK), AT+GMM, AT+CGMM, ATI (see --model-query), AT+GMI,
 AT+GMR, AT+CGSN, AT+CLCC, ATD<number>; (a voice call; without ";" NO
 CARRIER), AT+CDV<number>;, ATA, AT+CHUP, ATH, ATH1, AT+CHLD=0|1|1x|2|2x|3|?,
-AT+VTS, AT+CUSD. Anything else: ERROR. Lines that
+AT+VTS, AT+CUSD, AT+CPBS, AT+CPBR, AT+CSCS. Anything else: ERROR. Lines that
 do not start with AT are logged and otherwise ignored. Replies are verbose:
 CR LF <text> CR LF per line, then CR LF OK CR LF (or ERROR, NO CARRIER,
 BUSY, NO DIALTONE). With echo on, the command line is echoed followed by CR.
@@ -112,6 +123,13 @@ after --ussd-delay the unsolicited line of the code's answer (see --ussd);
 while a menu waits, the next request is the user's answer to it.
 AT+CUSD=2 cancels a menu and an answer not sent yet; AT+CUSD=0 and =1 turn
 the unsolicited lines off and on; AT+CUSD? and AT+CUSD=? answer as phones do.
+
+Phonebook (gsm modes; else ERROR): AT+CPBS="SM"|"ME" selects the memory,
+AT+CPBS? and =? answer as phones do; AT+CPBR=? answers +CPBR: (1-<size>),40,18;
+AT+CPBR=<a>[,<b>] lists +CPBR: <index>,"<number>",<129|145>,"<name>" for the
+places that hold an entry (+CME ERROR: 22 for one empty place, 21 outside the
+memory). AT+CSCS="GSM"|"IRA"|"UCS2" (default GSM) sets how names come: UCS2 as
+hex of UTF-16; in GSM and IRA a letter outside ASCII comes as "?".
 
 Control channel (a local socket; one command per line, each answered by one
 line "OK" or "ERROR <why>"; "calls" sends one line before it):
@@ -240,6 +258,14 @@ QString parse_options(const QStringList& args, SimOptions* o)
             o->ussd_answers.append(*v);
         } else if (name == QLatin1String("--ussd-delay")) {
             ok = to_ms(*v, &o->ussd_delay_ms);
+        } else if (name == QLatin1String("--contact")) {
+            ok = Phonebook().add(*v).isEmpty();
+            o->contacts.append(*v);
+        } else if (name == QLatin1String("--phonebook")) {
+            o->phonebook_file = *v;
+        } else if (name == QLatin1String("--phonebook-quirk")) {
+            ok = Phonebook().set_quirk(*v).isEmpty();
+            o->phonebook_quirks.append(*v);
         } else if (name == QLatin1String("--echo")) {
             ok = *v == QLatin1String("on") || *v == QLatin1String("off");
             o->echo = *v == QLatin1String("on");

@@ -28,6 +28,9 @@ struct SimOptions {
     QStringList ussd_answers;          // "CODE=KIND[:TEXT]" each (see UssdNetwork)
     int ussd_delay_ms = 50;            // from a request's OK to its +CUSD line
     bool exit_with_parent = false;
+    QStringList contacts;           // "MEM,NUMBER,NAME" each
+    QString phonebook_file;         // lines of the same form
+    QStringList phonebook_quirks;   // "no-range", "hex-numbers"
 };
 
 // Fills options from the arguments (without the program name). Returns

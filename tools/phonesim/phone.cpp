@@ -13,7 +13,7 @@ const QByteArray error_reply = "\r\nERROR\r\n";
 
 // Settings that a controller or terminal may send first; accepted as is.
 const QStringList accepted_settings {"Z", "&F", "V1", "Q0", "+CMEE", "+CLIP", "+CRC", "+COLP",
-                                     "+CSCS", "+CFUN", "+CMGF", "+CSSN", "S0"};
+                                     "+CFUN", "+CMGF", "+CSSN", "S0"};
 
 bool cdma_dialable(const QString& text)
 {
@@ -112,6 +112,8 @@ QByteArray Phone::execute(const QString& command)
     for (const QString& setting : accepted_settings)
         if (body.startsWith(setting))
             return ok_reply;
+    if (const QByteArray reply = phonebook_.command(body); !reply.isEmpty())
+        return gsm ? reply : error_reply;
     if (body == QLatin1String("+GMM") || body == QLatin1String("+CGMM") || body.startsWith(QLatin1Char('I')))
         return model_query(body);
     if (body.startsWith(QLatin1String("+VTS=")))

@@ -8,6 +8,7 @@
 #include "call_list.h"
 #include "line_splitter.h"
 #include "options.h"
+#include "phonebook.h"
 #include "sim_log.h"
 #include "ussd_network.h"
 
@@ -48,6 +49,8 @@ public:
     QString set_ussd_answer(const QString& setting) { return ussd_.configure(setting); }
     void set_ussd_delay(int ms) { options_.ussd_delay_ms = ms; }
     QString calls_line() const;
+    // Phonebook filling from options (or a control command).
+    Phonebook& phonebook() { return phonebook_; }
     bool is_gsm() const;
 
 private:
@@ -91,6 +94,7 @@ private:
     QTimer ring_timer_;
     bool cdma_in_call_ = false;      // cdma: from AT+CDV until the hang-up
     UssdNetwork ussd_;
+    Phonebook phonebook_;
     QTimer ussd_timer_;              // the +CUSD line waits for it
     QByteArray ussd_pending_;
 };
