@@ -8,12 +8,7 @@ namespace {
 
 QString number_label(const QString& number)
 {
-    return number.isEmpty() ? QStringLiteral("Номер скрыт") : number;
-}
-
-QString time_label(qint64 ms)
-{
-    return QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+    return number.isEmpty() ? JournalTableModel::tr("Номер скрыт") : number;
 }
 
 }  // namespace
@@ -35,7 +30,9 @@ const QList<CallRecord>& JournalTableModel::page(int number) const
     // Scrolling far drops what was looked at before rather than growing.
     if (pages_.size() >= kept_pages)
         pages_.clear();
-    return *pages_.insert(number, journal_.fetch_ids(ids_.mid(qsizetype(number) * page_size, page_size)));
+    const QList<CallRecord> rows = journal_.fetch_ids(ids_.mid(qsizetype(number) * page_size, page_size));
+    loaded_ = loaded_ && journal_.read_ok();
+    return *pages_.insert(number, rows);
 }
 
 CallRecord JournalTableModel::record(int row) const
@@ -85,8 +82,10 @@ QVariant JournalTableModel::headerData(int section, Qt::Orientation orientation,
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QVariant();
-    static const char* const titles[ColumnCount] = {"Время", "Линия", "Направление", "Номер", "Длительность", "Итог"};
-    return section >= 0 && section < ColumnCount ? QString::fromUtf8(titles[section]) : QVariant();
+    static const char* const titles[ColumnCount] = {QT_TR_NOOP("Время"),  QT_TR_NOOP("Линия"),
+                                                    QT_TR_NOOP("Направление"), QT_TR_NOOP("Номер"),
+                                                    QT_TR_NOOP("Длительность"), QT_TR_NOOP("Итог")};
+    return section >= 0 && section < ColumnCount ? tr(titles[section]) : QVariant();
 }
 
 void JournalTableModel::set_filter(const Filter& filter)
@@ -101,12 +100,15 @@ void JournalTableModel::refresh()
     pages_.clear();
     data_version_ = journal_.data_version();
     ids_ = journal_.matching_ids(filter_);
+    loaded_ = journal_.read_ok();
     endResetModel();
 }
 
 bool JournalTableModel::refresh_if_changed()
 {
-    if (journal_.data_version() == data_version_)
+    // A journal that could not be read is tried whole again: its version
+    // tells nothing while it cannot be read.
+    if (loaded_ && journal_.data_version() == data_version_)
         return false;
     refresh();
     return true;

@@ -37,6 +37,11 @@ public:
     bool refresh_if_changed();
     void refresh();
 
+    // Whether the last load read the journal: false when it could not be
+    // read (damaged, locked, of an unknown schema), and the table then
+    // shows no rows for want of them, not because there are none.
+    bool readable() const { return loaded_ && !journal_.damaged(); }
+
     // The record of a row; id 0 when the row is out of range.
     CallRecord record(int row) const;
     bool remove_row(int row);
@@ -50,6 +55,7 @@ private:
     Filter filter_;
     QList<qint64> ids_;
     qint64 data_version_ = -1;
+    mutable bool loaded_ = false;
     mutable QHash<int, QList<CallRecord>> pages_;
 };
 

@@ -152,11 +152,11 @@ FormPort::~FormPort() = default;
 void FormPort::build_menus()
 {
     // The marked letters open the menus from the keyboard (Alt+letter).
-    QMenu* svaz = menuBar()->addMenu(QStringLiteral("&Связь"));
-    podkluchitsa = svaz->addAction(QStringLiteral("&Подключиться"), this, [this] { start_controllers(); });
-    razorv_sv = svaz->addAction(QStringLiteral("&Разорвать связь"), this, [this] { disconnect_phones(); });
-    ussd_action_ = svaz->addAction(QStringLiteral("&USSD-запрос…"), this, [this] { UssdDialog(this).exec(); });
-    nastr_menu = menuBar()->addAction(QStringLiteral("&Настройки"));
+    QMenu* svaz = menuBar()->addMenu(tr("&Связь"));
+    podkluchitsa = svaz->addAction(tr("&Подключиться"), this, [this] { start_controllers(); });
+    razorv_sv = svaz->addAction(tr("&Разорвать связь"), this, [this] { disconnect_phones(); });
+    ussd_action_ = svaz->addAction(tr("&USSD-запрос…"), this, [this] { UssdDialog(this).exec(); });
+    nastr_menu = menuBar()->addAction(tr("&Настройки"));
     connect(nastr_menu, &QAction::triggered, this, [this] { show_settings_window(*this, this); });
 }
 
@@ -168,11 +168,11 @@ void FormPort::build_controls(QWidget* surface)
     QPalette yellow = Text2->palette();
     yellow.setColor(QPalette::Base, Qt::yellow);
     Text2->setPalette(yellow);
-    Text2->setAccessibleName(QStringLiteral("Номер телефона"));
+    Text2->setAccessibleName(tr("Номер телефона"));
     // Enter in the number field dials as the call button does.
     connect(Text2, &QLineEdit::returnPressed, this, [this] { call_typed_number(); });
 
-    Commanda1 = new QPushButton(QStringLiteral("Позвонить"), surface);
+    Commanda1 = new QPushButton(tr("Позвонить"), surface);
     Commanda1->setObjectName(QStringLiteral("Commanda1"));
     Commanda1->setGeometry(232, 5, 105, 25);
     // Enter presses it while it has the focus (this is no dialog: it never
@@ -180,11 +180,11 @@ void FormPort::build_controls(QWidget* surface)
     Commanda1->setAutoDefault(true);
     connect(Commanda1, &QPushButton::clicked, this, [this] { call_typed_number(); });
 
-    auto* Label20 = new QLabel(QStringLiteral("Версия программы:"), surface);
+    auto* Label20 = new QLabel(tr("Версия программы:"), surface);
     Label20->setGeometry(552, 0, 112, 17);
     auto* Label21 = new QLabel(QString::fromLatin1(main_window::kProgramVersion), surface);
     Label21->setGeometry(664, 0, 65, 17);
-    Label22 = new LinkButton(QStringLiteral("Проверить обновление"), surface, [] {
+    Label22 = new LinkButton(tr("Проверить обновление"), surface, [] {
         open_link(QString::fromLatin1(main_window::kDownloadPageUrl));
     });
     Label22->setObjectName(QStringLiteral("Label22"));
@@ -207,18 +207,18 @@ void FormPort::build_controls(QWidget* surface)
     // Across the whole window, so that the call journal's columns fit.
     SSTab1->setGeometry(8, 296, 721, 241);
     auto* call_log = new QWidget;
-    auto* Label1 = new QLabel(QStringLiteral("Последний звонок:"), call_log);
+    auto* Label1 = new QLabel(tr("Последний звонок:"), call_log);
     Label1->setGeometry(8, 12, 150, 17);
     Text1 = new QLineEdit(call_log);
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setGeometry(8, 32, 200, 22);
     Text1->setReadOnly(true);
-    Text1->setAccessibleName(QStringLiteral("Последний звонок: номер"));
+    Text1->setAccessibleName(tr("Последний звонок: номер"));
     Text3 = new QLineEdit(call_log);
     Text3->setObjectName(QStringLiteral("Text3"));
     Text3->setGeometry(216, 32, 113, 22);
     Text3->setReadOnly(true);
-    Text3->setAccessibleName(QStringLiteral("Последний звонок: время"));
+    Text3->setAccessibleName(tr("Последний звонок: время"));
     // Below the last call: every call of the journal; a call back is the
     // number typed and "Позвонить" pressed.
     journal_panel_ = new JournalPanel(
@@ -228,7 +228,7 @@ void FormPort::build_controls(QWidget* surface)
         },
         call_log);
     journal_panel_->setGeometry(8, 60, 701, 148);
-    SSTab1->addTab(call_log, QStringLiteral("Журнал звонков"));
+    SSTab1->addTab(call_log, tr("Журнал звонков"));
 
     // Over the top of the tabs while a phone just plugged in is offered.
     plug_notice_ = new PlugNotice(surface);
@@ -245,7 +245,7 @@ void FormPort::start_up()
     journal_panel_->remove_expired(Reestr::journal_days());
     start_controllers();
     watch_plugged_phones();
-    Ballon_tip::Add_balloon(Commanda1, QStringLiteral("Позвонить"), this);
+    Ballon_tip::Add_balloon(Commanda1, tr("Позвонить"), this);
     for (PhoneFrame* phone_frame : frames_)
         phone_frame->load_initial_pictures();
 }
@@ -294,7 +294,7 @@ void FormPort::call_typed_number()
 {
     const QString text = Text2->text();
     if (text.isEmpty()) {
-        platform::show_message(QStringLiteral("Не введён номер!"), platform::MessageIcon::None);
+        platform::show_message(tr("Не введён номер!"), platform::MessageIcon::None);
         return;
     }
     call_number(text, DialCaller::MainWindow);
@@ -356,7 +356,7 @@ void FormPort::accept_offer(const PhoneOffer& offer, int slot, blackboard::Phone
     plug_notification_.withdraw(offer);
     QString error;
     if (!plug_watch_->accept(offer, slot, type, &error))
-        platform::show_message(QStringLiteral("Не удалось подключить телефон: ") + error, platform::MessageIcon::Error);
+        platform::show_message(tr("Не удалось подключить телефон: ") + error, platform::MessageIcon::Error);
 }
 
 void FormPort::decline_offer(const PhoneOffer& offer)

@@ -15,6 +15,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "journal/call_record.h"
 #include "journal/journal_export.h"
 #include "platform/clock.h"
 #include "platform/file_chooser.h"
@@ -39,18 +40,18 @@ void JournalPanel::build()
 {
     search_ = new QLineEdit(this);
     search_->setObjectName(QStringLiteral("journal_search"));
-    search_->setPlaceholderText(QStringLiteral("Поиск по номеру"));
-    search_->setAccessibleName(QStringLiteral("Поиск по номеру"));
-    missed_only_ = new QCheckBox(QStringLiteral("Пропущенные"), this);
+    search_->setPlaceholderText(tr("Поиск по номеру"));
+    search_->setAccessibleName(tr("Поиск по номеру"));
+    missed_only_ = new QCheckBox(tr("Пропущенные"), this);
     missed_only_->setObjectName(QStringLiteral("journal_missed_only"));
-    missed_only_->setAccessibleName(QStringLiteral("Только пропущенные звонки"));
-    export_ = new QPushButton(QStringLiteral("Экспорт…"), this);
+    missed_only_->setAccessibleName(tr("Только пропущенные звонки"));
+    export_ = new QPushButton(tr("Экспорт…"), this);
     export_->setObjectName(QStringLiteral("journal_export"));
-    export_->setAccessibleName(QStringLiteral("Экспорт журнала в файл CSV"));
+    export_->setAccessibleName(tr("Экспорт журнала в файл CSV"));
 
     table_ = new QTableView(this);
     table_->setObjectName(QStringLiteral("journal_table"));
-    table_->setAccessibleName(QStringLiteral("Журнал звонков"));
+    table_->setAccessibleName(tr("Журнал звонков"));
     table_->setModel(model_.get());
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -62,15 +63,15 @@ void JournalPanel::build()
     // Widths for the texts the columns hold, not measured over the rows:
     // measuring would read a thousand calls.
     const QFontMetrics metrics = table_->fontMetrics();
-    const auto width_of = [&metrics](const char* sample) {
-        return metrics.horizontalAdvance(QString::fromUtf8(sample)) + 16;
-    };
+    const auto width_of = [&metrics](const QString& sample) { return metrics.horizontalAdvance(sample) + 16; };
     using Model = journal::JournalTableModel;
-    table_->setColumnWidth(Model::Time, width_of("00.00.0000 00:00:00"));
-    table_->setColumnWidth(Model::Line, width_of("Телефон 4"));
-    table_->setColumnWidth(Model::DirectionColumn, width_of("Исходящий"));
-    table_->setColumnWidth(Model::Number, width_of("+380000000000"));
-    table_->setColumnWidth(Model::Duration, width_of("000:00"));
+    // A late hour of a late day: the widest time in either language.
+    const QDateTime late(QDate(2000, 12, 28), QTime(20, 58, 58));
+    table_->setColumnWidth(Model::Time, width_of(journal::time_label(late.toMSecsSinceEpoch())));
+    table_->setColumnWidth(Model::Line, width_of(journal::line_label(QStringLiteral("4"))));
+    table_->setColumnWidth(Model::DirectionColumn, width_of(journal::direction_label(journal::Direction::Out)));
+    table_->setColumnWidth(Model::Number, width_of(QStringLiteral("+380000000000")));
+    table_->setColumnWidth(Model::Duration, width_of(QStringLiteral("000:00")));
     table_->setContextMenuPolicy(Qt::CustomContextMenu);
     table_->installEventFilter(this);
 
@@ -145,24 +146,24 @@ void JournalPanel::show_context_menu(const QPoint& position)
         return;
     const int row = index.row();
     QMenu menu(this);
-    menu.addAction(QStringLiteral("Позвонить"), this, [this, row] { call_back_row(row); });
-    menu.addAction(QStringLiteral("Копировать номер"), this, [this, row] { copy_number(row); });
-    menu.addAction(QStringLiteral("Удалить запись"), this, [this, row] { remove_record(row); });
+    menu.addAction(tr("Позвонить"), this, [this, row] { call_back_row(row); });
+    menu.addAction(tr("Копировать номер"), this, [this, row] { copy_number(row); });
+    menu.addAction(tr("Удалить запись"), this, [this, row] { remove_record(row); });
     menu.exec(table_->viewport()->mapToGlobal(position));
 }
 
 bool JournalPanel::export_shown_rows()
 {
     const QString suggested =
-        QStringLiteral("журнал-звонков-%1.csv").arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd")));
-    const QString path = platform::file_chooser().save_path(QStringLiteral("Экспорт журнала звонков"), suggested,
+        tr("журнал-звонков-%1.csv").arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd")));
+    const QString path = platform::file_chooser().save_path(tr("Экспорт журнала звонков"), suggested,
                                                             QStringLiteral("CSV (*.csv)"));
     if (path.isEmpty())
         return false;
     QSaveFile file(path);
     const QByteArray text = journal::export_records(model_->all_records(), journal::ExportFormat::Csv, true);
     if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
-        platform::show_message(QStringLiteral("Не удалось записать файл: ") + path + QStringLiteral("\r\n\r\n") +
+        platform::show_message(tr("Не удалось записать файл: ") + path + QStringLiteral("\r\n\r\n") +
                                file.errorString());
         return false;
     }

@@ -7,6 +7,7 @@
 #include "dialer/main_window/controllers.h"
 #include "dialer/main_window/form_port.h"
 #include "dialer/main_window/start_mode.h"
+#include "language/translations.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "platform/messages.h"
@@ -27,6 +28,9 @@ int main(int argc, char** argv)
         arguments << QString::fromLocal8Bit(argv[i]);
     int qt_argc = 1;
     QApplication app(qt_argc, argv);
+    // Chosen once: a change of the setting counts from the next start.
+    language::use_language(language::start_language(),
+                           language::catalog_folder(main_window::installation_folder()));
     platform::set_program_title(QStringLiteral("Vekorra"));
     platform::BoxMessages box_messages;
     platform::set_messages(&box_messages);

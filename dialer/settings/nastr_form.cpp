@@ -1,6 +1,8 @@
 // Loading the settings window, its change handlers and its closing.
 #include "dialer/settings/nastr_form.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -19,6 +21,7 @@
 #include "dialer/dial/reestr.h"
 #include "dialer/settings/main_window_link.h"
 #include "dialer/settings/nastr_logic.h"
+#include "blackboard/language_keys.h"
 #include "blackboard/notify_keys.h"
 #include "blackboard/slot.h"
 #include "settings_store/settings_store.h"
@@ -97,6 +100,10 @@ void Nastr_form::connect_handlers()
     write_on_edit(sip_program, Reestr::kSipProgram);
     connect(journal_days, &QSpinBox::valueChanged, this,
             [](int days) { write(Reestr::kJournalDays, QString::number(days)); });
+    connect(yazyk, &QComboBox::currentIndexChanged, this, [this](int position) {
+        if (position >= 0)
+            blackboard::language::set_interface_language(yazyk->itemData(position).toString());
+    });
 
     connect(SSTab1, &QTabWidget::currentChanged, this, [this] { Set_combo(); });
     connect(OKButton, &QPushButton::clicked, this, [this] { close_by_button(); });
@@ -127,6 +134,7 @@ void Nastr_form::load()
     uvedomleniya->setChecked(blackboard::notify::notifications_on());
     sip_program->setText(Reestr::read(Reestr::kSipProgram));
     journal_days->setValue(Reestr::journal_days());
+    yazyk->setCurrentIndex(std::max(0, yazyk->findData(blackboard::language::interface_language())));
     Check1->setChecked(Reestr::read(Reestr::kKodGorPlus) == QLatin1String("1"));
     Check2->setChecked(Reestr::read(Reestr::kPlusRepl) == QLatin1String("1"));
 

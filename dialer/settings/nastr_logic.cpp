@@ -1,5 +1,7 @@
 #include "dialer/settings/nastr_logic.h"
 
+#include <QCoreApplication>
+
 #include "dialer/dial/operators_telefons.h"
 #include "dialer/dial/reestr.h"
 #include "blackboard/slot.h"
@@ -7,6 +9,10 @@
 namespace nastr_logic {
 
 namespace {
+
+struct Text {
+    Q_DECLARE_TR_FUNCTIONS(Nastr_form)
+};
 
 constexpr int kSlotCount = 6;
 
@@ -41,7 +47,8 @@ QStringList rule_list_entries()
                         : QString::number(slot) + unused);
     }
     entries << (slot_enabled(Reestr::kSkypeSlot) ? QStringLiteral("5 Skype") : QStringLiteral("5") + unused);
-    entries << (slot_enabled(Reestr::kSipSlot) ? QStringLiteral("6 SIP-телефон") : QStringLiteral("6") + unused);
+    entries << (slot_enabled(Reestr::kSipSlot) ? QStringLiteral("6 ") + Text::tr("SIP-телефон")
+                                               : QStringLiteral("6") + unused);
     return entries;
 }
 
