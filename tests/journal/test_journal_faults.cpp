@@ -60,8 +60,11 @@ void JournalFaultsTest::unknown_schema_is_refused_and_left_alone_data()
     QTest::addColumn<QString>("said");
     for (const int version : {-1, -2, -3, -4, -5, -2147483647 - 1})
         QTest::addRow("%d", version) << version << QStringLiteral("schema version %1 is unknown").arg(version);
-    QTest::addRow("newer") << 3 << QStringLiteral("schema version 3 is newer than 2");
-    QTest::addRow("far newer") << 1000 << QStringLiteral("schema version 1000 is newer than 2");
+    const int next = journal::schema_version + 1;
+    QTest::addRow("newer") << next
+                           << QStringLiteral("schema version %1 is newer than %2").arg(next).arg(journal::schema_version);
+    QTest::addRow("far newer") << 1000
+                               << QStringLiteral("schema version 1000 is newer than %1").arg(journal::schema_version);
 }
 
 void JournalFaultsTest::unknown_schema_is_refused_and_left_alone()
