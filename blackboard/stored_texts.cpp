@@ -12,7 +12,7 @@ namespace blackboard {
 namespace {
 
 // Every text a controller writes as data, spelled as it writes it. "%1"
-// stands for a part that is kept (a program's name).
+// and "%2" stand for parts that are kept (a program's name, part numbers).
 const char* const kStoredTexts[] = {
     // The states of a call row, `status` fields 1 to 6.
     QT_TRANSLATE_NOOP("StoredText", "Разг."),
@@ -46,6 +46,9 @@ const char* const kStoredTexts[] = {
     QT_TRANSLATE_NOOP("StoredText", "\n(коды телефона показывает команда lsusb: ID idVendor:idProduct)"),
     QT_TRANSLATE_NOOP("StoredText", "\nи выполните: sudo udevadm control --reload && sudo udevadm trigger, "
                                     "затем подключите телефон заново."),
+    // Why a text message failed, kept with the message.
+    QT_TRANSLATE_NOOP("StoredText", "Получены части %1 из %2"),
+    QT_TRANSLATE_NOOP("StoredText", "Отправка прервана"),
 };
 
 struct Piece {
@@ -62,9 +65,10 @@ QList<Piece> pieces()
         const QString stored = QString::fromUtf8(text);
         Piece piece{stored, std::nullopt};
         if (stored.contains(QLatin1String("%1"))) {
-            // The kept part ends where the sentence does.
+            // The kept parts end where the sentence does.
             QString pattern = QRegularExpression::escape(stored);
-            pattern.replace(QRegularExpression::escape(QStringLiteral("%1")), QStringLiteral("(.+?)"));
+            for (const QString& kept : {QStringLiteral("%1"), QStringLiteral("%2")})
+                pattern.replace(QRegularExpression::escape(kept), QStringLiteral("(.+?)"));
             piece.pattern = QRegularExpression(pattern + QStringLiteral("(?=\\s|$)"));
         }
         result << piece;
@@ -103,7 +107,10 @@ QString shown_text(const QString& stored)
         qsizetype from = 0;
         for (const QRegularExpressionMatch& match : piece.pattern->globalMatch(shown)) {
             rebuilt += QStringView(shown).mid(from, match.capturedStart() - from);
-            rebuilt += translated(piece.stored).arg(match.captured(1));
+            QString shown_piece = translated(piece.stored);
+            for (int part = 1; part <= match.lastCapturedIndex(); ++part)
+                shown_piece = shown_piece.arg(match.captured(part));
+            rebuilt += shown_piece;
             from = match.capturedEnd();
         }
         rebuilt += QStringView(shown).mid(from);

@@ -1,5 +1,6 @@
 #include "contacts/contact_files.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,6 +13,10 @@
 namespace contacts {
 
 namespace {
+
+struct Text {
+    Q_DECLARE_TR_FUNCTIONS(Contacts)
+};
 
 QString data_home()
 {
@@ -119,7 +124,7 @@ ImportResult import_vcards(const QString& path)
         if (save_own(contact))
             ++result.imported;
         else
-            result.skipped << SkippedCard{0, QStringLiteral("не удалось записать %1").arg(contact.file)};
+            result.skipped << SkippedCard{0, Text::tr("не удалось записать %1").arg(contact.file)};
     }
     return result;
 }

@@ -1,11 +1,16 @@
 #include "contacts/vcard_reader.h"
 
+#include <QCoreApplication>
 #include <QStringDecoder>
 #include <optional>
 
 namespace contacts {
 
 namespace {
+
+struct Text {
+    Q_DECLARE_TR_FUNCTIONS(Contacts)
+};
 
 // One property after unfolding: "item1.TEL;TYPE=cell:+380..." split up.
 struct Property {
@@ -190,10 +195,10 @@ QString read_card(const CardText& card, Contact& contact)
     for (const QByteArray& line : card.lines) {
         Property property;
         if (!parse_property(line, property))
-            return QStringLiteral("строка без двоеточия: «%1»").arg(QString::fromUtf8(line.left(40)));
+            return Text::tr("строка без двоеточия: «%1»").arg(QString::fromUtf8(line.left(40)));
         QString value;
         if (!value_text(property, value))
-            return QStringLiteral("неизвестная кодировка %1").arg(QString::fromLatin1(param(property, "CHARSET")));
+            return Text::tr("неизвестная кодировка %1").arg(QString::fromLatin1(param(property, "CHARSET")));
         const QByteArray& name = property.name;
         if (name == "VERSION")
             keeps_other_lines = value.trimmed() != QLatin1String("2.1");
@@ -224,7 +229,7 @@ QString read_card(const CardText& card, Contact& contact)
         contact.name = n_name.isEmpty() ? org : n_name;
     contact.numbers.removeIf([](const ContactNumber& number) { return number.number.isEmpty(); });
     if (contact.name.isEmpty() && contact.numbers.isEmpty())
-        return QStringLiteral("нет ни имени, ни номера");
+        return Text::tr("нет ни имени, ни номера");
     return QString();
 }
 
@@ -251,7 +256,7 @@ VcardReadResult read_vcards(const QByteArray& text)
     std::optional<CardText> card;
     auto finish = [&](bool ended) {
         Contact contact;
-        const QString reason = ended ? read_card(*card, contact) : QStringLiteral("нет END:VCARD");
+        const QString reason = ended ? read_card(*card, contact) : Text::tr("нет END:VCARD");
         if (reason.isEmpty())
             result.contacts << contact;
         else
@@ -296,7 +301,7 @@ VcardReadResult read_vcards(const QByteArray& text)
 
 QString skipped_text(const SkippedCard& card)
 {
-    return QStringLiteral("строка %1: %2").arg(card.line).arg(card.reason);
+    return Text::tr("строка %1: %2").arg(card.line).arg(card.reason);
 }
 
 }  // namespace contacts

@@ -35,6 +35,29 @@ const char* const migration_steps[] = {
     "CREATE INDEX calls_by_outcome ON calls (outcome, start_ms DESC);"
     "DROP INDEX calls_by_start;"
     "CREATE INDEX calls_listing ON calls (start_ms DESC, id DESC, number, outcome);",
+    // 2 -> 3: text messages. A conversation is keyed by the number's last
+    // ten digits (or the sender's name), so "+380671234567" and
+    // "0671234567" meet. Parts of a long message wait in message_parts
+    // until the last one comes; an outgoing part's row keeps the phone's
+    // reference (TP-MR) until its status report. message_seen keeps what
+    // was taken from a phone's memory, so a message left there is kept once.
+    "CREATE TABLE messages ("
+    " id INTEGER PRIMARY KEY,"
+    " line TEXT NOT NULL, model TEXT NOT NULL DEFAULT '',"
+    " direction TEXT NOT NULL, number TEXT NOT NULL, conversation TEXT NOT NULL,"
+    " text TEXT NOT NULL, sent_ms INTEGER, received_ms INTEGER NOT NULL,"
+    " parts INTEGER NOT NULL DEFAULT 1, state TEXT NOT NULL, reason TEXT NOT NULL DEFAULT '');"
+    "CREATE INDEX messages_by_conversation ON messages (conversation, received_ms DESC, id DESC);"
+    "CREATE INDEX messages_unread ON messages (conversation) WHERE state = 'received';"
+    "CREATE INDEX messages_waiting ON messages (line, state) WHERE state IN ('queued', 'sending');"
+    "CREATE TABLE message_parts ("
+    " id INTEGER PRIMARY KEY, message_id INTEGER, line TEXT NOT NULL, model TEXT NOT NULL DEFAULT '',"
+    " number TEXT NOT NULL DEFAULT '', reference INTEGER, count INTEGER, sequence INTEGER,"
+    " text TEXT, sent_ms INTEGER, received_ms INTEGER, tp_mr INTEGER, outcome TEXT);"
+    "CREATE INDEX message_parts_incoming ON message_parts (line, number, reference, count) WHERE message_id IS NULL;"
+    "CREATE INDEX message_parts_outgoing ON message_parts (line, tp_mr) WHERE message_id IS NOT NULL;"
+    "CREATE TABLE message_seen (line TEXT NOT NULL, fingerprint TEXT NOT NULL, seen_ms INTEGER NOT NULL,"
+    " PRIMARY KEY (line, fingerprint)) WITHOUT ROWID;",
 };
 static_assert(std::size(migration_steps) == schema_version);
 

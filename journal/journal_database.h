@@ -20,7 +20,7 @@ namespace journal {
 QString journal_path();
 
 // The schema version this program writes (PRAGMA user_version).
-constexpr int schema_version = 2;
+constexpr int schema_version = 3;
 
 // One connection to the journal file. It opens lazily, creates the file
 // 0600 in a 0700 folder, brings an older schema up to date, and keeps its

@@ -132,6 +132,78 @@
     <message>
         <source>Не удалось записать контакт: </source>
         <translation>Could not write the contact: </translation>
+    <name>Contacts</name>
+    <message>
+        <source>мобильный</source>
+        <translation>mobile</translation>
+    </message>
+    <message>
+        <source>рабочий</source>
+        <translation>work</translation>
+    </message>
+    <message>
+        <source>домашний</source>
+        <translation>home</translation>
+    </message>
+    <message>
+        <source>факс</source>
+        <translation>fax</translation>
+    </message>
+    <message>
+        <source>пейджер</source>
+        <translation>pager</translation>
+    </message>
+    <message>
+        <source>основной</source>
+        <translation>main</translation>
+    </message>
+    <message>
+        <source>другой</source>
+        <translation>other</translation>
+    </message>
+    <message>
+        <source>Мои контакты</source>
+        <translation>My contacts</translation>
+    </message>
+    <message>
+        <source>Импорт: %1</source>
+        <translation>Import: %1</translation>
+    </message>
+    <message>
+        <source>Смартфон</source>
+        <translation>Smartphone</translation>
+    </message>
+    <message>
+        <source>Телефон %1 (%2)</source>
+        <translation>Phone %1 (%2)</translation>
+    </message>
+    <message>
+        <source>память</source>
+        <translation>memory</translation>
+    </message>
+    <message>
+        <source>не удалось записать %1</source>
+        <translation>could not write %1</translation>
+    </message>
+    <message>
+        <source>строка без двоеточия: «%1»</source>
+        <translation>line without a colon: &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>неизвестная кодировка %1</source>
+        <translation>unknown character set %1</translation>
+    </message>
+    <message>
+        <source>нет ни имени, ни номера</source>
+        <translation>neither a name nor a number</translation>
+    </message>
+    <message>
+        <source>нет END:VCARD</source>
+        <translation>no END:VCARD</translation>
+    </message>
+    <message>
+        <source>строка %1: %2</source>
+        <translation>line %1: %2</translation>
     </message>
 </context>
 <context>
@@ -767,6 +839,14 @@
 и выполните: sudo udevadm control --reload &amp;&amp; sudo udevadm trigger, затем подключите телефон заново.</source>
         <translation>
 and run: sudo udevadm control --reload &amp;&amp; sudo udevadm trigger, then connect the phone again.</translation>
+    </message>
+    <message>
+        <source>Получены части %1 из %2</source>
+        <translation>Parts %1 of %2 received</translation>
+    </message>
+    <message>
+        <source>Отправка прервана</source>
+        <translation>Sending interrupted</translation>
     </message>
 </context>
 <context>

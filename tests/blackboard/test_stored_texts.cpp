@@ -58,6 +58,7 @@ private slots:
                  QStringLiteral("Dialling....2nd lineIncoming"));
         QCOMPARE(shown_text(QStringLiteral("Порт занят программой minicom (PID 7). Закройте её и подключите телефон снова.")),
                  QStringLiteral("The port is held by the program minicom (PID 7). Close it and connect the phone again."));
+        QCOMPARE(shown_text(QStringLiteral("Получены части 1, 3 из 4")), QStringLiteral("Parts 1, 3 of 4 received"));
         QCOMPARE(shown_text(QStringLiteral("Nokia 6230i")), QStringLiteral("Nokia 6230i"));
         QCoreApplication::removeTranslator(&english);
     }

@@ -8,12 +8,14 @@
 #include <QProcess>
 #include <QtTest>
 
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "journal/journal.h"
 #include "tests/faults/fault_rig.h"
 #include "tests/journal/journal_test_util.h"
+#include "tests/journal/journal_watch.h"
 #include "tests/support/phonesim_driver.h"
 #include "tests/support/programs.h"
 #include "tests/support/store_fixture.h"
@@ -48,6 +50,7 @@ private slots:
     void unknown_schema_is_refused_and_left_alone();
     void controller_dials_past_an_unknown_schema();
     void damaged_journal_is_an_error_and_never_written();
+    void call_ended_under_a_lock_is_written_when_it_goes();
     void refused_paths_leave_their_folders_alone();
 };
 
@@ -57,8 +60,11 @@ void JournalFaultsTest::unknown_schema_is_refused_and_left_alone_data()
     QTest::addColumn<QString>("said");
     for (const int version : {-1, -2, -3, -4, -5, -2147483647 - 1})
         QTest::addRow("%d", version) << version << QStringLiteral("schema version %1 is unknown").arg(version);
-    QTest::addRow("newer") << 3 << QStringLiteral("schema version 3 is newer than 2");
-    QTest::addRow("far newer") << 1000 << QStringLiteral("schema version 1000 is newer than 2");
+    const int next = journal::schema_version + 1;
+    QTest::addRow("newer") << next
+                           << QStringLiteral("schema version %1 is newer than %2").arg(next).arg(journal::schema_version);
+    QTest::addRow("far newer") << 1000
+                               << QStringLiteral("schema version 1000 is newer than %1").arg(journal::schema_version);
 }
 
 void JournalFaultsTest::unknown_schema_is_refused_and_left_alone()
@@ -133,6 +139,32 @@ void JournalFaultsTest::damaged_journal_is_an_error_and_never_written()
     QCOMPARE(file_digest(aside), before);
     QVERIFY(journal.call_started("1", "", journal::Direction::Out, "0501234567", 1714550500000) > 0);
     QCOMPARE(journal_tool({"list"}).exit_code, 0);
+}
+
+// Another program holds the journal's write lock while a call ends: the
+// end is kept, not lost, and written once the lock goes.
+void JournalFaultsTest::call_ended_under_a_lock_is_written_when_it_goes()
+{
+    TestEnv env;
+    PhoneSim phone({"--mode", "gsm", "--alert-ms", "100"});
+    QVERIFY2(phone.ready(), qPrintable(phone.output()));
+    set_board("1", "port", "1");
+    set_board("1", "Tip_Tlf", "GSM");
+    faults::Controller controller;
+    QVERIFY(phone.wait_for_command("AT+CLCC", 15000));
+    QVERIFY(phone.control("incoming 0501000002"));
+    QVERIFY(journal_watch::wait_for_call("1 in 0501000002 open"));
+
+    sqlite3* holder = nullptr;
+    sqlite3_open(QFile::encodeName(env.journal_path()).constData(), &holder);
+    QCOMPARE(sqlite3_exec(holder, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    QVERIFY(phone.control("hangup"));
+    QVERIFY(phone.wait_for_command("AT+CLCC", 10000, phone.count_received("AT+CLCC") + 6));
+    QCOMPARE(journal_watch::calls(), QStringList{"1 in 0501000002 open"});
+    sqlite3_exec(holder, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(holder);
+    QVERIFY(journal_watch::wait_for_call("1 in 0501000002 missed"));
+    QVERIFY(controller.end_in_order(5000));
 }
 
 // As root, a refused path once closed /dev. Here the system folders are

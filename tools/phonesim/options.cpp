@@ -88,6 +88,14 @@ Options:
                         (default 0), as a phone that takes its time.
   --ring-urc MS         while a call comes in (state 4), send the unsolicited
                         result "RING" at once and then every MS (default: never).
+  --sms-capacity N      places in the message memory (default 10); a full
+                        memory takes no message and announces none, the
+                        network keeps it until a place is free.
+  --sms-text-only       AT+CMGF=0 answers ERROR: a phone with text mode only.
+  --sms-cnmi A;B;...    the AT+CNMI settings accepted (e.g. "1,1,0,0,0");
+                        others answer +CMS ERROR: 303. Default: any.
+  --sms-after MS FROM TEXT
+                        a message from FROM MS after start; may be repeated.
   --exit-with-parent    end when the process that started the simulator ends.
   --help                this text.
 
@@ -179,6 +187,17 @@ line "OK" or "ERROR <why>"; "calls" sends one line before it):
                         which commands give the model (see --model-query)
   ussd CODE=KIND[:TEXT] the answer to a USSD code (see --ussd)
   ussd-delay MS         the pause before a +CUSD line from now on
+  sms [--ucs2] [--parts N] [--order 2,1,..] FROM TEXT
+                        a message arrives: stored (+CMTI: "SM",<index> when
+                        AT+CNMI asked for it), in N parts (more if the text
+                        needs them) in the given order, as UCS2 when told or
+                        when the text needs it; FROM with letters is an
+                        alphanumeric sender (a bank's name)
+  sms-refuse CODE|off   AT+CMGS is answered +CMS ERROR: CODE until "off"
+  sms-reports on|off    delivery reports (+CDS) for sends that ask for them
+                        and an AT+CNMI with <ds> 1 (default on)
+  sms-capacity N        places in the message memory from now on
+  sms-status            one line: stored, capacity, held, mode, AT+CNMI; then OK
   calls                 the call list: one line of +CLCC fields, calls joined
                         by ";" (empty without calls), then OK
   quit                  end the simulator
@@ -243,6 +262,10 @@ QString parse_options(const QStringList& args, SimOptions* o)
             o->exit_with_parent = true;
             continue;
         }
+        if (name == QLatin1String("--sms-text-only")) {
+            o->sms_text_only = true;
+            continue;
+        }
         if (!v)
             return QStringLiteral("unknown option or missing value: %1").arg(name);
         if (name == QLatin1String("--mode")) {
@@ -288,6 +311,18 @@ QString parse_options(const QStringList& args, SimOptions* o)
             ok = to_ms(*v, &o->ring_urc_ms) && o->ring_urc_ms > 0;
         } else if (name == QLatin1String("--far-hangup-after")) {
             ok = to_ms(*v, &o->far_hangup_ms);
+        } else if (name == QLatin1String("--sms-capacity")) {
+            o->sms_capacity = v->toInt(&ok);
+            ok = ok && o->sms_capacity >= 1;
+        } else if (name == QLatin1String("--sms-cnmi")) {
+            o->sms_cnmi = v->split(u';', Qt::SkipEmptyParts);
+        } else if (name == QLatin1String("--sms-after")) {
+            int ms = 0;
+            ok = to_ms(*v, &ms) && value(2) && value(3);
+            if (ok) {
+                o->sms_after.append({ms, *value(2) + u' ' + *value(3)});
+                i += 2;
+            }
         } else if (name == QLatin1String("--ring-after")) {
             int ms = 0;
             ok = to_ms(*v, &ms) && value(2);

@@ -10,6 +10,7 @@
 #include "options.h"
 #include "phonebook.h"
 #include "sim_log.h"
+#include "sms_memory.h"
 #include "ussd_network.h"
 
 class PtyLine;
@@ -49,6 +50,7 @@ public:
     QString set_ussd_answer(const QString& setting) { return ussd_.configure(setting); }
     void set_ussd_delay(int ms) { options_.ussd_delay_ms = ms; }
     QString calls_line() const;
+    SmsMemory& sms() { return sms_; }
     // Phonebook filling from options (or a control command).
     Phonebook& phonebook() { return phonebook_; }
     bool is_gsm() const;
@@ -75,6 +77,7 @@ private:
     SimOptions options_;
     PtyLine* line_;
     SimLog* log_;
+    SmsMemory sms_;
     LineSplitter splitter_;
     CallList calls_;
     QList<Call> last_seen_;
