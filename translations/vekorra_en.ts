@@ -96,42 +96,6 @@
     </message>
 </context>
 <context>
-    <name>ContactDialog</name>
-    <message>
-        <source>Контакт</source>
-        <translation>Contact</translation>
-    </message>
-    <message>
-        <source>Имя</source>
-        <translation>Name</translation>
-    </message>
-    <message>
-        <source>Номер</source>
-        <translation>Number</translation>
-    </message>
-    <message>
-        <source>Имя:</source>
-        <translation>Name:</translation>
-    </message>
-    <message>
-        <source>Номер:</source>
-        <translation>Number:</translation>
-    </message>
-    <message>
-        <source>Сохранить</source>
-        <translation>Save</translation>
-    </message>
-    <message>
-        <source>Отмена</source>
-        <translation>Cancel</translation>
-    </message>
-    <message>
-        <source>Введите имя контакта</source>
-        <translation>Enter the contact's name</translation>
-    </message>
-    <message>
-        <source>Не удалось записать контакт: </source>
-        <translation>Could not write the contact: </translation>
     <name>Contacts</name>
     <message>
         <source>мобильный</source>
@@ -204,6 +168,45 @@
     <message>
         <source>строка %1: %2</source>
         <translation>line %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>ContactDialog</name>
+    <message>
+        <source>Контакт</source>
+        <translation>Contact</translation>
+    </message>
+    <message>
+        <source>Имя</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Номер</source>
+        <translation>Number</translation>
+    </message>
+    <message>
+        <source>Имя:</source>
+        <translation>Name:</translation>
+    </message>
+    <message>
+        <source>Номер:</source>
+        <translation>Number:</translation>
+    </message>
+    <message>
+        <source>Сохранить</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>Отмена</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Введите имя контакта</source>
+        <translation>Enter the contact's name</translation>
+    </message>
+    <message>
+        <source>Не удалось записать контакт: </source>
+        <translation>Could not write the contact: </translation>
     </message>
 </context>
 <context>
