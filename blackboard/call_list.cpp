@@ -42,4 +42,12 @@ QList<CallEntry> parse_call_list(const QString& reply)
     return entries;
 }
 
+bool has_active_call(const QList<CallEntry>& calls)
+{
+    for (const CallEntry& entry : calls)
+        if (entry.is(CallState::Active))
+            return true;
+    return false;
+}
+
 }  // namespace blackboard

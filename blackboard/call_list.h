@@ -54,4 +54,7 @@ struct CallEntry {
 // cut short keeps what it has.
 QList<CallEntry> parse_call_list(const QString& reply);
 
+// "Active call", decided here for every reader: an entry in state 0.
+bool has_active_call(const QList<CallEntry>& calls);
+
 }  // namespace blackboard

@@ -22,21 +22,28 @@ void Controller::call_engine_tick()
             return;
         }
         if (send_pending_command()) {
+            // What the command changed is read at once after the pause.
+            call_poll_wanted_ = true;
             clock.sleep_ms(200);
             --state_.sch;
             return;
         }
         QString reply;
-        if (!state_.tlf_numb.isEmpty()) {
+        const bool dialling = !state_.tlf_numb.isEmpty();
+        if (dialling) {
             dial_pending_number();
         } else {
-            tones_.send(*serial_, [this] { return call_command_pending(); });
+            tones_.send(channel_, [this] { return call_command_pending(); });
             send_ussd_command();
             reply = poll_call_list();
-            tones_.call_list_seen(reply);
-            journal_.call_list_polled(reply);
         }
-        evaluate_call_list(reply);
+        // Parsed once: the engine, the tones and the journal read one list.
+        const at::CallListView calls(reply);
+        if (!dialling) {
+            tones_.call_list_seen(calls.entries());
+            journal_.call_list_polled(reply, calls.entries());
+        }
+        evaluate_call_list(calls);
         show_link({std::nullopt, ControllerView::Indicator::Hidden, std::nullopt});
         clock.sleep_ms(100);
         clock.pump();
@@ -96,6 +103,7 @@ void Controller::dial_pending_number()
 
 QString Controller::poll_call_list()
 {
+    call_poll_wanted_ = false;
     const QString reply = at_exchange(QStringLiteral("AT+CLCC"), 0);
     link_up();
     if (!reply.contains(QLatin1String("OK"))) {
@@ -116,9 +124,8 @@ void Controller::clear_dialled_labels()
 }
 
 // The reply is parsed once; every question below is asked of that parse.
-void Controller::evaluate_call_list(const QString& reply)
+void Controller::evaluate_call_list(const at::CallListView& calls)
 {
-    const at::CallListView calls(reply);
     const QString outgoing_number = at::outgoing_call(calls, 0);
     if (!at::call_list_state(calls, 2).isEmpty() || !at::call_list_state(calls, 1).isEmpty()
         || !outgoing_number.isEmpty() || !at::incoming_number(calls).isEmpty())

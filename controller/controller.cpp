@@ -1,6 +1,8 @@
 #include "controller/controller.h"
 
+#include <QMetaObject>
 #include <cstdlib>
+#include <utility>
 
 #include "blackboard/fields.h"
 #include "blackboard/keys.h"
@@ -8,6 +10,7 @@
 #include "controller/text_rules.h"
 #include "platform/clock.h"
 #include "serial/serial_component.h"
+#include "settings_store/store_watch.h"
 
 namespace kestrum {
 
@@ -15,7 +18,7 @@ namespace key = blackboard::key;
 namespace flag = blackboard::flag;
 
 Controller::Controller(std::unique_ptr<SerialComponent> serial, QObject* parent)
-    : QObject(parent), serial_(std::move(serial))
+    : QObject(parent), serial_(std::move(serial)), channel_(*serial_)
 {
     engine_timer_.setInterval(300);
     service_timer_.setInterval(100);
@@ -29,6 +32,52 @@ Controller::Controller(std::unique_ptr<SerialComponent> serial, QObject* parent)
         close_port_quietly();
         std::_Exit(0);
     };
+    subscribe_unsolicited();
+    // Only noted here: Qt may report arrivals from inside a read.
+    serial_->set_data_arrived([this] {
+        if (std::exchange(arrival_queued_, true))
+            return;
+        QMetaObject::invokeMethod(this, &Controller::data_arrived, Qt::QueuedConnection);
+    });
+}
+
+void Controller::subscribe_unsolicited()
+{
+    // The engines' replies have always carried these lines: they stay in.
+    for (const char* prefix : {"RING", "+CRING", "+CLIP", "+CCWA", "NO CARRIER"})
+        channel_.subscribe(QLatin1String(prefix), [this](const QString&) { heard_call_event(); },
+                           AtChannel::Seen::Keep);
+    channel_.subscribe(QStringLiteral("+CUSD:"), [this](const QString& line) {
+        ussd_.take_reply(line + QStringLiteral("\r\n"), platform::clock().now_ms());
+        publish_ussd();
+    });
+}
+
+void Controller::data_arrived()
+{
+    arrival_queued_ = false;
+    // Inside a tick the tick's own reading takes it.
+    if (engine_depth_ == 0 && !channel_.busy())
+        channel_.poll();
+}
+
+void Controller::heard_call_event()
+{
+    call_poll_wanted_ = true;
+    if (engine_depth_ == 0)
+        poll_calls_soon();
+}
+
+void Controller::poll_calls_soon()
+{
+    // Only the call-state engine reads a call list; the other engines'
+    // ticks would send the phone other commands than today.
+    if (!engine_timer_.isActive() || state_.CLCC != 1 || state_.tip_tlf != blackboard::kGsm)
+        return;
+    QTimer::singleShot(0, this, [this] {
+        if (call_poll_wanted_ && engine_depth_ == 0 && engine_timer_.isActive())
+            engine_tick();
+    });
 }
 
 Controller::~Controller() = default;
@@ -49,6 +98,27 @@ void Controller::start(bool started_with_arguments)
     service_timer_.start();
     status_timer_.start();
     watchdog_timer_.start();
+    store_watch_ = std::make_unique<settings_store::StoreWatch>();
+    connect(store_watch_.get(), &settings_store::StoreWatch::changed, this, &Controller::store_changed);
+}
+
+void Controller::store_changed()
+{
+    if (!status_timer_.isActive())
+        return;
+    status_tick();
+    if (engine_depth_ != 0 || !engine_timer_.isActive() || !engine_work_waiting())
+        return;
+    QTimer::singleShot(0, this, [this] {
+        if (engine_depth_ == 0 && engine_timer_.isActive() && engine_work_waiting())
+            engine_tick();
+    });
+}
+
+bool Controller::engine_work_waiting() const
+{
+    return call_command_pending() || state_.vzat_t_pr == 1 || state_.poloz_t_pr == 1 || tones_.waiting()
+           || ussd_.has_queued();
 }
 
 void Controller::press(Command command)
@@ -112,6 +182,8 @@ void Controller::engine_tick()
 {
     ++engine_depth_;
     run_engine();
+    if (engine_depth_ == 1 && call_poll_wanted_)
+        poll_calls_soon();
     if (--engine_depth_ == 0 && state_.Otkluch_tel == 1) {
         state_.Otkluch_tel = 0;
         engine_timer_.stop();

@@ -8,12 +8,16 @@
 #include <optional>
 
 #include "blackboard/keys.h"
+#include "controller/at_channel.h"
 #include "controller/controller_view.h"
 #include "controller/tones.h"
 #include "controller/ussd.h"
 #include "controller/line_journal.h"
 
 class SerialComponent;
+namespace settings_store {
+class StoreWatch;
+}
 namespace blackboard {
 class Slot;
 }
@@ -152,6 +156,7 @@ public:
     const ControllerView& view() const { return view_; }
     ControllerLimits& limits() { return limits_; }
     SerialComponent& serial() { return *serial_; }
+    AtChannel& channel() { return channel_; }
     LineJournal& line_journal() { return journal_; }
 
 private:
@@ -170,6 +175,19 @@ private:
 
     // The engine of the phone type; engine_tick around it.
     void run_engine();
+
+    // Characters arrived between ticks: the channel reads them, so that
+    // what the phone says on its own is heard now.
+    void data_arrived();
+    // A call came, ended or changed at the phone ("RING", "+CLIP", "NO
+    // CARRIER"...): the call list is read at once rather than at the next tick.
+    void heard_call_event();
+    void poll_calls_soon();
+    void subscribe_unsolicited();
+    // Another process committed to the store: the commands are taken now
+    // and, when one waits, the engine carries it out at once.
+    void store_changed();
+    bool engine_work_waiting() const;
 
     // Writes text to the phone and logs it.
     void send(const QString& text);
@@ -205,7 +223,7 @@ private:
     bool call_command_pending() const;
     void dial_pending_number();
     QString poll_call_list();
-    void evaluate_call_list(const QString& reply);
+    void evaluate_call_list(const at::CallListView& calls);
     void show_summaries_and_rows(const at::CallListView& calls);
     void offer_call_buttons(const at::CallListView& calls);
     void track_incoming(const at::CallListView& calls);
@@ -230,6 +248,12 @@ private:
     void publish_changed_call_state();
 
     std::unique_ptr<SerialComponent> serial_;
+    AtChannel channel_;
+    // A call event was heard (or a call command sent) since the last
+    // call-list poll began.
+    bool call_poll_wanted_ = false;
+    bool arrival_queued_ = false;
+    std::unique_ptr<settings_store::StoreWatch> store_watch_;
     ControllerState state_;
     ControllerView view_;
     ControllerLimits limits_;

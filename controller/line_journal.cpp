@@ -26,13 +26,13 @@ void LineJournal::set_model(const QString& model)
         tracker_->set_model(model);
 }
 
-void LineJournal::call_list_polled(const QString& reply)
+void LineJournal::call_list_polled(const QString& reply, const QList<blackboard::CallEntry>& calls)
 {
     if (!tracker_)
         return;
     journal_->retry_kept_writes(journal::Journal::retry_wait_ms);
     if (reply.contains(QLatin1String("OK")))
-        tracker_->call_list(reply, now());
+        tracker_->call_list(calls, now());
     else
         tracker_->link_lost(now());
 }

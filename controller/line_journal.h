@@ -21,7 +21,8 @@ public:
 
     void set_model(const QString& model);
     // A reply to "AT+CLCC": a list when it ends in "OK", else a lost link.
-    void call_list_polled(const QString& reply);
+    // calls: the reply parsed, once for every reader.
+    void call_list_polled(const QString& reply, const QList<blackboard::CallEntry>& calls);
     void command_sent(journal::DeclineCommand command);
     void dialled_without_list(const QString& number);
     // What a wired modem answered in one tick: a refusing final result

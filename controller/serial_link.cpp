@@ -7,28 +7,21 @@
 #include "serial/port_holders.h"
 #include "serial/serial_component.h"
 
-Q_LOGGING_CATEGORY(lcKestrumAt, "kestrum.at", QtWarningMsg)
-
 namespace kestrum {
 
 namespace {
 // An empty poll waits this long for data instead of spinning.
 constexpr int kPollPause = 10;
+// A line the phone is still sending in pieces is waited for while its
+// pieces keep coming at most this far apart.
+constexpr qint64 kPieceGapMs = 1000;
 // How often a port that stays unavailable is looked at for a holder.
 constexpr qint64 kBusyCheckIntervalMs = 2000;
-
-QString visible(const QString& text)
-{
-    QString shown = text;
-    shown.replace(QLatin1Char('\r'), QStringLiteral("\\r")).replace(QLatin1Char('\n'), QStringLiteral("\\n"));
-    return shown;
-}
 }  // namespace
 
 void Controller::send(const QString& text)
 {
-    qCDebug(lcKestrumAt).noquote() << "COM" + QString::number(serial_->CommPort()) << "<-" << visible(text);
-    serial_->Output(text);
+    channel_.send(text);
 }
 
 void Controller::dialled(const QString& number)
@@ -42,9 +35,7 @@ void Controller::dialled(const QString& number)
 
 QString Controller::take_input()
 {
-    const QString input = serial_->Input();
-    qCDebug(lcKestrumAt).noquote() << "COM" + QString::number(serial_->CommPort()) << "->" << visible(input);
-    return input;
+    return channel_.take();
 }
 
 QString Controller::take_cleaned_input()
@@ -72,6 +63,7 @@ void Controller::close_port_quietly()
             serial_->setPortOpen(false);
     } catch (const std::exception&) {
     }
+    channel_.forget();
 }
 
 bool Controller::read_reply(QString& reply)
@@ -80,9 +72,15 @@ bool Controller::read_reply(QString& reply)
     int n = 0;
     bool got = false;
     for (;;) {
-        if (serial_->InBufferCount() != 0) {
+        if (channel_.waiting() != 0) {
             got = true;
             reply += take_input();
+        } else if (channel_.mid_line() && clock.now_ms() - channel_.last_arrival_ms() < kPieceGapMs) {
+            // The phone is speaking on its own (a USSD answer in pieces):
+            // its line ends before the reply can begin.
+            clock.sleep_ms(kPollPause);
+            clock.pump();
+            continue;
         } else if (n > 30 && !got) {
             clock.pump();
             clock.sleep_ms(500);
@@ -106,6 +104,7 @@ QString Controller::at_exchange(const QString& command, int port)
         if (serial_->CommPort() != chosen) {
             if (serial_->PortOpen())
                 serial_->setPortOpen(false);
+            channel_.forget();
             serial_->setCommPort(chosen);
         }
         clock.pump();
@@ -153,6 +152,7 @@ QString Controller::port_check()
             clock.pump();
             if (serial_->PortOpen())
                 serial_->setPortOpen(false);
+            channel_.forget();
             serial_->setCommPort(port);
         }
         if (!serial_->PortOpen()) {
@@ -189,8 +189,7 @@ QString Controller::model_query(int port)
         // The search lists the text untrimmed; "ER" is a failed exchange.
         const QString reply = ask_for_model(
             [this, port](const QString& command) { return model_reply_text(at_exchange(command, port), command); });
-        if (serial_->PortOpen())
-            serial_->setPortOpen(false);
+        close_port_quietly();
         return reply == QLatin1String("ER") ? QStringLiteral("---") : reply;
     } catch (const std::exception&) {
         close_port_quietly();

@@ -66,7 +66,7 @@ void Controller::plain_gsm_tick()
             dialled(number);
         } else {
             // Only a number goes before tones: this engine sends no call commands.
-            tones_.send(*serial_, [this] { return !state_.tlf_numb.isEmpty(); });
+            tones_.send(channel_, [this] { return !state_.tlf_numb.isEmpty(); });
             send_ussd_command();
             reply = at_exchange(QStringLiteral("AT"), 0);
             keep_alive = true;
@@ -110,7 +110,7 @@ void Controller::cdma_tick()
         const bool dialling = !number.isEmpty();
         // Only a number goes before tones: this engine sends no call commands.
         if (!dialling)
-            tones_.send(*serial_, [this] { return !state_.tlf_numb.isEmpty(); });
+            tones_.send(channel_, [this] { return !state_.tlf_numb.isEmpty(); });
         if (dialling)
             send(dial_command(QStringLiteral("AT+CDV"), number));
         else
@@ -122,7 +122,7 @@ void Controller::cdma_tick()
             QString reply;
             for (;;) {
                 clock.pump();
-                if (serial_->InBufferCount() == 0)
+                if (channel_.waiting() == 0)
                     break;
                 reply += take_cleaned_input();
             }
@@ -198,7 +198,7 @@ void Controller::wired_tick()
         QString reply;
         for (;;) {
             clock.pump();
-            if (serial_->InBufferCount() != 0) {
+            if (channel_.waiting() != 0) {
                 reply += take_cleaned_input();
             } else if (has_final(reply)) {
                 break;

@@ -1,12 +1,12 @@
 #include "controller/tones.h"
 
 #include <QLoggingCategory>
+#include <QStringList>
 #include <utility>
 
 #include "blackboard/call_list.h"
 #include "blackboard/keys.h"
 #include "platform/clock.h"
-#include "serial/serial_component.h"
 
 Q_LOGGING_CATEGORY(lcKestrumDtmf, "kestrum.dtmf", QtWarningMsg)
 
@@ -16,38 +16,8 @@ namespace {
 // More tones than this in one engine tick wait for the next, so the call
 // list is read again between long runs.
 constexpr int kTonesPerTick = 20;
-constexpr int kPollPause = 5;
 
-bool has_active_call(const QString& reply)
-{
-    for (const blackboard::CallEntry& entry : blackboard::parse_call_list(reply))
-        if (entry.is(blackboard::CallState::Active))
-            return true;
-    return false;
-}
 
-// The final result of an exchange, on a line of its own.
-bool final_line(const QString& reply, bool& ok)
-{
-    for (const QString& raw : reply.split(QLatin1Char('\n'))) {
-        const QString line = raw.trimmed();
-        if (line == QLatin1String("OK")) {
-            ok = true;
-            return true;
-        }
-        if (line == QLatin1String("ERROR") || line.startsWith(QLatin1String("+CME ERROR"))
-            || line == QLatin1String("NO CARRIER")) {
-            ok = false;
-            return true;
-        }
-    }
-    return false;
-}
-
-QString visible(QString text)
-{
-    return text.replace(QLatin1Char('\r'), QStringLiteral("\\r")).replace(QLatin1Char('\n'), QStringLiteral("\\n"));
-}
 }  // namespace
 
 void Tones::take(const QString& written)
@@ -66,7 +36,12 @@ void Tones::take(const QString& written)
 
 void Tones::call_list_seen(const QString& reply)
 {
-    call_ = has_active_call(reply) ? Call::Active : Call::None;
+    call_list_seen(blackboard::parse_call_list(reply));
+}
+
+void Tones::call_list_seen(const QList<blackboard::CallEntry>& calls)
+{
+    call_ = blackboard::has_active_call(calls) ? Call::Active : Call::None;
     if (call_ == Call::None && waiting())
         drop(std::exchange(waiting_, QString()), "no active call");
 }
@@ -83,12 +58,12 @@ void Tones::drop(const QString& tones, const char* why)
     qCInfo(lcKestrumDtmf).noquote() << "dropped" << tones << "-" << why;
 }
 
-void Tones::send(SerialComponent& serial, const std::function<bool()>& command_pending)
+void Tones::send(AtChannel& channel, const std::function<bool()>& command_pending)
 {
     if (!waiting() || command_pending())
         return;
     QString reply;
-    const Reply listed = exchange(serial, QStringLiteral("AT+CLCC"), reply);
+    const Reply listed = exchange(channel, QStringLiteral("AT+CLCC"), reply);
     if (listed == Reply::None) {
         drop_all("the phone gave no final reply");
         return;
@@ -105,7 +80,7 @@ void Tones::send(SerialComponent& serial, const std::function<bool()>& command_p
             return;
         const QChar tone = waiting_.front();
         waiting_.remove(0, 1);
-        const Reply result = exchange(serial, QStringLiteral("AT+VTS=") + tone, reply);
+        const Reply result = exchange(channel, QStringLiteral("AT+VTS=") + tone, reply);
         if (result == Reply::Ok)
             continue;
         if (result == Reply::None) {
@@ -121,34 +96,15 @@ void Tones::send(SerialComponent& serial, const std::function<bool()>& command_p
     }
 }
 
-Tones::Reply Tones::exchange(SerialComponent& serial, const QString& command, QString& reply)
+Tones::Reply Tones::exchange(AtChannel& channel, const QString& command, QString& reply)
 {
-    platform::Clock& clock = platform::clock();
-    reply.clear();
-    try {
-        // Whatever came unasked before the command is no part of its reply.
-        const QString earlier = serial.Input();
-        if (!earlier.isEmpty())
-            qCDebug(lcKestrumDtmf).noquote() << "before" << command << "->" << visible(earlier);
-        serial.Output(command + QStringLiteral("\r\n"));
-        qCDebug(lcKestrumDtmf).noquote() << "<-" << command;
-        QElapsedTimer waited;
-        waited.start();
-        bool ok = false;
-        while (!final_line(reply, ok)) {
-            if (waited.elapsed() > reply_limit_ms_)
-                return Reply::None;
-            if (serial.InBufferCount() != 0)
-                reply += serial.Input();
-            else
-                clock.sleep_ms(kPollPause);
-        }
-        qCDebug(lcKestrumDtmf).noquote() << "->" << visible(reply);
-        return ok ? Reply::Ok : Reply::Error;
-    } catch (const std::exception& failure) {
-        qCInfo(lcKestrumDtmf).noquote() << command << "failed:" << failure.what();
+    const AtChannel::Reply answer = channel.exchange(command, reply_limit_ms_);
+    reply = answer.lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n") + answer.final_line;
+    if (answer.final == AtChannel::Final::None) {
+        qCInfo(lcKestrumDtmf).noquote() << command << "gave no final reply";
         return Reply::None;
     }
+    return answer.ok() ? Reply::Ok : Reply::Error;
 }
 
 }  // namespace kestrum

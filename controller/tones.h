@@ -1,9 +1,10 @@
 #pragma once
-#include <QElapsedTimer>
+#include <QString>
 #include <QString>
 #include <functional>
 
-class SerialComponent;
+#include "blackboard/call_list.h"
+#include "controller/at_channel.h"
 
 namespace kestrum {
 
@@ -20,6 +21,7 @@ public:
     void take(const QString& written);
     // Each call list the engine reads ("ER" or "" when none could be read).
     void call_list_seen(const QString& reply);
+    void call_list_seen(const QList<blackboard::CallEntry>& calls);
     // An engine that sends no tones (a wired modem): whatever waits is
     // dropped.
     void drop_all(const char* why);
@@ -37,7 +39,7 @@ public:
     // tells whether a call is on). A phone that gives no final reply leaves
     // the rest dropped; the link itself is judged by the engine's next
     // exchange.
-    void send(SerialComponent& serial, const std::function<bool()>& command_pending);
+    void send(AtChannel& channel, const std::function<bool()>& command_pending);
 
     // Longest wait for the final reply to one exchange.
     void set_reply_limit_ms(int ms) { reply_limit_ms_ = ms; }
@@ -45,7 +47,7 @@ public:
 private:
     enum class Reply { Ok, Error, None };
     // Writes command and reads until its final result line.
-    Reply exchange(SerialComponent& serial, const QString& command, QString& reply);
+    Reply exchange(AtChannel& channel, const QString& command, QString& reply);
     void drop(const QString& tones, const char* why);
 
     enum class Call { Unknown, Active, None };

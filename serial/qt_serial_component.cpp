@@ -75,6 +75,10 @@ void QtSerialComponent::open_device()
     QSerialPort* raw = port.get();
     QObject::connect(raw, &QSerialPort::errorOccurred, raw,
                      [this, raw](QSerialPort::SerialPortError error) { on_port_error(raw, error); });
+    QObject::connect(raw, &QSerialPort::readyRead, raw, [this] {
+        if (data_arrived_)
+            data_arrived_();
+    });
     port_ = std::move(port);
     device_path_ = device;
     received_.clear();

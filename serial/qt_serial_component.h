@@ -34,6 +34,7 @@ public:
     void Output(const QString& text) override;
     int InBufferCount() override;
     QString Input() override;
+    void set_data_arrived(std::function<void()> arrived) override { data_arrived_ = std::move(arrived); }
 
     // The device the open port was opened as (symbolic links resolved);
     // "" while closed.
@@ -55,4 +56,5 @@ private:
     QString device_path_;
     std::unique_ptr<QSerialPort> port_;
     QByteArray received_;
+    std::function<void()> data_arrived_;
 };

@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <functional>
 #include <stdexcept>
 
 // A failed operation of the serial component. Callers never look at its
@@ -34,6 +35,11 @@ public:
     virtual int InBufferCount() = 0;
     // All waiting characters, removed from the buffer; "" when none.
     virtual QString Input() = 0;
+
+    // Called from the event loop when characters have arrived, so that a
+    // reader need not wait for its next poll; it reads them itself. The
+    // call may come from inside any operation: note it and return.
+    virtual void set_data_arrived(std::function<void()> arrived) { (void)arrived; }
 };
 
 // The real component over Qt Serial Port.

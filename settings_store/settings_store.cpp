@@ -1,6 +1,7 @@
 #include "settings_store/settings_store.h"
 
 #include "settings_store/store_connection.h"
+#include "settings_store/store_watch.h"
 
 namespace {
 
@@ -52,5 +53,7 @@ QList<Entry> list_settings(const QString& app, const QString& section)
 bool last_operation_failed() { return connection().failed(); }
 
 void reopen() { connection().close(); }
+
+qint64 data_version() { return connection().data_version(); }
 
 }  // namespace settings_store

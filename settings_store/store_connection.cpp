@@ -35,7 +35,10 @@ const char* const statement_sql[] = {
     " coalesce((SELECT app FROM settings WHERE app_fold = ?1 LIMIT 1), ?4),"
     " coalesce((SELECT section FROM settings WHERE app_fold = ?1 AND section_fold = ?2 LIMIT 1), ?5),"
     " ?6, ?7)"
-    " ON CONFLICT (app_fold, section_fold, key_fold) DO UPDATE SET value = excluded.value",
+    " ON CONFLICT (app_fold, section_fold, key_fold) DO UPDATE SET value = excluded.value"
+    // An unchanged value is not written again: every write wakes the
+    // processes that watch the store.
+    " WHERE value IS NOT excluded.value",
     "DELETE FROM settings WHERE app_fold = ?1 AND section_fold = ?2 AND key_fold = ?3",
     "BEGIN IMMEDIATE",
     "COMMIT",
@@ -322,6 +325,18 @@ std::optional<QString> StoreConnection::take(const Name& name, const QString& de
     sqlite3_step(statement(Rollback));
     sqlite3_reset(statement(Rollback));
     return std::nullopt;
+}
+
+qint64 StoreConnection::data_version()
+{
+    if (!start_operation())
+        return -1;
+    sqlite3_stmt* stmt = nullptr;
+    qint64 version = -1;
+    if (sqlite3_prepare_v2(db_, "PRAGMA data_version", -1, &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW)
+        version = sqlite3_column_int64(stmt, 0);
+    sqlite3_finalize(stmt);
+    return version;
 }
 
 bool StoreConnection::append(const Name& name, const QString& text)

@@ -36,6 +36,8 @@ public:
     bool append(const Name& name, const QString& text);
     bool remove(const Name& name);
     QList<Entry> list(const QString& app, const QString& section);
+    // PRAGMA data_version; -1 when the store cannot be used.
+    qint64 data_version();
 
     // Whether the operation that just ended could not use the store.
     bool failed() const { return failed_; }

@@ -94,23 +94,61 @@ private:
     qint64 now_ = 0;
 };
 
+// What the reading loop finds at each poll: the controller's channel has
+// handed the phone's unsolicited lines over (and cut out those that go no
+// further) and holds a line back until it knows whether it is one.
+struct Seen {
+    QByteArray text;
+    bool arrived = false;  // the port had characters at this poll
+    bool in_unit = false;  // an unsolicited line has begun and not ended
+};
+
+QList<Seen> seen_polls(const QByteArrayList& polls)
+{
+    auto owned = std::make_unique<ScriptedPort>(polls, NoFault);
+    owned->setCommPort(1);
+    owned->setPortOpen(true);
+    kestrum::Controller model(std::move(owned));
+    QList<Seen> seen;
+    for (const QByteArray& poll : polls) {
+        Seen one;
+        one.arrived = !poll.isEmpty();
+        one.text = model.channel().waiting() != 0 ? model.channel().take().toLatin1() : QByteArray();
+        one.in_unit = model.channel().mid_line();
+        seen.append(one);
+    }
+    return seen;
+}
+
 // The reading loop over the polls from *next on: the text read, or nothing
-// when no character came within 51 polls.
-std::optional<QString> read_round(const QByteArrayList& polls, qsizetype& next)
+// when no character came within 51 polls. A line the phone sends on its
+// own is waited for while its pieces keep coming within a second. now:
+// the loop's own time (its sleeps), last: when characters last came.
+std::optional<QString> read_round(const QList<Seen>& polls, qsizetype& next, qint64& now, qint64& last)
 {
     QString reply;
     bool got = false;
-    for (int n = 0;; ++n) {
-        const QByteArray poll = next < polls.size() ? polls[next] : QByteArray();
+    for (int n = 0;;) {
+        const Seen poll = next < polls.size() ? polls[next] : Seen{};
         ++next;
-        if (!poll.isEmpty()) {
+        if (poll.arrived)
+            last = now;
+        if (!poll.text.isEmpty()) {
             got = true;
-            reply += QString::fromLatin1(poll);
-        } else if (n > 50 && !got) {
-            return std::nullopt;
+            reply += QString::fromLatin1(poll.text);
+        } else if (poll.in_unit && now - last < 1000) {
+            now += 10;
+            continue;
+        } else if (n > 30 && !got) {
+            now += 500;
+            if (n > 50 && !got)
+                return std::nullopt;
+        } else if (!(got && n > 5)) {
+            now += 10;
         }
         if (got && n > 5)
             return reply;
+        ++n;
     }
 }
 
@@ -119,18 +157,22 @@ struct Expected {
     int writes = 0;
 };
 
-Expected exchange(const QByteArrayList& polls, int fault)
+Expected exchange(const QByteArrayList& raw_polls, int fault)
 {
     if (fault == OpenFails || fault == WriteFails)
         return {};
+    const QList<Seen> polls = seen_polls(raw_polls);
     qsizetype next = 0;
-    std::optional<QString> reply = read_round(polls, next);
+    qint64 now = 200;
+    qint64 last = -1000000;
+    std::optional<QString> reply = read_round(polls, next, now, last);
     // Reading fails at the first poll that finds something.
     if (!reply || fault == ReadFails)
         return {};
     if (!reply->contains(QLatin1String("error")))
         return {reply, 1};
-    return {read_round(polls, next), 2};
+    now += 700;
+    return {read_round(polls, next, now, last), 2};
 }
 
 const QString kCommands[] = {QStringLiteral("AT"), QStringLiteral("AT+CLCC"), QStringLiteral("AT+GMM"),

@@ -52,23 +52,31 @@ void TestUssdController::answers_are_decoded_and_published_data()
     QTest::addColumn<QString>("code");
     QTest::addColumn<QString>("state");
     QTest::addColumn<QString>("text");
-    QTest::newRow("Russian balance, UCS2 under dcs 72") << QStringList() << "*100#" << "0" << kBalance;
+    QTest::addColumn<QString>("pieces");  // the phone's slow mode: "BYTES MS"
+    QTest::newRow("Russian balance, UCS2 under dcs 72") << QStringList() << "*100#" << "0" << kBalance << "";
+    // However the phone cuts its answer, it is assembled whole.
+    for (const char* pieces : {"32 100", "8 20", "16 100"})
+        QTest::newRow(qPrintable(QStringLiteral("balance in pieces of %1 ms").arg(pieces)))
+            << QStringList() << "*100#" << "0" << kBalance << pieces;
     QTest::newRow("Russian balance, UCS2 hex under dcs 15")
-        << answer("*102#", "ucs2-dcs15:" + QString(kBalance).replace("\n", "\\n")) << "*102#" << "0" << kBalance;
+        << answer("*102#", "ucs2-dcs15:" + QString(kBalance).replace("\n", "\\n")) << "*102#" << "0" << kBalance << "";
     // Lower-case "error" in the network's text is no reason to send again.
-    QTest::newRow("GSM text") << answer("*101#", "text:Tariff error 42") << "*101#" << "0" << "Tariff error 42";
-    QTest::newRow("not supported") << QStringList() << "*555#" << "4" << "";
-    QTest::newRow("refused by the phone") << answer("*9#", "error") << "*9#" << "error" << "";
+    QTest::newRow("GSM text") << answer("*101#", "text:Tariff error 42") << "*101#" << "0" << "Tariff error 42" << "";
+    QTest::newRow("not supported") << QStringList() << "*555#" << "4" << "" << "";
+    QTest::newRow("refused by the phone") << answer("*9#", "error") << "*9#" << "error" << "" << "";
 }
 
 void TestUssdController::answers_are_decoded_and_published()
 {
     QFETCH(QStringList, options);
     QFETCH(QString, code);
+    QFETCH(QString, pieces);
     ControllerRig rig(options);
     QVERIFY(rig.phone.ready());
     rig.connect_phone();
-    QTEST(ask(rig, "ussd", code), "state");
+    if (!pieces.isEmpty())
+        QVERIFY(rig.phone.control("fault slow on " + pieces));
+    QTEST(ask(rig, "ussd", code, pieces.isEmpty() ? 12 : 40), "state");
     QTEST(reply(), "text");
     QCOMPARE(rig.phone.count_received("AT+CUSD=1,\"" + code + "\",15"), 1);
     QCOMPARE(board("ussd"), QString());  // taken
