@@ -51,6 +51,10 @@ inline constexpr QLatin1String zvonok{"zvonok"};        // CallFields
 inline constexpr QLatin1String knopki_zv{"knopki_zv"};  // ButtonFlags
 // Commands, written by the dialer and taken by the controller.
 inline constexpr QLatin1String pozvonit{"pozvonit"};      // number to dial
+// The number the controller last took from `pozvonit`, taken by the main
+// window: a request is taken within milliseconds, too soon for the window's
+// watcher to see it waiting, and the window still comes forward for it.
+inline constexpr QLatin1String pozvonit_vzyat{"pozvonit_vzyat"};
 inline constexpr QLatin1String vzat_t{"vzat_t"};          // answer
 inline constexpr QLatin1String poloz_t{"poloz_t"};        // hang up
 inline constexpr QLatin1String ud_otklon{"ud_otklon"};    // reject the waiting call

@@ -36,6 +36,15 @@ QString Slot::take_dtmf() const
 bool Slot::set_pozvonit(const QString& number) const { return write(key::pozvonit, number); }
 QString Slot::take_pozvonit() const { return take(key::pozvonit, QString()); }
 
+bool Slot::note_pozvonit_taken(const QString& number) const { return write(key::pozvonit_vzyat, number); }
+
+QString Slot::take_pozvonit_taken() const
+{
+    if (read(key::pozvonit_vzyat, QString()).isEmpty())
+        return QString();
+    return take(key::pozvonit_vzyat, QString());
+}
+
 QString Slot::phone_type_text() const { return read(key::Tip_tlf, blackboard::phone_type_text(kDefaultPhoneType)); }
 
 std::optional<PhoneType> Slot::phone_type() const { return phone_type_of(phone_type_text()); }

@@ -29,6 +29,10 @@ public:
     QString pozvonit() const;
     bool set_pozvonit(const QString& number) const;
     QString take_pozvonit() const;
+    // `pozvonit_vzyat`: the controller notes each request it took; the main
+    // window takes the note ("" when none, and an absent key stays absent).
+    bool note_pozvonit_taken(const QString& number) const;
+    QString take_pozvonit_taken() const;
 
     // `dtmf`: tones added to those already waiting, in one step with any
     // other writer's; false when the store could not be written.

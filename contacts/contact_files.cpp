@@ -5,10 +5,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QStandardPaths>
 #include <QUuid>
 
 #include "contacts/vcard_writer.h"
+#include "settings_store/store_location.h"
 
 namespace contacts {
 
@@ -20,7 +20,7 @@ struct Text {
 
 QString data_home()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return settings_store::user_folder(settings_store::UserFolder::Data);
 }
 
 }  // namespace
@@ -62,7 +62,7 @@ QString smartphone_folder()
 
 QString phonebook_folder()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)
+    return settings_store::user_folder(settings_store::UserFolder::Cache)
            + QStringLiteral("/vekorra/phonebooks");
 }
 

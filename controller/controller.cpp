@@ -292,6 +292,7 @@ void Controller::status_tick()
     if (!number.isEmpty()) {
         const QString latest = slot.take_pozvonit();
         state_.tlf_numb = latest.isEmpty() ? number : latest;
+        slot.note_pozvonit_taken(state_.tlf_numb);
     }
     const QString port_state = flag::port_state(port_open_quietly());
     write_board(key::on_pr, port_state);

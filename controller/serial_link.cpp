@@ -15,6 +15,9 @@ constexpr int kPollPause = 10;
 // A line the phone is still sending in pieces is waited for while its
 // pieces keep coming at most this far apart.
 constexpr qint64 kPieceGapMs = 1000;
+// ..but never longer than an exchange may take in all: a phone that sends
+// garbage byte by byte without end is a phone that does not answer.
+constexpr qint64 kPiecesLimitMs = 10000;
 // How often a port that stays unavailable is looked at for a holder.
 constexpr qint64 kBusyCheckIntervalMs = 2000;
 }  // namespace
@@ -69,13 +72,15 @@ void Controller::close_port_quietly()
 bool Controller::read_reply(QString& reply)
 {
     platform::Clock& clock = platform::clock();
+    const qint64 started_ms = clock.now_ms();
     int n = 0;
     bool got = false;
     for (;;) {
         if (channel_.waiting() != 0) {
             got = true;
             reply += take_input();
-        } else if (channel_.mid_line() && clock.now_ms() - channel_.last_arrival_ms() < kPieceGapMs) {
+        } else if (channel_.mid_line() && clock.now_ms() - channel_.last_arrival_ms() < kPieceGapMs
+                   && clock.now_ms() - started_ms < kPiecesLimitMs) {
             // The phone is speaking on its own (a USSD answer in pieces):
             // its line ends before the reply can begin.
             clock.sleep_ms(kPollPause);

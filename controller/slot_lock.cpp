@@ -19,6 +19,7 @@
 #include <unistd.h>
 
 #include "settings_store/settings_store.h"
+#include "settings_store/store_location.h"
 
 namespace kestrum {
 
@@ -33,8 +34,7 @@ QString lock_name(const QString& slot_folder)
 
 QString runtime_folder()
 {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    return !runtime.isEmpty() && QDir(runtime).exists() ? runtime : QString();
+    return settings_store::user_folder(settings_store::UserFolder::Runtime);
 }
 
 enum class LockResult { Taken, Held, NoPlace };

@@ -1,6 +1,5 @@
 #include "journal/journal_database.h"
 
-#include <QDir>
 #include <QFile>
 
 #include <chrono>
@@ -80,10 +79,7 @@ QString journal_path()
     const QString explicit_path = qEnvironmentVariable("VEKORRA_JOURNAL");
     if (!explicit_path.isEmpty())
         return explicit_path;
-    QString data = qEnvironmentVariable("XDG_DATA_HOME");
-    if (data.isEmpty())
-        data = QDir::homePath() + QStringLiteral("/.local/share");
-    return data + QStringLiteral("/vekorra/journal.sqlite");
+    return settings_store::user_folder(settings_store::UserFolder::Data) + QStringLiteral("/vekorra/journal.sqlite");
 }
 
 StatementUse::~StatementUse()

@@ -2,7 +2,8 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
+
+#include "settings_store/store_location.h"
 
 namespace {
 
@@ -26,10 +27,7 @@ QString ports_folder()
     const QString configured = qEnvironmentVariable("VEKORRA_PORTS");
     if (!configured.isEmpty())
         return configured;
-    QString config_home = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (config_home.isEmpty())
-        config_home = QDir::homePath() + QStringLiteral("/.config");
-    return config_home + QStringLiteral("/vekorra/ports");
+    return settings_store::user_folder(settings_store::UserFolder::Config) + QStringLiteral("/vekorra/ports");
 }
 
 QString port_device_path(int port)

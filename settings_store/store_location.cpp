@@ -23,15 +23,33 @@ QString home_folder()
     return user && user->pw_dir && *user->pw_dir ? QFile::decodeName(user->pw_dir) : QDir::rootPath();
 }
 
+QString user_folder(UserFolder which)
+{
+    struct Base {
+        const char* variable;
+        const char* under_home;
+    };
+    static constexpr Base kBases[] = {
+        {"XDG_CONFIG_HOME", "/.config"},
+        {"XDG_DATA_HOME", "/.local/share"},
+        {"XDG_CACHE_HOME", "/.cache"},
+        {"XDG_RUNTIME_DIR", nullptr},
+    };
+    const Base& base = kBases[static_cast<int>(which)];
+    const QString set = qEnvironmentVariable(base.variable);
+    if (!base.under_home)
+        return QDir::isAbsolutePath(set) && QFileInfo(set).isDir() ? set : QString();
+    if (QDir::isAbsolutePath(set))
+        return set;
+    return home_folder() + QLatin1String(base.under_home);
+}
+
 QString store_path()
 {
     const QString explicit_path = qEnvironmentVariable("VEKORRA_SETTINGS");
     if (!explicit_path.isEmpty())
         return explicit_path;
-    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (config.isEmpty())
-        config = home_folder() + QStringLiteral("/.config");
-    return config + QStringLiteral("/vekorra/settings.sqlite");
+    return user_folder(UserFolder::Config) + QStringLiteral("/vekorra/settings.sqlite");
 }
 
 namespace {

@@ -9,6 +9,14 @@ namespace settings_store {
 // store at the root of the file system).
 QString home_folder();
 
+// The user's base folders, each found one way for every program:
+// ${XDG_CONFIG_HOME:-~/.config}, ${XDG_DATA_HOME:-~/.local/share},
+// ${XDG_CACHE_HOME:-~/.cache}; a relative value is ignored, as the base
+// directory rules ask. Runtime is $XDG_RUNTIME_DIR when it names an
+// existing folder, else empty: it has no stand-in under the home folder.
+enum class UserFolder { Config, Data, Cache, Runtime };
+QString user_folder(UserFolder which);
+
 // Creates the missing folders of the store file's path with mode 0700, and
 // the file itself with mode 0600 when it does not exist yet, so that the
 // phone state is never readable by other users, not even for a moment.

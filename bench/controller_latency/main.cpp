@@ -58,7 +58,7 @@ int main(int argc, char* argv[])
     const int trials = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 50;
     const int idle_seconds = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 60;
 
-    bench::ConnectedPhone rig({QStringLiteral("--alert-ms"), QStringLiteral("100")});
+    bench::ConnectedPhone rig({QStringLiteral("--alert-ms"), QStringLiteral("100"), QStringLiteral("--ring-urc"), QStringLiteral("3000")});
     if (!rig.ready())
         return 1;
     PhoneSim& phone = rig.phone();

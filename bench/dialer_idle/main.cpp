@@ -102,7 +102,7 @@ int main(int argc, char** argv)
     std::vector<std::unique_ptr<PhoneSim>> phones;
     for (int slot = 1; slot <= 4; ++slot) {
         phones.push_back(std::make_unique<PhoneSim>(QStringList{"--mode", "gsm", "--model",
-                                                                QStringLiteral("Bench %1").arg(slot)},
+                                                                QStringLiteral("Bench %1").arg(slot), "--ring-urc", "3000"},
                                                     slot));
         if (!phones.back()->ready()) {
             std::fprintf(stderr, "phone simulator %d did not start\n", slot);

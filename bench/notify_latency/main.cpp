@@ -75,7 +75,7 @@ int main(int argc, char** argv)
     TestEnv env;
     PrivateBus bus;  // the dialer started below inherits its address
     TestNotificationServer server(bus);
-    PhoneSim phone({"--mode", "gsm", "--model", "Bench 1"}, 1);
+    PhoneSim phone({"--mode", "gsm", "--model", "Bench 1", "--ring-urc", "3000"}, 1);
     if (!bus.ready() || !server.ready() || !phone.ready()) {
         std::fprintf(stderr, "set-up failed: %s %s\n", qPrintable(bus.error()), qPrintable(server.output()));
         return 1;

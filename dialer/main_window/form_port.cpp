@@ -149,6 +149,13 @@ FormPort::FormPort(const QString& installation_folder, QWidget* parent)
     Timer1.start(kStatusPeriodMs);
     Timer2.start(kIncomingPeriodMs);
     Timer5.start(kRequestPeriodMs);
+    connect(&store_watch_, &settings_store::StoreWatch::changed, this, [this] {
+        if (!Timer1.isActive())
+            return;  // closing
+        run_call_request_watcher();
+        run_incoming_watcher();
+        run_status_pass();
+    });
 }
 
 FormPort::~FormPort()
@@ -413,7 +420,10 @@ void FormPort::run_incoming_watcher()
 
 void FormPort::run_call_request_watcher()
 {
-    if (request_raise_.should_raise(main_window::pending_call_requests()))
+    // Taken notes first: a request taken between the two reads is then
+    // seen as taken at the next look, not lost.
+    const bool taken = main_window::take_taken_call_requests();
+    if (request_raise_.should_raise(main_window::pending_call_requests(), taken))
         hold_on_top_briefly();
 }
 

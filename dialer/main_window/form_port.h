@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "contacts/contact_book.h"
+#include "settings_store/store_watch.h"
 #include "dialer/main_window/call_notifier.h"
 #include "dialer/main_window/missed_calls.h"
 #include "dialer/main_window/phone_frame.h"
@@ -119,4 +120,6 @@ private:
     QTimer Timer1;
     QTimer Timer2;
     QTimer Timer5;
+    // A controller's commit is shown at once; the timers stay as the fallback.
+    settings_store::StoreWatch store_watch_;
 };

@@ -45,9 +45,20 @@ QString pending_call_requests()
     return pending ? requests.join(QLatin1Char('@')) : QString();
 }
 
-bool CallRequestRaise::should_raise(const QString& pending_requests)
+bool take_taken_call_requests()
 {
-    const bool raise = !pending_requests.isEmpty() && pending_requests != raised_for_;
+    bool taken = false;
+    for (int slot = 4; slot >= 1; --slot)
+        taken = !blackboard::Slot(slot).take_pozvonit_taken().isEmpty() || taken;
+    return taken && Reestr::wind() != blackboard::flag::off;
+}
+
+bool CallRequestRaise::should_raise(const QString& pending_requests, bool taken)
+{
+    // A request the window already came forward for while it waited is
+    // not raised again when it is taken.
+    const bool raise = (!pending_requests.isEmpty() && pending_requests != raised_for_)
+                       || (taken && raised_for_.isEmpty());
     raised_for_ = pending_requests;
     return raise;
 }

@@ -21,6 +21,9 @@ bool call_request_pending();
 // The waiting requests themselves (`pozvonit` of slots 4 to 1, joined);
 // empty when none waits or raising the window is switched off.
 QString pending_call_requests();
+// Takes the controllers' notes of requests they took (slots 4 to 1); true
+// when there was one and the user lets requests bring the window forward.
+bool take_taken_call_requests();
 
 // A request waits until its slot's controller takes it: for ever when that
 // controller does not run. The window comes forward once for each new set
@@ -28,7 +31,9 @@ QString pending_call_requests();
 class CallRequestRaise {
 public:
     // Whether the window is to come forward for what waits now.
-    bool should_raise(const QString& pending_requests);
+    // `taken`: a controller took a request since the last look, perhaps
+    // before the window ever saw it waiting.
+    bool should_raise(const QString& pending_requests, bool taken);
 
 private:
     QString raised_for_;

@@ -404,10 +404,26 @@ void FormPortTest::pending_request_holds_the_window_on_top_briefly()
     w.form->run_call_request_watcher();
     QCOMPARE(clock.sleeps.size(), 3);
 
-    write_setting("Vekorra", "drugoe", "wind", "0");
+    // A request the controller took before the watcher saw it waiting
+    // raises it once; one it saw waiting is not raised again when taken.
+    put(1, "pozvonit", "");
+    put(4, "pozvonit_vzyat", "0509998877");
+    w.form->run_call_request_watcher();
+    w.form->run_call_request_watcher();
+    QCOMPARE(clock.sleeps.size(), 4);
+    QCOMPARE(get(4, "pozvonit_vzyat"), QString());
     put(2, "pozvonit", "0442223344");
     w.form->run_call_request_watcher();
-    QCOMPARE(clock.sleeps.size(), 3);
+    put(2, "pozvonit", "");
+    put(2, "pozvonit_vzyat", "0442223344");
+    w.form->run_call_request_watcher();
+    QCOMPARE(clock.sleeps.size(), 5);
+
+    write_setting("Vekorra", "drugoe", "wind", "0");
+    put(2, "pozvonit", "0442223344");
+    put(3, "pozvonit_vzyat", "0442223344");
+    w.form->run_call_request_watcher();
+    QCOMPARE(clock.sleeps.size(), 5);
 }
 
 void FormPortTest::minimised_window_stays_minimised_while_a_request_waits()
