@@ -104,6 +104,9 @@ public:
     // The serial link.
     QString at_exchange(const QString& command, int port);
     QString port_check();
+    // The call-list probe of a freshly opened port: asked until a final
+    // result comes, a few times at most.
+    QString probe_call_list();
     QString model_query(int port);
 
     // The engines the engine tick dispatches to.

@@ -20,6 +20,10 @@ constexpr qint64 kPieceGapMs = 1000;
 constexpr qint64 kPiecesLimitMs = 10000;
 // How often a port that stays unavailable is looked at for a holder.
 constexpr qint64 kBusyCheckIntervalMs = 2000;
+// A reply drowned in noise says nothing about the call list; it is asked
+// again, at most this often, rather than the wrong engine being chosen for
+// as long as the port stays open.
+constexpr int kCallListProbes = 3;
 }  // namespace
 
 void Controller::send(const QString& text)
@@ -144,8 +148,27 @@ QString Controller::at_exchange(const QString& command, int port)
         qCDebug(lcKestrumAt).noquote() << "COM" + QString::number(serial_->CommPort()) << "failed:" << failure.what();
         clock.pump();
         close_port_quietly();
+        // The lost link is published at once: the next tick may open the
+        // port again before a status tick would have shown it closed.
+        write_board(blackboard::key::on_pr, blackboard::flag::port_state(false));
         return QStringLiteral("ER");
     }
+}
+
+QString Controller::probe_call_list()
+{
+    QString reply;
+    for (int attempt = 0; attempt < kCallListProbes; ++attempt) {
+        reply = at_exchange(QStringLiteral("AT+CLCC"), 0);
+        // The reply comes flattened into one line of words.
+        const bool final = reply.contains(QLatin1String("OK")) || reply.contains(QLatin1String("ERROR"));
+        if (final || !serial_->PortOpen())
+            return reply;
+    }
+    // Still no sense from it: the link counts as lost, so the port is
+    // opened and probed afresh instead of being kept with a guess.
+    close_port_quietly();
+    return reply;
 }
 
 QString Controller::port_check()
@@ -164,7 +187,7 @@ QString Controller::port_check()
             // A freshly opened port may hold another phone: probe it again.
             open_slot_port();
             clock.pump();
-            QString call_list_reply = at_exchange(QStringLiteral("AT+CLCC"), 0);
+            QString call_list_reply = probe_call_list();
             const bool closed_by_failure = !serial_->PortOpen();
             const QString model = ask_for_model(
                 [this](const QString& command) { return clean_model_reply(at_exchange(command, 0), command); });
@@ -174,7 +197,7 @@ QString Controller::port_check()
             // be that of the phone now open, since an open port is never
             // probed again.
             if (closed_by_failure && serial_->PortOpen())
-                call_list_reply = at_exchange(QStringLiteral("AT+CLCC"), 0);
+                call_list_reply = probe_call_list();
             state_.model = model;
             journal_.set_model(state_.model);
             state_.CLCC = call_list_reply.contains(QLatin1String("OK")) ? 1 : 0;

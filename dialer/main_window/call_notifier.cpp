@@ -14,11 +14,6 @@ const QString kDecline = QStringLiteral("decline");
 const QString kCallBack = QStringLiteral("call-back");
 const QString kDefault = QStringLiteral("default");
 
-bool flag_set(const QStringList& fields, CallButton button)
-{
-    return fields.value(field_of(button)) == QLatin1String("1");
-}
-
 QString number_text(const QString& number)
 {
     return number.isEmpty() ? CallNotifier::tr("Номер скрыт") : contacts::with_name(number);
@@ -35,16 +30,12 @@ QString phone_text(int slot, const QString& model)
 }
 }  // namespace
 
-PhoneCallState phone_call_state(int slot, const QString& model, const QString& zvonok,
-                                const QString& knopki_zv)
+PhoneCallState phone_call_state(int slot, const QString& model, const blackboard::PublishedCalls& calls)
 {
     PhoneCallState phone{slot, model, std::nullopt};
-    const QStringList buttons = knopki_zv.split(QLatin1Char('@'));
-    const QString number = zvonok.section(QLatin1Char('@'), 0, 0);
-    if (flag_set(buttons, CallButton::prin2_k))
-        phone.ringing = RingingCall{number, false};
-    else if (flag_set(buttons, CallButton::prin1_k))
-        phone.ringing = RingingCall{number, true};
+    using Ringing = blackboard::PublishedCalls::Ringing;
+    if (calls.ringing() != Ringing::None)
+        phone.ringing = RingingCall{calls.number(), calls.ringing() == Ringing::Waiting};
     return phone;
 }
 

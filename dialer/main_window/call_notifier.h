@@ -6,6 +6,7 @@
 #include <array>
 #include <optional>
 
+#include "blackboard/published_calls.h"
 #include "dialer/main_window/call_buttons.h"
 #include "platform/notifications.h"
 
@@ -30,8 +31,7 @@ struct PhoneCallState {
 // A phone's state from its blackboard texts: `knopki_zv` offers `prin2`
 // while a call comes in and `prin1` while one waits; the number of that call
 // is the number summary, field 0 of `zvonok`.
-PhoneCallState phone_call_state(int slot, const QString& model, const QString& zvonok,
-                                const QString& knopki_zv);
+PhoneCallState phone_call_state(int slot, const QString& model, const blackboard::PublishedCalls& calls);
 
 // A call that ended unanswered, as the call journal decides.
 struct MissedCall {

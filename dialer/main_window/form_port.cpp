@@ -387,18 +387,13 @@ void FormPort::run_status_pass()
     const auto views = main_window::status_pass();
     for (int index = 0; index < main_window::kSerialSlots; ++index)
         frames_[index]->apply(views[index]);
-    notify_calls();
+    notify_calls(views);
 }
 
-void FormPort::notify_calls()
+void FormPort::notify_calls(const std::array<main_window::SlotView, main_window::kSerialSlots>& views)
 {
-    namespace key = blackboard::key;
-    for (int slot = 1; slot <= main_window::kSerialSlots; ++slot) {
-        const blackboard::Slot board(slot);
-        call_notifier_.phone_pass(main_window::phone_call_state(
-            slot, board.read(key::model, QString()), board.read(key::zvonok, QString()),
-            board.read(key::knopki_zv, QString())));
-    }
+    for (int index = 0; index < main_window::kSerialSlots; ++index)
+        call_notifier_.phone_pass(main_window::phone_call_state(index + 1, views[index].model, views[index].calls));
     const qint64 now_ms = QDateTime::currentMSecsSinceEpoch();
     if (now_ms < next_missed_look_ms_)
         return;
@@ -422,7 +417,7 @@ void FormPort::run_call_request_watcher()
 {
     // Taken notes first: a request taken between the two reads is then
     // seen as taken at the next look, not lost.
-    const bool taken = main_window::take_taken_call_requests();
+    const QStringList taken = main_window::take_taken_call_requests();
     if (request_raise_.should_raise(main_window::pending_call_requests(), taken))
         hold_on_top_briefly();
 }

@@ -77,7 +77,7 @@ private:
     void on_call_button(int slot, main_window::CallButton button);
     void hold_on_top_briefly();
     void connect_call_notifier();
-    void notify_calls();
+    void notify_calls(const std::array<main_window::SlotView, main_window::kSerialSlots>& views);
     void watch_plugged_phones();
     void accept_offer(const PhoneOffer& offer, int slot, blackboard::PhoneType type);
     void decline_offer(const PhoneOffer& offer);

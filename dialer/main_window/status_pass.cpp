@@ -71,26 +71,22 @@ SlotView read_slot_view(int slot)
 {
     SlotView view;
     const blackboard::Slot board(slot);
-    const QString model = board.read(key::model, QString());
-    board.write(key::name_tlf, model);
+    view.model = board.read(key::model, QString());
+    board.write(key::name_tlf, view.model);
 
-    const QString status_text = board.read(key::status, QString());
-    const QString call_text = board.read(key::zvonok, QString());
-    const std::optional<blackboard::CallFields> status = blackboard::split_call_fields(status_text);
-    const std::optional<blackboard::CallFields> calls = blackboard::split_call_fields(call_text);
-    if (!status || !calls)
+    view.calls = blackboard::read_published_calls(board);
+    const blackboard::PublishedCalls& calls = view.calls;
+    if (!calls.states || !calls.numbers)
         return view;
-    view.call_active = blackboard::has_active_call(*status);
+    view.call_active = calls.call_active();
     view.port_note = blackboard::shown_text(board.read(key::port_zanyat, QString()));
 
-    if (!blackboard::all_fields_empty(call_text) && !blackboard::all_fields_empty(status_text))
-        view.display = call_list_display(*status, *calls);
+    if (calls.any_call)
+        view.display = call_list_display(*calls.states, *calls.numbers);
     else
-        view.display = connection_display(board, model);
+        view.display = connection_display(board, view.model);
 
-    const QString buttons_text =
-        board.read(key::knopki_zv, QString(kCallButtonCount, blackboard::kFieldSeparator));
-    const QList<bool> offered = blackboard::split_button_flags(buttons_text);
+    const QList<bool>& offered = calls.offered;
     for (int field = 0; field < kCallButtonCount; ++field) {
         if (field >= offered.size())
             return view;

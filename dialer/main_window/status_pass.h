@@ -3,6 +3,7 @@
 #include <array>
 #include <optional>
 
+#include "blackboard/published_calls.h"
 #include "dialer/main_window/call_buttons.h"
 
 namespace main_window {
@@ -27,6 +28,9 @@ struct DisplayState {
 // What one slot's part of a status pass sets. An empty optional is a
 // control the pass did not reach, which keeps what it shows.
 struct SlotView {
+    QString model;
+    // The calls as read in this pass, for the readers beside the frame.
+    blackboard::PublishedCalls calls;
     std::optional<DisplayState> display;
     // A call of the slot is active: tones can be sent.
     std::optional<bool> call_active;

@@ -3,6 +3,7 @@
 #include <QStringList>
 #include <array>
 
+#include "blackboard/fields.h"
 #include "blackboard/slot.h"
 #include "dialer/dial/reestr.h"
 
@@ -42,23 +43,26 @@ QString pending_call_requests()
         requests.append(blackboard::Slot(slot).pozvonit());
         pending = pending || !requests.constLast().isEmpty();
     }
-    return pending ? requests.join(QLatin1Char('@')) : QString();
+    return pending ? requests.join(blackboard::kFieldSeparator) : QString();
 }
 
-bool take_taken_call_requests()
+QStringList take_taken_call_requests()
 {
-    bool taken = false;
+    QStringList taken;
     for (int slot = 4; slot >= 1; --slot)
-        taken = !blackboard::Slot(slot).take_pozvonit_taken().isEmpty() || taken;
-    return taken && Reestr::wind() != blackboard::flag::off;
+        taken.append(blackboard::Slot(slot).take_pozvonit_taken());
+    return Reestr::wind() == blackboard::flag::off ? QStringList() : taken;
 }
 
-bool CallRequestRaise::should_raise(const QString& pending_requests, bool taken)
+bool CallRequestRaise::should_raise(const QString& pending_requests, const QStringList& taken)
 {
     // A request the window already came forward for while it waited is
     // not raised again when it is taken.
-    const bool raise = (!pending_requests.isEmpty() && pending_requests != raised_for_)
-                       || (taken && raised_for_.isEmpty());
+    const QStringList raised = raised_for_.split(blackboard::kFieldSeparator);
+    bool taken_unseen = false;
+    for (qsizetype index = 0; index < taken.size(); ++index)
+        taken_unseen = taken_unseen || (!taken[index].isEmpty() && raised.value(index) != taken[index]);
+    const bool raise = (!pending_requests.isEmpty() && pending_requests != raised_for_) || taken_unseen;
     raised_for_ = pending_requests;
     return raise;
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace main_window {
@@ -21,9 +22,10 @@ bool call_request_pending();
 // The waiting requests themselves (`pozvonit` of slots 4 to 1, joined);
 // empty when none waits or raising the window is switched off.
 QString pending_call_requests();
-// Takes the controllers' notes of requests they took (slots 4 to 1); true
-// when there was one and the user lets requests bring the window forward.
-bool take_taken_call_requests();
+// Takes the controllers' notes of the requests they took: the numbers of
+// slots 4 to 1 ("" where none); empty when the user does not let requests
+// bring the window forward.
+QStringList take_taken_call_requests();
 
 // A request waits until its slot's controller takes it: for ever when that
 // controller does not run. The window comes forward once for each new set
@@ -31,9 +33,9 @@ bool take_taken_call_requests();
 class CallRequestRaise {
 public:
     // Whether the window is to come forward for what waits now.
-    // `taken`: a controller took a request since the last look, perhaps
+    // `taken`: what the controllers took since the last look, perhaps
     // before the window ever saw it waiting.
-    bool should_raise(const QString& pending_requests, bool taken);
+    bool should_raise(const QString& pending_requests, const QStringList& taken);
 
 private:
     QString raised_for_;

@@ -5,6 +5,7 @@
 #include <QtTest>
 
 #include "blackboard/notify_keys.h"
+#include "blackboard/slot.h"
 #include "dialer/main_window/call_notifier.h"
 #include "dialer/main_window/missed_calls.h"
 #include "journal/journal.h"
@@ -102,7 +103,10 @@ void CallNotifierTest::phone_state_from_the_blackboard_texts()
     QFETCH(QString, zvonok);
     QFETCH(QString, knopki);
     QFETCH(bool, rings);
-    const PhoneCallState phone = phone_call_state(3, QStringLiteral("SIM"), zvonok, knopki);
+    const blackboard::Slot board(3);
+    board.write(blackboard::key::zvonok, zvonok);
+    board.write(blackboard::key::knopki_zv, knopki);
+    const PhoneCallState phone = phone_call_state(3, QStringLiteral("SIM"), blackboard::read_published_calls(board));
     QCOMPARE(phone.slot, 3);
     QCOMPARE(phone.model, QStringLiteral("SIM"));
     QCOMPARE(phone.ringing.has_value(), rings);
