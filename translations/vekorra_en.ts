@@ -395,6 +395,26 @@
         <source>Не удалось записать файл: </source>
         <translation>Could not write the file: </translation>
     </message>
+    <message>
+        <source>Отложить повреждённый журнал и начать новый</source>
+        <translation>Set the damaged journal aside and start a new one</translation>
+    </message>
+    <message>
+        <source>Журнал звонков не читается: файл повреждён. Он остаётся как есть, новые звонки в него не записываются.</source>
+        <translation>The call journal cannot be read: the file is damaged. It is left as it is; new calls are not written to it.</translation>
+    </message>
+    <message>
+        <source>Журнал звонков не читается: %1</source>
+        <translation>The call journal cannot be read: %1</translation>
+    </message>
+    <message>
+        <source>Не удалось отложить повреждённый журнал звонков: %1</source>
+        <translation>Could not set the damaged call journal aside: %1</translation>
+    </message>
+    <message>
+        <source>Повреждённый журнал звонков сохранён как %1</source>
+        <translation>The damaged call journal was kept as %1</translation>
+    </message>
 </context>
 <context>
     <name>Keypad</name>
@@ -1201,6 +1221,17 @@ and run: sudo udevadm control --reload &amp;&amp; sudo udevadm trigger, then con
     <message>
         <source>Перезвонить</source>
         <translation>Call back</translation>
+    </message>
+    <message numerus="yes">
+        <source>Пропущено звонков: %n</source>
+        <translation>
+            <numerusform>Missed call: %n</numerusform>
+            <numerusform>Missed calls: %n</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Последний: %1</source>
+        <translation>Last: %1</translation>
     </message>
 </context>
 <context>
