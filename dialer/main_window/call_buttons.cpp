@@ -69,8 +69,7 @@ QString button_caption(CallButton button)
 
 QString placeholder_caption(Placeholder placeholder)
 {
-    return QString::fromUtf8(kPlaceholderCaptions[static_cast<int>(placeholder)])
-           + QStringLiteral(": недоступно");
+    return QString::fromUtf8(kPlaceholderCaptions[static_cast<int>(placeholder)]);
 }
 
 QString family_name(SkinFamily family)

@@ -107,7 +107,7 @@ void TestNastrForm::first_opening_on_an_empty_store()
     QCOMPARE(control<QLineEdit>(form, "Text5")->text(), QStringLiteral("04422"));
     QCOMPARE(control<QLineEdit>(form, "Text1")->text(), QStringLiteral("+38"));
     QCOMPARE(control<QLineEdit>(form, "Text7")->text(), QStringLiteral("815"));
-    QCOMPARE(control<QLineEdit>(form, "Text2")->text(), QStringLiteral("911"));
+    QCOMPARE(control<QLineEdit>(form, "Text2")->text(), QString());
     QVERIFY(control<QCheckBox>(form, "Check1")->isChecked());
     QVERIFY(!control<QCheckBox>(form, "Check2")->isChecked());
     QVERIFY(control<QCheckBox>(form, "Check4")->isChecked());
