@@ -188,14 +188,19 @@ void CallTracker::command_sent(DeclineCommand command)
             party.declined = true;
 }
 
+void CallTracker::wait_for_first_list(qint64 now_ms)
+{
+    if (left_open_.isEmpty())
+        return;
+    if (first_failure_ms_ == 0)
+        first_failure_ms_ = now_ms;
+    else if (now_ms - first_failure_ms_ >= adopt_wait_ms)
+        interrupt_left_open();
+}
+
 void CallTracker::link_lost(qint64 now_ms)
 {
-    if (!left_open_.isEmpty()) {
-        if (first_failure_ms_ == 0)
-            first_failure_ms_ = now_ms;
-        else if (now_ms - first_failure_ms_ >= adopt_wait_ms)
-            interrupt_left_open();
-    }
+    wait_for_first_list(now_ms);
     note_seen(now_ms);
 }
 
@@ -272,8 +277,9 @@ void CallTracker::hung_up_without_list(qint64 now_ms)
 
 void CallTracker::tick_without_list(qint64 now_ms)
 {
-    // Without a list nothing tells which call goes on.
-    interrupt_left_open();
+    // The controller ticks so while it still asks whether the phone has a
+    // call list; a phone without one never tells which call goes on.
+    wait_for_first_list(now_ms);
     if (listless_.record != 0 && !listless_.answered && now_ms - listless_.last_event_ms >= ring_gap_ms) {
         end_listless(listless_.direction == Direction::In ? Outcome::Missed : Outcome::Unknown,
                      listless_.last_event_ms);

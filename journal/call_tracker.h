@@ -36,8 +36,8 @@ public:
     // first call list continues those it still shows, by direction and
     // number, in the same records; the others were cut off and end as
     // interrupted when they were last seen. A line that gives no list
-    // within adopt_wait_ms of its first failure, or a phone without a
-    // call list, ends them all so.
+    // within adopt_wait_ms of its first tick without one, or a call of a
+    // phone without a call list, ends them all so.
     void controller_started();
     static constexpr qint64 adopt_wait_ms = 10000;
 
@@ -97,6 +97,7 @@ private:
 
     void adopt_left_open(const QList<blackboard::CallEntry>& entries);
     void interrupt_left_open();
+    void wait_for_first_list(qint64 now_ms);
     bool same_party(const Party& party, const blackboard::CallEntry& entry) const;
     qsizetype find_party(const QList<Party>& parties, const blackboard::CallEntry& entry) const;
     qsizetype find_numberless_match(const QList<Party>& parties, const blackboard::CallEntry& entry) const;

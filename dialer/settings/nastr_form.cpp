@@ -98,7 +98,10 @@ void Nastr_form::connect_handlers()
     write_on_toggle(Check4, Reestr::kWind);
     connect(uvedomleniya, &QCheckBox::toggled, this, [](bool on) { blackboard::notify::set_notifications_on(on); });
     write_on_edit(sip_program, Reestr::kSipProgram);
-    connect(journal_days, &QSpinBox::valueChanged, this, [this](int days) { on_journal_days_changed(days); });
+    // Queued: the question it may ask is not to open inside the change
+    // (a screen reader that set the value waits for its answer meanwhile).
+    connect(journal_days, &QSpinBox::valueChanged, this, [this](int days) { on_journal_days_changed(days); },
+            Qt::QueuedConnection);
 
     connect(SSTab1, &QTabWidget::currentChanged, this, [this] { Set_combo(); });
     connect(OKButton, &QPushButton::clicked, this, [this] { close_by_button(); });

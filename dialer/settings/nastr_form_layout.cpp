@@ -121,7 +121,8 @@ QWidget* Nastr_form::build_phones_tab()
 
     auto* tab = new QWidget;
     auto* layout = new QHBoxLayout(tab);
-    layout->addLayout(left);
+    // The found-phones list shares the room the window grows by.
+    layout->addLayout(left, 1);
     layout->addLayout(frames, 1);
     return tab;
 }

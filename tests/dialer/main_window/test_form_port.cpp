@@ -337,7 +337,7 @@ void FormPortTest::hover_press_release_and_restore_pictures()
     SkinButton* swap = w.button(1, CallButton::kf_oj_k);
     QTest::mouseMove(swap, QPoint(5, 5));
     QTRY_VERIFY(shows(swap, SkinRole::Hover));
-    QTest::mouseMove(w.form->centralWidget(), QPoint(500, 20));
+    QTest::mouseMove(w.form->centralWidget(), QPoint(570, 32));
     QTRY_VERIFY(shows(swap, SkinRole::Normal));
     QVERIFY(picture_key(SkinFamily::ok, SkinRole::Hover) != picture_key(SkinFamily::ok, SkinRole::Normal));
 }

@@ -150,6 +150,10 @@ def run(build_dir):
     phone = PhoneSim(build_dir, env["VEKORRA_PORTS"], 1, ["--auto-answer", "300"])
     try:
         with AtspiSession() as session:
+            # A press that opens a modal box answers only when the box
+            # closes: wait for such answers a short time, not the default.
+            from gi.repository import Atspi
+            Atspi.set_timeout(3000, 20000)
             session.start([os.path.join(build_dir, "vekorra")], env)
             main = session.window("vekorra", "Vekorra")
             display = find(main, "text", "Экран: Телефон 1")
