@@ -42,7 +42,10 @@ std::optional<PhoneType> phone_type_of(const QString& text)
 
 bool ussd_request_valid(const QString& text)
 {
-    static const QRegularExpression form(QStringLiteral("^[0-9*#+]{1,%1}$").arg(kUssdRequestMaxLength));
+    // The whole text: "$" alone would let a final line feed through, and
+    // the request would reach the phone as two command lines.
+    static const QRegularExpression form(
+        QRegularExpression::anchoredPattern(QStringLiteral("[0-9*#+]{1,%1}").arg(kUssdRequestMaxLength)));
     return form.match(text).hasMatch();
 }
 

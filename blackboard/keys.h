@@ -86,6 +86,12 @@ inline constexpr QLatin1String ussd_codes{"ussd_codes"};
 // held.
 inline constexpr QLatin1String podkl_snova{"podkl_snova"};
 inline constexpr QLatin1String port_zanyat{"port_zanyat"};
+// Text messages. `sms_ochered` ("1"), written by whoever queued a message
+// for the slot's line in the message store, taken by the controller, which
+// then sends what its line has queued. The controller publishes
+// `sms_rezhim` (SmsMode spellings below): how its phone takes messages.
+inline constexpr QLatin1String sms_ochered{"sms_ochered"};
+inline constexpr QLatin1String sms_rezhim{"sms_rezhim"};
 
 // Dial settings (application MyApp, section vekorra).
 inline constexpr QLatin1String kod3{"kod3"};
@@ -101,6 +107,12 @@ inline constexpr QLatin1String sip_program{"sip_program"};
 // How many days the call journal keeps a call: a whole number; "0" (or an
 // absent key, or anything that is not a number) keeps every call.
 inline constexpr QLatin1String journal_days{"journal_days"};
+// Whether a message the controller took from a phone is deleted from the
+// phone's memory once kept: anything but "0" (absent too) deletes.
+inline constexpr QLatin1String sms_udalyat{"sms_udalyat"};
+// The country whose numbering reads numbers written without a country code
+// (setting "Страна"): an ISO 3166 code such as "UA", the default.
+inline constexpr QLatin1String strana{"strana"};
 // Routing rules (application Vekorra, section pravila): one key per
 // operator class.
 inline constexpr QLatin1String MTS{"MTS"};
@@ -142,6 +154,16 @@ inline constexpr QLatin1String network_timeout{"5"};  // timed out at the networ
 inline constexpr QLatin1String error{"error"};        // the phone refused it, or it was not valid
 inline constexpr QLatin1String timeout{"timeout"};    // no answer within 20 s
 }  // namespace ussd_state
+
+// The stored spellings of `sms_rezhim`.
+namespace sms_mode {
+inline constexpr QLatin1String unknown{""};            // not asked yet
+inline constexpr QLatin1String none{"net"};            // no messages: CDMA, a wired modem, or a phone without
+inline constexpr QLatin1String pdu{"pdu"};             // PDU mode, delivery reports passed on
+inline constexpr QLatin1String text{"text"};           // text mode, delivery reports passed on
+inline constexpr QLatin1String pdu_no_reports{"pdu-bez-otchetov"};    // no delivery reports:
+inline constexpr QLatin1String text_no_reports{"text-bez-otchetov"};  // "доставка не подтверждается"
+}  // namespace sms_mode
 
 // Whether text may be written to `ussd`: 1 to 64 of 0-9 * # +, so that no
 // quote, comma or line end can reach the phone's command line.

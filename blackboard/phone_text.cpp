@@ -112,6 +112,19 @@ QString dial_command(const QString& verb, const QString& number, const QString& 
     return verb + dialable_number(number).remove(u';') + u';' + line_end;
 }
 
+QString text_from_phone(const QString& text)
+{
+    QString kept;
+    kept.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t code = c.unicode();
+        const bool control = code < 0x20 || (code >= 0x7f && code <= 0x9f);
+        if (!control || code == u'\n' || code == u'\r' || code == u'\t')
+            kept.append(c);
+    }
+    return kept;
+}
+
 QString trim_spaces(const QString& text)
 {
     qsizetype first = 0;
@@ -131,7 +144,7 @@ const QStringList& model_commands()
 
 QString model_reply_text(const QString& reply, const QString& command)
 {
-    QString text = reply;
+    QString text = text_from_phone(reply);
     text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
     text.replace(u'\r', u' ');
     if (command == QLatin1String("ATI")) {

@@ -43,6 +43,13 @@ QString dial_command(const QString& verb, const QString& number,
 
 // --- Replies ----------------------------------------------------------------
 
+// Text a phone sent, as it may be stored and shown: line breaks (CR, LF)
+// and tabs kept, every other control character (C0, DEL, C1) dropped, so
+// that no escape sequence, bell or NUL a phone or network sends reaches
+// the store, a terminal or a window. Applied to every text taken from a
+// phone: USSD answers, the model, message texts.
+QString text_from_phone(const QString& text);
+
 // Spaces (only the space character) removed at both ends.
 QString trim_spaces(const QString& text);
 
@@ -58,6 +65,7 @@ const QStringList& model_commands();
 // "OK", "+GMM" and ":" go wherever they stand; for "AT+CGMM" its echo,
 // "OK", "+CGMM", "+GMM" and ":" likewise. For "ATI", whose text is free,
 // only the echo and "OK" go, where they stand as words of their own.
+// Control characters go first (text_from_phone).
 // Blanks at the ends stay (the controller's phone search lists the text so).
 QString model_reply_text(const QString& reply, const QString& command = QStringLiteral("AT+GMM"));
 

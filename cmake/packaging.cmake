@@ -31,9 +31,11 @@ set(CPACK_DEBIAN_PACKAGE_SECTION comm)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # xdg-open opens skype: addresses and web pages; Tahoma (fonts-wine) is the
-# balloon's font, which falls back to the default font without it.
+# balloon's font, which falls back to the default font without it; Qt's
+# own buttons and dialogs speak the windows' language with
+# qt6-translations-l10n, English without it.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "xdg-utils")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wine, desktop-file-utils")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wine, desktop-file-utils, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
   ${CMAKE_CURRENT_LIST_DIR}/../packaging/postinst
   ${CMAKE_CURRENT_LIST_DIR}/../packaging/postrm)

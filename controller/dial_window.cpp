@@ -13,23 +13,23 @@
 namespace kestrum {
 
 namespace {
-const QString kPrompt = QStringLiteral("Введите номер телефона!");
+const char* const kPrompt = QT_TRANSLATE_NOOP("kestrum::DialWindow", "Введите номер телефона!");
 }
 
 DialWindow::DialWindow(ManualDial& dial, QWidget* parent) : QDialog(parent), dial_(dial)
 {
-    setWindowTitle(QStringLiteral("Набор номера"));
+    setWindowTitle(tr("Набор номера"));
     auto* layout = new QVBoxLayout(this);
-    prompt_ = new QLabel(kPrompt, this);
+    prompt_ = new QLabel(tr(kPrompt), this);
     layout->addWidget(prompt_);
     number_box_ = new QLineEdit(this);
     layout->addWidget(number_box_);
     auto* buttons = new QHBoxLayout;
     layout->addLayout(buttons);
-    call_button_ = new QPushButton(QStringLiteral("Позвонить"), this);
+    call_button_ = new QPushButton(tr("Позвонить"), this);
     call_button_->setDefault(true);
     buttons->addWidget(call_button_);
-    cancel_button_ = new QPushButton(QStringLiteral("Отмена"), this);
+    cancel_button_ = new QPushButton(tr("Отмена"), this);
     cancel_button_->setAutoDefault(false);
     // Enter on "Отмена" cancels; it would dial through the default button.
     platform::press_on_enter(cancel_button_);
@@ -43,7 +43,7 @@ DialWindow::DialWindow(ManualDial& dial, QWidget* parent) : QDialog(parent), dia
 void DialWindow::showEvent(QShowEvent* event)
 {
     // Emptying the box on the last close cleared the prompt as well.
-    prompt_->setText(kPrompt);
+    prompt_->setText(tr(kPrompt));
     number_box_->setFocus();
     QDialog::showEvent(event);
 }
@@ -51,7 +51,7 @@ void DialWindow::showEvent(QShowEvent* event)
 void DialWindow::press_call()
 {
     if (!dial_.call(number_box_->text())) {
-        prompt_->setText(QStringLiteral("Не введён номер!"));
+        prompt_->setText(tr("Не введён номер!"));
         return;
     }
     hide();

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "blackboard/stored_texts.h"
 #include "controller/controller.h"
 #include "controller/dial_window.h"
 #include "controller/search_mod.h"
@@ -17,10 +18,12 @@
 namespace kestrum {
 
 namespace {
+// The view holds the controller's texts as it writes them to the store;
+// the window shows them in its own language.
 void show_text(QLabel* label, const QString& now, const QString& before, bool first)
 {
     if (first || now != before)
-        label->setText(now);
+        label->setText(blackboard::shown_text(now));
 }
 
 void show_visible(QWidget* widget, bool now, bool before, bool first)
@@ -89,17 +92,17 @@ QPushButton* FormPort::add_button(QHBoxLayout* layout, const QString& caption, c
 FormPort::FormPort(Controller& controller, QWidget* parent)
     : QWidget(parent), controller_(controller), dial_(controller), refresh_timer_(new QTimer(this))
 {
-    setWindowTitle(QStringLiteral("Телефонный Kestrum"));
+    setWindowTitle(tr("Телефонный Kestrum"));
     auto* columns = new QHBoxLayout(this);
     auto* left = new QVBoxLayout;
     columns->addLayout(left, 3);
 
     auto* commands = new QHBoxLayout;
     left->addLayout(commands);
-    connect_button_ = add_button(commands, QStringLiteral("Подклчюить"), QStringLiteral("podkl"));
-    disconnect_button_ = add_button(commands, QStringLiteral("Отключить"), QStringLiteral("otkluch"));
-    search_button_ = add_button(commands, QStringLiteral("Поиск телефонов"), QStringLiteral("poisk"));
-    dial_button_ = add_button(commands, QStringLiteral("Набрать номер"), QStringLiteral("nabrat"));
+    connect_button_ = add_button(commands, tr("Подклчюить"), QStringLiteral("podkl"));
+    disconnect_button_ = add_button(commands, tr("Отключить"), QStringLiteral("otkluch"));
+    search_button_ = add_button(commands, tr("Поиск телефонов"), QStringLiteral("poisk"));
+    dial_button_ = add_button(commands, tr("Набрать номер"), QStringLiteral("nabrat"));
     commands->addStretch();
 
     auto* top = new QGridLayout;
@@ -120,12 +123,12 @@ FormPort::FormPort(Controller& controller, QWidget* parent)
     port_note_label_->hide();
     top->addWidget(port_note_label_, 2, 0, 1, 3);
 
-    auto* call_frame = new QGroupBox(QStringLiteral("Входящий / исходящий"), this);
+    auto* call_frame = new QGroupBox(tr("Входящий / исходящий"), this);
     auto* calls = new QGridLayout(call_frame);
     left->addWidget(call_frame);
-    take_line_button_ = add_button(calls, 0, 0, QStringLiteral("Снять трубку"), QStringLiteral("sn_tr"));
-    wired_hang_up_button_ = add_button(calls, 0, 1, QStringLiteral("Положить трубку"), QStringLiteral("pol_tr1"));
-    hang_up_button_ = add_button(calls, 0, 2, QStringLiteral("Положить трубку"), QStringLiteral("pol_tr2"));
+    take_line_button_ = add_button(calls, 0, 0, tr("Снять трубку"), QStringLiteral("sn_tr"));
+    wired_hang_up_button_ = add_button(calls, 0, 1, tr("Положить трубку"), QStringLiteral("pol_tr1"));
+    hang_up_button_ = add_button(calls, 0, 2, tr("Положить трубку"), QStringLiteral("pol_tr2"));
     dialled_number_label_ = add_label(calls, 1, 0);
     progress_label_ = add_label(calls, 1, 1);
     call_mark_label_ = add_label(calls, 1, 2, QStringLiteral("☎"));
@@ -133,22 +136,22 @@ FormPort::FormPort(Controller& controller, QWidget* parent)
     outgoing_state_label_ = add_label(calls, 2, 1);
     waiting_number_label_ = add_label(calls, 3, 0);
     second_line_label_ = add_label(calls, 3, 1);
-    accept_waiting_button_ = add_button(calls, 3, 2, QStringLiteral("Принять"), QStringLiteral("prin1"));
-    reject_waiting_button_ = add_button(calls, 3, 3, QStringLiteral("Отклонить"), QStringLiteral("otklon1"));
+    accept_waiting_button_ = add_button(calls, 3, 2, tr("Принять"), QStringLiteral("prin1"));
+    reject_waiting_button_ = add_button(calls, 3, 3, tr("Отклонить"), QStringLiteral("otklon1"));
     incoming_number_label_ = add_label(calls, 4, 0);
     incoming_mark_label_ = add_label(calls, 4, 1);
-    accept_incoming_button_ = add_button(calls, 4, 2, QStringLiteral("Принять"), QStringLiteral("prin2"));
-    reject_incoming_button_ = add_button(calls, 4, 3, QStringLiteral("Отклонить"), QStringLiteral("otklon2"));
+    accept_incoming_button_ = add_button(calls, 4, 2, tr("Принять"), QStringLiteral("prin2"));
+    reject_incoming_button_ = add_button(calls, 4, 3, tr("Отклонить"), QStringLiteral("otklon2"));
     row_state_labels_[0] = add_label(calls, 5, 0);
     row_number_labels_[0] = add_label(calls, 5, 1);
 
-    auto* conference_frame = new QGroupBox(QStringLiteral("Конференция / ожидание"), this);
+    auto* conference_frame = new QGroupBox(tr("Конференция / ожидание"), this);
     auto* conference = new QGridLayout(conference_frame);
     left->addWidget(conference_frame);
-    conference_hold_button_ = add_button(conference, 0, 0, QStringLiteral("Конф - ожидание"), QStringLiteral("kf_oj"));
-    conference_button_ = add_button(conference, 0, 1, QStringLiteral("Конференция"), QStringLiteral("kf"));
-    join_button_ = add_button(conference, 1, 0, QStringLiteral("Объеденить вызовы для конференции"), QStringLiteral("kf1"));
-    add_party_button_ = add_button(conference, 1, 1, QStringLiteral("Добавить в конференцию"), QStringLiteral("kf_dob"));
+    conference_hold_button_ = add_button(conference, 0, 0, tr("Конф - ожидание"), QStringLiteral("kf_oj"));
+    conference_button_ = add_button(conference, 0, 1, tr("Конференция"), QStringLiteral("kf"));
+    join_button_ = add_button(conference, 1, 0, tr("Объеденить вызовы для конференции"), QStringLiteral("kf1"));
+    add_party_button_ = add_button(conference, 1, 1, tr("Добавить в конференцию"), QStringLiteral("kf_dob"));
     for (int row = 1; row < 6; ++row) {
         row_state_labels_[row] = add_label(conference, row + 1, 0);
         row_number_labels_[row] = add_label(conference, row + 1, 1);
@@ -161,10 +164,10 @@ FormPort::FormPort(Controller& controller, QWidget* parent)
 
     auto* right = new QVBoxLayout;
     columns->addLayout(right, 1);
-    right->addWidget(new QLabel(QStringLiteral("Отвеченные"), this));
+    right->addWidget(new QLabel(tr("Отвеченные"), this));
     answered_list_ = new QListWidget(this);
     right->addWidget(answered_list_);
-    right->addWidget(new QLabel(QStringLiteral("Неотвеченные"), this));
+    right->addWidget(new QLabel(tr("Неотвеченные"), this));
     missed_list_ = new QListWidget(this);
     right->addWidget(missed_list_);
 
@@ -198,7 +201,7 @@ void FormPort::refresh()
     show_text(port_state_label_, now.port_state, shown_.port_state, first);
     show_text(status_label_, now.status_text, shown_.status_text, first);
     if (first || now.port_note != shown_.port_note) {
-        port_note_label_->setText(now.port_note);
+        port_note_label_->setText(blackboard::shown_text(now.port_note));
         port_note_label_->setVisible(!now.port_note.isEmpty());
     }
     if (first || now.indicator != shown_.indicator) {
@@ -284,13 +287,13 @@ void FormPort::closeEvent(QCloseEvent* event)
 
 AboutWindow::AboutWindow(QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("О программе"));
+    setWindowTitle(tr("О программе"));
     auto* layout = new QVBoxLayout(this);
     auto* purpose = new QLabel(
-        QStringLiteral("Данная подпрограмма \"Kestrum\" предназначена для совместной работы с программой \"Vekorra\""), this);
+        tr("Данная подпрограмма \"Kestrum\" предназначена для совместной работы с программой \"Vekorra\""), this);
     purpose->setWordWrap(true);
     layout->addWidget(purpose);
-    layout->addWidget(new QLabel(QStringLiteral("© Vekorra. Все права защищены."), this));
+    layout->addWidget(new QLabel(tr("© Vekorra. Все права защищены."), this));
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     layout->addWidget(ok);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);

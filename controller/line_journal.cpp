@@ -15,6 +15,7 @@ void LineJournal::open(const QString& line, bool record)
     if (!record)
         return;
     journal_ = std::make_unique<journal::Journal>();
+    journal_->keep_failed_writes(true);
     tracker_ = std::make_unique<journal::CallTracker>(*journal_, line);
     tracker_->controller_started();
 }
@@ -29,6 +30,7 @@ void LineJournal::call_list_polled(const QString& reply)
 {
     if (!tracker_)
         return;
+    journal_->retry_kept_writes(journal::Journal::retry_wait_ms);
     if (reply.contains(QLatin1String("OK")))
         tracker_->call_list(reply, now());
     else
@@ -81,14 +83,20 @@ void LineJournal::hung_up_without_list()
 
 void LineJournal::tick_without_list()
 {
-    if (tracker_)
-        tracker_->tick_without_list(now());
+    if (!tracker_)
+        return;
+    journal_->retry_kept_writes(journal::Journal::retry_wait_ms);
+    tracker_->tick_without_list(now());
 }
 
 void LineJournal::controller_ending()
 {
-    if (tracker_)
-        tracker_->controller_ending(now());
+    if (!tracker_)
+        return;
+    tracker_->controller_ending(now());
+    // The last chance for what the journal could not take: a lock held
+    // a little longer is waited for, within the controller's second to end.
+    journal_->retry_kept_writes(last_wait_ms);
 }
 
 }  // namespace kestrum

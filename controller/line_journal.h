@@ -11,7 +11,8 @@ namespace kestrum {
 // A controller run by hand from its development folder records nothing:
 // its test calls do not belong in the user's journal. Every operation is a
 // no-op until open() and for the development folder; the times are the
-// wall clock's.
+// wall clock's. A write the journal cannot take (another program holds its
+// lock) is kept and tried again at every poll and at the orderly end.
 class LineJournal {
 public:
     // Opens the journal for the line and closes the calls it left open.
@@ -34,6 +35,7 @@ public:
 
 private:
     static qint64 now();
+    static constexpr int last_wait_ms = 400;
 
     std::unique_ptr<journal::Journal> journal_;
     std::unique_ptr<journal::CallTracker> tracker_;

@@ -6,6 +6,7 @@
 #include "controller/controller.h"
 #include "controller/form_port.h"
 #include "controller/slot_lock.h"
+#include "language/translations.h"
 #include "platform/message_box.h"
 #include "platform/messages.h"
 #include "platform/termination.h"
@@ -24,6 +25,10 @@ int main(int argc, char* argv[])
     // last window and end the program behind the orderly end's back: only
     // the orderly end ends it.
     app.setQuitOnLastWindowClosed(false);
+    // The dialer's choice of language, read from the store as the dialer
+    // reads it; the catalogs lie beside the slot folders.
+    language::use_language(language::start_language(),
+                           language::catalog_folder(kestrum::executable_folder() + QStringLiteral("/..")));
     platform::set_program_title(QStringLiteral("Kestrum"));
     platform::BoxMessages boxes;
     platform::set_messages(&boxes);

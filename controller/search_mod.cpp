@@ -36,7 +36,7 @@ QPushButton* add_button(QHBoxLayout* row, QWidget* parent, const QString& captio
 SearchMod::SearchMod(Controller& controller, QWidget* parent)
     : QDialog(parent), controller_(controller), search_(controller)
 {
-    setWindowTitle(QStringLiteral("Поиск телефонов"));
+    setWindowTitle(tr("Поиск телефонов"));
     build_controls();
     connect(port_box_, &QLineEdit::textChanged, this, &SearchMod::port_text_changed);
     connect(found_list_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { entry_clicked(item); });
@@ -62,27 +62,27 @@ void SearchMod::build_controls()
     progress_label_ = new QLabel(this);
     progress_label_->setObjectName(QStringLiteral("progress_label"));
     layout->addWidget(progress_label_);
-    layout->addWidget(new QLabel(QStringLiteral("Найденные порты модемов:"), this));
+    layout->addWidget(new QLabel(tr("Найденные порты модемов:"), this));
     // The device beside the model tells two phones of one model apart;
     // as a column of its own, a screen reader reads it as its own cell.
     found_list_ = new QTreeWidget(this);
     found_list_->setObjectName(QStringLiteral("List1"));
     found_list_->setRootIsDecorated(false);
-    found_list_->setHeaderLabels({QStringLiteral("Телефон"), QStringLiteral("Устройство")});
+    found_list_->setHeaderLabels({tr("Телефон"), tr("Устройство")});
     layout->addWidget(found_list_);
 
     auto* port_row = new QHBoxLayout;
     layout->addLayout(port_row);
-    port_row->addWidget(new QLabel(QStringLiteral("Выбранный порт:"), this));
+    port_row->addWidget(new QLabel(tr("Выбранный порт:"), this));
     port_box_ = new QLineEdit(QStringLiteral("0"), this);
     port_box_->setObjectName(QStringLiteral("Text1"));
     port_row->addWidget(port_box_);
 
-    layout->addWidget(new QLabel(QStringLiteral("Подключить телефон как:"), this));
+    layout->addWidget(new QLabel(tr("Подключить телефон как:"), this));
     types_ = new QButtonGroup(this);
-    gsm_choice_ = new QRadioButton(QStringLiteral("GSM телефон"), this);
-    cdma_choice_ = new QRadioButton(QStringLiteral("CDMA телефон"), this);
-    wired_choice_ = new QRadioButton(QStringLiteral("Проводной модем"), this);
+    gsm_choice_ = new QRadioButton(tr("GSM телефон"), this);
+    cdma_choice_ = new QRadioButton(tr("CDMA телефон"), this);
+    wired_choice_ = new QRadioButton(tr("Проводной модем"), this);
     int id = 0;
     for (QRadioButton* choice : {gsm_choice_, cdma_choice_, wired_choice_}) {
         types_->addButton(choice, id++);
@@ -91,15 +91,15 @@ void SearchMod::build_controls()
 
     auto* buttons = new QHBoxLayout;
     layout->addLayout(buttons);
-    stop_button_ = add_button(buttons, this, QStringLiteral("Остановить"));
+    stop_button_ = add_button(buttons, this, tr("Остановить"));
     // Shown only while searching; the buttons beside it stay in place.
     QSizePolicy keeps_room = stop_button_->sizePolicy();
     keeps_room.setRetainSizeWhenHidden(true);
     stop_button_->setSizePolicy(keeps_room);
     stop_button_->hide();
-    repeat_button_ = add_button(buttons, this, QStringLiteral("Повторить поиск"));
-    close_button_ = add_button(buttons, this, QStringLiteral("Закрыть"));
-    connect_button_ = add_button(buttons, this, QStringLiteral("Подключить"));
+    repeat_button_ = add_button(buttons, this, tr("Повторить поиск"));
+    close_button_ = add_button(buttons, this, tr("Закрыть"));
+    connect_button_ = add_button(buttons, this, tr("Подключить"));
 }
 
 void SearchMod::showEvent(QShowEvent* event)
@@ -149,10 +149,10 @@ void SearchMod::run_search()
     };
     observer.listing = [this] {
         found_list_->clear();
-        status_label_->setText(QStringLiteral("Подождите, выполняется поиск...."));
+        status_label_->setText(tr("Подождите, выполняется поиск...."));
     };
     observer.asking = [this](int port) {
-        progress_label_->setText(QString::number(port) + QStringLiteral(" из 256"));
+        progress_label_->setText(tr("%1 из 256").arg(port));
     };
     observer.found = [this](int port, const QString& model) {
         auto* entry = new QTreeWidgetItem(found_list_, {QString::number(port) + QStringLiteral(" - ") + model,
@@ -160,7 +160,7 @@ void SearchMod::run_search()
         entry->setData(0, Qt::UserRole, port);
     };
     observer.ended = [this] {
-        progress_label_->setText(QStringLiteral("Готово!"));
+        progress_label_->setText(tr("Готово!"));
         status_label_->clear();
         repeat_button_->show();
         connect_button_->show();
@@ -189,7 +189,7 @@ void SearchMod::entry_double_clicked(QTreeWidgetItem* item)
 {
     const int port = item->data(0, Qt::UserRole).toInt();
     if (port == 0) {
-        platform::show_message(QStringLiteral("Телефон не подключен!"), platform::MessageIcon::None);
+        platform::show_message(tr("Телефон не подключен!"), platform::MessageIcon::None);
         return;
     }
     port_box_->setText(QString::number(port));
@@ -200,7 +200,7 @@ void SearchMod::entry_double_clicked(QTreeWidgetItem* item)
 void SearchMod::press_connect()
 {
     if (!search_.connect_port(port_box_->text())) {
-        platform::show_message(QStringLiteral("Телефон не подключен!"), platform::MessageIcon::None);
+        platform::show_message(tr("Телефон не подключен!"), platform::MessageIcon::None);
         return;
     }
     hide();

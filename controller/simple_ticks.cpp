@@ -1,3 +1,5 @@
+#include <QCoreApplication>
+
 #include "blackboard/keys.h"
 #include "blackboard/slot.h"
 #include "controller/blackboard.h"
@@ -213,7 +215,8 @@ void Controller::wired_tick()
         }
         state_.i = 0;
         if (reply.contains(QLatin1String("NO DIALTONE")))
-            platform::show_message(QStringLiteral("Отсутствует гудок"), platform::MessageIcon::None);
+            platform::show_message(QCoreApplication::translate("kestrum::Controller", "Отсутствует гудок"),
+                                   platform::MessageIcon::None);
         view_.wired_reply = reply;
         journal_.wired_reply(reply);
         clock.sleep_ms(500);

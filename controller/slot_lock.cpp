@@ -3,6 +3,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -16,6 +17,8 @@
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
+
+#include "settings_store/settings_store.h"
 
 namespace kestrum {
 
@@ -32,20 +35,6 @@ QString runtime_folder()
 {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     return !runtime.isEmpty() && QDir(runtime).exists() ? runtime : QString();
-}
-
-// The private folder, made when missing; empty unless it is a real folder
-// of this user's that nobody else can enter.
-QString usable_private_folder()
-{
-    const QString folder = private_lock_folder();
-    const QByteArray native = QFile::encodeName(folder);
-    ::mkdir(native.constData(), 0700);
-    struct stat info {};
-    if (::lstat(native.constData(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::geteuid()
-        || (info.st_mode & 077) != 0)
-        return QString();
-    return folder;
 }
 
 enum class LockResult { Taken, Held, NoPlace };
@@ -66,8 +55,9 @@ LockResult lock_in(const QString& folder, const QString& name)
     return LockResult::Taken;  // the descriptor stays open for the life of the process
 }
 
-// Without any folder that can hold a file: a name in the abstract socket
-// space, which the kernel also frees when the process ends.
+// A name in the abstract socket space: every process of the user reaches
+// it whatever the modes and mounts of its folders, and the kernel frees it
+// when the process ends.
 LockResult lock_by_socket(const QString& name)
 {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -75,7 +65,7 @@ LockResult lock_by_socket(const QString& name)
         return LockResult::NoPlace;
     sockaddr_un address {};
     address.sun_family = AF_UNIX;
-    const QByteArray id = QStringLiteral("%1-%2").arg(qulonglong(::geteuid())).arg(name).toLatin1();
+    const QByteArray id = QStringLiteral("kestrum-%1-%2").arg(qulonglong(::geteuid())).arg(name).toLatin1();
     const size_t length = std::min(size_t(id.size()), sizeof(address.sun_path) - 1);
     std::memcpy(address.sun_path + 1, id.constData(), length);  // sun_path[0] = 0: abstract
     if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), socklen_t(offsetof(sockaddr_un, sun_path) + 1 + length))
@@ -86,37 +76,44 @@ LockResult lock_by_socket(const QString& name)
     return held ? LockResult::Held : LockResult::NoPlace;
 }
 
-}  // namespace
-
-QString private_lock_folder()
+// The slot as the blackboard knows it: its folder and the store its
+// section lives in. Controllers of one folder with stores of their own
+// (tests side by side) share no keys and are no rivals.
+QString socket_name(const QString& slot_folder)
 {
-    return QDir(QDir::tempPath()).filePath(QStringLiteral("kestrum-%1").arg(qulonglong(::geteuid())));
+    const QFileInfo store(settings_store::store_path());
+    const QString canonical_store = store.canonicalFilePath().isEmpty() ? store.absoluteFilePath()
+                                                                        : store.canonicalFilePath();
+    return QString::fromLatin1(
+        QCryptographicHash::hash((slot_folder + QLatin1Char('\n') + canonical_store).toUtf8(), QCryptographicHash::Sha1)
+            .toHex());
 }
+
+}  // namespace
 
 QString slot_lock_path(const QString& slot_folder)
 {
     const QString runtime = runtime_folder();
-    return QDir(runtime.isEmpty() ? private_lock_folder() : runtime).filePath(lock_name(slot_folder));
+    return runtime.isEmpty() ? QString() : QDir(runtime).filePath(lock_name(slot_folder));
 }
 
 bool acquire_slot_lock(const QString& slot_folder)
 {
-    const QString name = lock_name(slot_folder);
+    // The name first: one place for every process of the user, so that no
+    // folder's mode (a runtime folder mounted read-only for one process)
+    // can lead two controllers of one slot to two different locks.
+    const LockResult by_name = lock_by_socket(socket_name(slot_folder));
+    if (by_name == LockResult::Held)
+        return false;
+    // The file as well, where controllers of this user have always looked.
     const QString runtime = runtime_folder();
-    if (!runtime.isEmpty()) {
-        const LockResult result = lock_in(runtime, name);
-        if (result != LockResult::NoPlace)
-            return result == LockResult::Taken;
-    }
-    const QString fallback = usable_private_folder();
-    const LockResult result = fallback.isEmpty() ? LockResult::NoPlace : lock_in(fallback, name);
-    if (result != LockResult::NoPlace)
-        return result == LockResult::Taken;
-    const LockResult socket_result = lock_by_socket(name);
-    if (socket_result != LockResult::NoPlace)
-        return socket_result == LockResult::Taken;
-    std::fprintf(stderr, "kestrum: no lock file can be made for %s, neither in the runtime folder nor in %s\n",
-                 qPrintable(slot_folder), qPrintable(private_lock_folder()));
+    const LockResult by_file = runtime.isEmpty() ? LockResult::NoPlace : lock_in(runtime, lock_name(slot_folder));
+    if (by_file == LockResult::Held)
+        return false;
+    if (by_name == LockResult::Taken || by_file == LockResult::Taken)
+        return true;
+    std::fprintf(stderr, "kestrum: no lock can be taken for %s, neither by name nor in the runtime folder\n",
+                 qPrintable(slot_folder));
     return false;
 }
 

@@ -1,6 +1,7 @@
 #include "controller/ussd.h"
 
 #include "blackboard/keys.h"
+#include "blackboard/phone_text.h"
 
 #include <QRegularExpression>
 
@@ -173,7 +174,7 @@ QString decode(const QString& text, int dcs)
     const std::optional<QString> ucs2 = ucs2_text(text);
     if (ucs2 && (is_ucs2_dcs(dcs) || reads_as_ucs2(*ucs2)))
         return *ucs2;
-    return text;
+    return blackboard::text_from_phone(text);
 }
 
 CutReply cut_answers(const QString& reply)

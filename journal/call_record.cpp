@@ -1,5 +1,7 @@
 #include "journal/call_record.h"
 
+#include <QCoreApplication>
+#include <QLocale>
 #include <QTimeZone>
 
 namespace journal {
@@ -23,6 +25,10 @@ Direction direction_from_text(const QString& text)
 
 namespace {
 
+struct Text {
+    Q_DECLARE_TR_FUNCTIONS(CallRecord)
+};
+
 struct OutcomeSpelling {
     Outcome outcome;
     const char* stored;
@@ -30,10 +36,13 @@ struct OutcomeSpelling {
 };
 
 const OutcomeSpelling outcome_spellings[] = {
-    {Outcome::Answered, "answered", "Отвечен"},       {Outcome::Missed, "missed", "Пропущен"},
-    {Outcome::Rejected, "rejected", "Отклонён"},      {Outcome::Unanswered, "unanswered", "Без ответа"},
-    {Outcome::HandedOver, "handed-over", "Передан"},  {Outcome::Interrupted, "interrupted", "Прерван"},
-    {Outcome::Unknown, "", "Неизвестно"},
+    {Outcome::Answered, "answered", QT_TRANSLATE_NOOP("CallRecord", "Отвечен")},
+    {Outcome::Missed, "missed", QT_TRANSLATE_NOOP("CallRecord", "Пропущен")},
+    {Outcome::Rejected, "rejected", QT_TRANSLATE_NOOP("CallRecord", "Отклонён")},
+    {Outcome::Unanswered, "unanswered", QT_TRANSLATE_NOOP("CallRecord", "Без ответа")},
+    {Outcome::HandedOver, "handed-over", QT_TRANSLATE_NOOP("CallRecord", "Передан")},
+    {Outcome::Interrupted, "interrupted", QT_TRANSLATE_NOOP("CallRecord", "Прерван")},
+    {Outcome::Unknown, "", QT_TRANSLATE_NOOP("CallRecord", "Неизвестно")},
 };
 
 }  // namespace
@@ -60,8 +69,8 @@ QString outcome_label(Outcome outcome)
 {
     for (const OutcomeSpelling& spelling : outcome_spellings)
         if (spelling.outcome == outcome)
-            return QString::fromUtf8(spelling.label);
-    return QStringLiteral("Идёт");
+            return Text::tr(spelling.label);
+    return Text::tr("Идёт");
 }
 
 QString line_label(const QString& line)
@@ -70,12 +79,27 @@ QString line_label(const QString& line)
         return QStringLiteral("Skype");
     if (line == QLatin1String("sip"))
         return QStringLiteral("SIP");
-    return QStringLiteral("Телефон %1").arg(line);
+    return Text::tr("Телефон %1").arg(line);
 }
 
 QString direction_label(Direction direction)
 {
-    return direction == Direction::In ? QStringLiteral("Входящий") : QStringLiteral("Исходящий");
+    return direction == Direction::In ? Text::tr("Входящий") : Text::tr("Исходящий");
+}
+
+QString time_label(qint64 ms)
+{
+    const QDateTime time = QDateTime::fromMSecsSinceEpoch(ms);
+    const QLocale locale;
+    if (locale.language() != QLocale::English)
+        return time.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+    // The English locale's own order of day, month and year (en_US, en_GB),
+    // with a full year, and its clock with seconds but without the zone.
+    QString date_format = locale.dateFormat(QLocale::ShortFormat);
+    if (!date_format.contains(QLatin1String("yyyy")))
+        date_format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    const QString time_format = locale.timeFormat(QLocale::LongFormat).remove(QLatin1Char('t')).trimmed();
+    return locale.toString(time, date_format + QLatin1Char(' ') + time_format);
 }
 
 QString duration_label(qint64 seconds)

@@ -35,11 +35,14 @@ Direction direction_from_text(const QString& text);
 QString outcome_text(Outcome outcome);
 Outcome outcome_from_text(const QString& text, bool is_null);
 
-// The Russian texts of the main window's table.
+// The texts of the main window's table, in the running language.
 QString line_label(const QString& line);
 QString direction_label(Direction direction);
 QString outcome_label(Outcome outcome);
 QString duration_label(qint64 seconds);
+// The start of a call: 01.05.2024 14:03:07 as the Russian windows write it,
+// or as the default locale writes it when that is an English one.
+QString time_label(qint64 ms);
 
 // ISO 8601 local time with the offset from UTC: 2024-05-01T14:03:07+03:00.
 QString local_iso_time(qint64 ms);

@@ -1,4 +1,6 @@
 #pragma once
+#include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <functional>
 #include <QString>
@@ -27,10 +29,14 @@ QString number_search_text(const QString& typed);
 
 // The call journal: each write is one statement of its own, so a crash
 // loses no call that was written. Writes that fail are dropped (a warning
-// per kind of failure in "vekorra.journal"); they report false or id 0.
+// per kind of failure in "vekorra.journal"); they report false or id 0 —
+// unless the journal keeps them (keep_failed_writes): then the writes of a
+// call are kept in order and tried again until the journal takes them, and
+// a call started meanwhile has a stand-in id (below 0) that its later
+// writes use like any other.
 class Journal {
 public:
-    explicit Journal(const QString& path = journal_path());
+    explicit Journal(const QString& path = journal_path(), JournalDatabase::Use use = JournalDatabase::Use::Background);
 
     // A call begins: one insert; the record's id, 0 on failure.
     qint64 call_started(const QString& line, const QString& model, Direction direction, const QString& number,
@@ -75,15 +81,55 @@ public:
     // whether a shown page is stale. -1 on failure.
     qint64 data_version();
 
+    // A controller's calls: a write the journal cannot take now (another
+    // program holds its lock, it cannot be opened) is kept, not dropped.
+    // Applies to the writes of a call: started, answered, number, ended,
+    // seen, and the ending of calls left open.
+    void keep_failed_writes(bool keep) { keep_failed_ = keep; }
+    // Tries the kept writes, oldest first, waiting at most wait_ms for a
+    // lock; true when none is left. Kept writes are tried before any new
+    // one too, and a new one waits behind them.
+    bool retry_kept_writes(int wait_ms);
+    int kept_writes() const { return int(kept_.size()); }
+    // At most this many are kept; beyond it the oldest go, with a warning.
+    static constexpr int max_kept_writes = 2000;
+    // The wait for a lock when kept writes are tried along with a new one.
+    static constexpr int retry_wait_ms = 20;
+
+    // Whether the last query read everything it asked for. A query that
+    // failed returns what an empty journal would: ask this before showing
+    // nothing as "no calls".
+    bool read_ok() const { return read_ok_; }
+    // The file was found damaged: nothing reads or writes it any more.
+    bool damaged() const { return db_.damaged(); }
+    // Moves a damaged journal and its -wal and -shm aside, as
+    // "<path>.damaged-<time>", so that a new journal starts at the path and
+    // the damaged one stays for a repair. The name it now has; empty when
+    // it could not be moved (the reason in last_error()).
+    QString move_damaged_aside(const QDateTime& now);
+
     // Whether the journal could be used at all, and why not.
     bool usable() { return db_.ready(); }
-    QString last_error() const { return db_.last_error(); }
+    QString last_error() const { return move_error_.isEmpty() ? db_.last_error() : move_error_; }
     const QString& path() const { return db_.path(); }
 
 private:
     bool run(const char* sql, const char* during, const std::function<void(sqlite3_stmt*)>& bind);
+    // A write of a call: run now, or kept when the journal keeps failed
+    // writes. False when it was not written now.
+    using Write = std::function<bool(Journal&)>;
+    bool write(const Write& change);
+    void keep(const Write& change);
+    // The record a (possibly stand-in) id names now; 0 while unknown.
+    qint64 record_id(qint64 id) const;
 
     JournalDatabase db_;
+    bool read_ok_ = true;
+    bool keep_failed_ = false;
+    QList<Write> kept_;
+    QHash<qint64, qint64> written_ids_;  // stand-in id -> record id
+    qint64 next_stand_in_ = -1;
+    QString move_error_;
 };
 
 }  // namespace journal

@@ -88,6 +88,7 @@ QString number_search_text(const QString& typed)
 
 int Journal::count(const Filter& filter)
 {
+    read_ok_ = false;
     if (!db_.ready())
         return 0;
     const QByteArray sql = "SELECT count(*) FROM calls" + where_clause(filter);
@@ -96,12 +97,14 @@ int Journal::count(const Filter& filter)
         return 0;
     StatementUse use(stmt);
     bind_filter(stmt, filter);
-    return db_.check(sqlite3_step(stmt), "count") ? sqlite3_column_int(stmt, 0) : 0;
+    read_ok_ = db_.check(sqlite3_step(stmt), "count");
+    return read_ok_ ? sqlite3_column_int(stmt, 0) : 0;
 }
 
 QList<CallRecord> Journal::fetch(const Filter& filter, int offset, int limit)
 {
     QList<CallRecord> records;
+    read_ok_ = false;
     if (!db_.ready())
         return records;
     const QByteArray sql = QByteArray("SELECT ") + record_columns + " FROM calls" + where_clause(filter)
@@ -116,7 +119,8 @@ QList<CallRecord> Journal::fetch(const Filter& filter, int offset, int limit)
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
         records.append(record_of(stmt));
-    if (!db_.check(rc, "query"))
+    read_ok_ = db_.check(rc, "query");
+    if (!read_ok_)
         records.clear();
     return records;
 }
@@ -124,6 +128,7 @@ QList<CallRecord> Journal::fetch(const Filter& filter, int offset, int limit)
 QList<qint64> Journal::matching_ids(const Filter& filter)
 {
     QList<qint64> ids;
+    read_ok_ = false;
     if (!db_.ready())
         return ids;
     const QByteArray sql = "SELECT id FROM calls" + where_clause(filter) + order_clause(filter);
@@ -135,7 +140,8 @@ QList<qint64> Journal::matching_ids(const Filter& filter)
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
         ids.append(sqlite3_column_int64(stmt, 0));
-    if (!db_.check(rc, "query"))
+    read_ok_ = db_.check(rc, "query");
+    if (!read_ok_)
         ids.clear();
     return ids;
 }
@@ -143,6 +149,7 @@ QList<qint64> Journal::matching_ids(const Filter& filter)
 QList<CallRecord> Journal::fetch_ids(const QList<qint64>& ids)
 {
     QList<CallRecord> records;
+    read_ok_ = false;
     if (!db_.ready())
         return records;
     const QByteArray sql = QByteArray("SELECT ") + record_columns + " FROM calls WHERE id = ?1";
@@ -156,8 +163,9 @@ QList<CallRecord> Journal::fetch_ids(const QList<qint64>& ids)
         if (rc == SQLITE_ROW)
             records.append(record_of(stmt));
         else if (!db_.check(rc, "query"))
-            break;
+            return records;
     }
+    read_ok_ = true;
     return records;
 }
 
@@ -184,13 +192,15 @@ QList<CallRecord> Journal::open_calls(const QString& line)
 
 qint64 Journal::data_version()
 {
+    read_ok_ = false;
     if (!db_.ready())
         return -1;
     sqlite3_stmt* stmt = db_.statement("PRAGMA data_version");
     if (!stmt)
         return -1;
     StatementUse use(stmt);
-    return db_.check(sqlite3_step(stmt), "data version") ? sqlite3_column_int64(stmt, 0) : -1;
+    read_ok_ = db_.check(sqlite3_step(stmt), "data version");
+    return read_ok_ ? sqlite3_column_int64(stmt, 0) : -1;
 }
 
 }  // namespace journal

@@ -1,5 +1,6 @@
 #include "journal/journal_table_model.h"
 
+#include "contacts/shown_names.h"
 #include "platform/clock.h"
 
 #include <QDateTime>
@@ -17,12 +18,7 @@ namespace {
 
 QString number_label(const QString& number)
 {
-    return number.isEmpty() ? QStringLiteral("Номер скрыт") : number;
-}
-
-QString time_label(qint64 ms)
-{
-    return QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+    return number.isEmpty() ? JournalTableModel::tr("Номер скрыт") : number;
 }
 
 }  // namespace
@@ -44,7 +40,9 @@ const QList<CallRecord>& JournalTableModel::page(int number) const
     // Scrolling far drops what was looked at before rather than growing.
     if (pages_.size() >= kept_pages)
         pages_.clear();
-    return *pages_.insert(number, journal_.fetch_ids(ids_.mid(qsizetype(number) * page_size, page_size)));
+    const QList<CallRecord> rows = journal_.fetch_ids(ids_.mid(qsizetype(number) * page_size, page_size));
+    loaded_ = loaded_ && journal_.read_ok();
+    return *pages_.insert(number, rows);
 }
 
 CallRecord JournalTableModel::record(int row) const
@@ -81,6 +79,8 @@ QVariant JournalTableModel::data(const QModelIndex& index, int role) const
         return direction_label(call.direction);
     case Number:
         return number_label(call.number);
+    case Name:
+        return contacts::shown_name(call.number);
     case Duration:
         return duration_label(running_talk_seconds(call, platform::clock().wall_clock_ms()));
     case OutcomeColumn:
@@ -94,8 +94,11 @@ QVariant JournalTableModel::headerData(int section, Qt::Orientation orientation,
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QVariant();
-    static const char* const titles[ColumnCount] = {"Время", "Линия", "Направление", "Номер", "Длительность", "Итог"};
-    return section >= 0 && section < ColumnCount ? QString::fromUtf8(titles[section]) : QVariant();
+    static const char* const titles[ColumnCount] = {QT_TR_NOOP("Время"),  QT_TR_NOOP("Линия"),
+                                                    QT_TR_NOOP("Направление"), QT_TR_NOOP("Номер"),
+                                                    QT_TR_NOOP("Имя"), QT_TR_NOOP("Длительность"),
+                                                    QT_TR_NOOP("Итог")};
+    return section >= 0 && section < ColumnCount ? tr(titles[section]) : QVariant();
 }
 
 void JournalTableModel::set_filter(const Filter& filter)
@@ -111,9 +114,12 @@ void JournalTableModel::set_filter(const Filter& filter)
 
 void JournalTableModel::sort(int column, Qt::SortOrder order)
 {
+    // The names live in the contacts, not in the journal's database: the
+    // name column keeps the calls of one number together, in number order.
     static const Filter::Order orders[ColumnCount] = {Filter::Order::Start,  Filter::Order::Line,
                                                       Filter::Order::Direction, Filter::Order::Number,
-                                                      Filter::Order::TalkTime, Filter::Order::Outcome};
+                                                      Filter::Order::Number, Filter::Order::TalkTime,
+                                                      Filter::Order::Outcome};
     if (column < 0 || column >= ColumnCount)
         return;
     filter_.order = orders[column];
@@ -141,12 +147,15 @@ void JournalTableModel::refresh()
     pages_.clear();
     data_version_ = journal_.data_version();
     ids_ = journal_.matching_ids(filter_);
+    loaded_ = journal_.read_ok();
     endResetModel();
 }
 
 bool JournalTableModel::refresh_if_changed()
 {
-    if (journal_.data_version() == data_version_)
+    // A journal that could not be read is tried whole again: its version
+    // tells nothing while it cannot be read.
+    if (loaded_ && journal_.data_version() == data_version_)
         return false;
     refresh();
     return true;

@@ -21,7 +21,8 @@ class JournalTableModel : public QAbstractTableModel {
     Q_OBJECT
 
 public:
-    enum Column { Time, Line, DirectionColumn, Number, Duration, OutcomeColumn, ColumnCount };
+    // Name: the contact's name for the number, "" when none.
+    enum Column { Time, Line, DirectionColumn, Number, Name, Duration, OutcomeColumn, ColumnCount };
     static constexpr int page_size = 200;
     static constexpr int kept_pages = 16;
 
@@ -46,6 +47,11 @@ public:
     bool refresh_if_changed();
     void refresh();
 
+    // Whether the last load read the journal: false when it could not be
+    // read (damaged, locked, of an unknown schema), and the table then
+    // shows no rows for want of them, not because there are none.
+    bool readable() const { return loaded_ && !journal_.damaged(); }
+
     // The record of a row; id 0 when the row is out of range.
     CallRecord record(int row) const;
     bool remove_row(int row);
@@ -59,6 +65,7 @@ private:
     Filter filter_;
     QList<qint64> ids_;
     qint64 data_version_ = -1;
+    mutable bool loaded_ = false;
     mutable QHash<int, QList<CallRecord>> pages_;
 };
 

@@ -5,6 +5,9 @@
 #include <QFileInfo>
 #include <optional>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
 #include "serial/serial_component.h"
 
 namespace {
@@ -37,7 +40,34 @@ std::optional<bool> holds(const QDir& process, const QString& node)
     return false;
 }
 
+// Unix98 pseudo-terminal slaves (/dev/pts/N).
+constexpr unsigned kPtyFirstMajor = 136;
+constexpr unsigned kPtyLastMajor = 143;
+// /dev/tty, /dev/console, /dev/ptmx; and the virtual consoles tty0-63,
+// which share their major number with the serial ports ttyS*.
+constexpr unsigned kTtyAuxMajor = 5;
+constexpr unsigned kConsoleMajor = 4;
+constexpr unsigned kConsoleMinors = 64;
+
 }  // namespace
+
+bool is_serial_device(const QString& device, const QString& sys_root)
+{
+    const QString node = QFileInfo(device).canonicalFilePath();
+    struct stat info {};
+    if (node.isEmpty() || ::stat(QFile::encodeName(node).constData(), &info) != 0 || !S_ISCHR(info.st_mode))
+        return false;
+    const unsigned major_number = major(info.st_rdev);
+    const unsigned minor_number = minor(info.st_rdev);
+    if (major_number >= kPtyFirstMajor && major_number <= kPtyLastMajor)
+        return true;
+    if (major_number == kTtyAuxMajor || (major_number == kConsoleMajor && minor_number < kConsoleMinors))
+        return false;
+    const QString subsystem =
+        QFileInfo(QStringLiteral("%1/dev/char/%2:%3/subsystem").arg(sys_root).arg(major_number).arg(minor_number))
+            .canonicalFilePath();
+    return subsystem.endsWith(QLatin1String("/tty"));
+}
 
 QList<PortHolder> port_holders(const QString& device, const QString& proc_root)
 {
@@ -113,6 +143,10 @@ QString port_busy_note(const QList<PortHolder>& holders, const UsbIds& ids)
 
 QString port_busy_note(const QString& device)
 {
+    if (!is_serial_device(device)) {
+        const QString node = QFileInfo(device).canonicalFilePath();
+        return QStringLiteral("Не последовательный порт: указывает на %1").arg(node.isEmpty() ? device : node);
+    }
     return port_busy_note(port_holders(device), usb_ids_of_tty(device));
 }
 

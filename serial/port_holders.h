@@ -16,6 +16,12 @@ struct PortHolder {
     bool operator==(const PortHolder&) const = default;
 };
 
+// Whether the device (links resolved) is a serial line: a character device
+// that sysfs counts among the ttys (a serial port, a USB modem's ACM or
+// serial port), or a pseudo-terminal's far end, which sysfs does not list.
+// The consoles and the controlling terminal are not.
+bool is_serial_device(const QString& device, const QString& sys_root = QStringLiteral("/sys"));
+
 // The processes under proc_root whose open files include the device (links
 // resolved). Processes whose files this user may not read are not seen,
 // except a running ModemManager, which is then reported as a likely holder
@@ -43,7 +49,9 @@ QString modem_manager_rule(const UsbIds& ids);
 QString port_busy_note(const QList<PortHolder>& holders, const UsbIds& ids);
 
 // The note for the device behind a port path (a comN entry or a node),
-// looked up in /proc and /sys.
+// looked up in /proc and /sys. A device that is no serial line has no
+// holder worth naming (every daemon holds /dev/null): the note says what
+// the port points to instead.
 QString port_busy_note(const QString& device);
 
 // The note for port number N (its ports-folder entry, else its usual

@@ -22,7 +22,7 @@ QList<SerialDevice> PortsFolderEvents::start()
 
 QMap<QString, SerialDevice> PortsFolderEvents::read_entries() const
 {
-    static const QRegularExpression entry_name(QStringLiteral("^com([1-9][0-9]*)$"));
+    static const QRegularExpression entry_name(QRegularExpression::anchoredPattern(QStringLiteral("com([1-9][0-9]*)")));
     QMap<QString, SerialDevice> devices;
     const QDir folder(folder_);
     for (const QString& name : folder.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {

@@ -67,16 +67,28 @@ QString make_folders(const QString& folder)
     return QString();
 }
 
-// The store's own folder is closed to others when it is the user's. A
-// shared folder (sticky, as /tmp) and the home folder are left as they are:
-// they are not the store's to close.
+// Folders no program of a user may close, whoever owns them: closing one
+// (as root) would lock every other user and service out.
+bool shared_system_folder(const QString& canonical)
+{
+    static const QStringList system_folders = {QStringLiteral("/"), QStringLiteral("/dev"), QStringLiteral("/tmp"),
+                                               QStringLiteral("/var/tmp"), QStringLiteral("/run")};
+    return canonical.isEmpty() || system_folders.contains(canonical)
+        || canonical == QFileInfo(home_folder()).canonicalFilePath()
+        || canonical == QFileInfo(QDir::homePath()).canonicalFilePath();
+}
+
+// The store's own folder is closed to others when it is the user's, once
+// the file in it was accepted. A shared folder (sticky, as /tmp), a system
+// folder and the home folder are left as they are: they are not the
+// store's to close.
 void tighten_folder(const QString& folder, QStringList& tightened)
 {
     struct stat info {};
     const QByteArray native = QFile::encodeName(folder);
     if (::stat(native.constData(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::geteuid()
         || (info.st_mode & S_ISVTX) || (info.st_mode & 077) == 0
-        || QFileInfo(folder).canonicalFilePath() == QFileInfo(home_folder()).canonicalFilePath())
+        || shared_system_folder(QFileInfo(folder).canonicalFilePath()))
         return;
     if (::chmod(native.constData(), 0700) == 0)
         tightened << folder;
@@ -124,7 +136,6 @@ QString prepare_store_file(const QString& path, QStringList& tightened)
     const QString problem = make_folders(folder);
     if (!problem.isEmpty())
         return problem;
-    tighten_folder(folder, tightened);
     const QByteArray native = QFile::encodeName(path);
     // O_CREAT with 0600 creates the file private from its first moment;
     // SQLite then gives its journal files the same mode.
@@ -142,6 +153,9 @@ QString prepare_store_file(const QString& path, QStringList& tightened)
     else
         refusal = check_store_file(fd, path, tightened);
     ::close(fd);
+    // Only the folder of a file this program takes is its to close.
+    if (refusal.isEmpty())
+        tighten_folder(folder, tightened);
     return refusal;
 }
 

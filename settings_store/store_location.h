@@ -12,9 +12,11 @@ QString home_folder();
 // Creates the missing folders of the store file's path with mode 0700, and
 // the file itself with mode 0600 when it does not exist yet, so that the
 // phone state is never readable by other users, not even for a moment.
-// An existing file, its -wal and -shm and its folder that are the user's
-// but open to others are set to 0600 and 0700; each one so changed is
-// added to `tightened`. A file that belongs to another user is refused:
+// An existing file, its -wal and -shm that are the user's but open to
+// others are set to 0600; the file's folder is set to 0700 only once the
+// file was accepted, and never when it is a system folder (/, /dev, /tmp),
+// the home folder or a sticky one. Each one so changed is added to
+// `tightened`. A file that belongs to another user is refused:
 // whoever owns it could write the commands the phones obey.
 // Returns an explanation on failure, an empty text on success.
 QString prepare_store_file(const QString& path, QStringList& tightened);

@@ -55,6 +55,8 @@ else
       --ports "$VEKORRA_PORTS" --port 1 --log "$demo/phone.log" \
       --auto-answer 4000 --far-hangup-after 30000 --ring-after 12000 0501234567 \
       --ussd '*123#=menu:1. Tarif Start\n2. Tarif Maks|Tarif izmenyon' \
+      --contact 'SM,0501234567,Мама' --contact 'SM,+380671112233,Бухгалтерия' \
+      --contact 'SM,0442223344,Офис' --contact 'ME,0939998877,Сосед Петро' \
       --exit-with-parent >"$demo/phonesim.out" 2>&1 &
   simulator=$!
   for _ in $(seq 100); do

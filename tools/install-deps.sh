@@ -7,6 +7,8 @@ packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-serialport-dev libsqlite3-dev libgl-dev libudev-dev
   xdg-utils fonts-wine
+  # the windows' languages: lupdate and lrelease, and Qt's own catalogs
+  qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
   # tests only
   xvfb xauth xdotool imagemagick socat procps
   # desktop notifications: a private session bus and a real notification server

@@ -2,7 +2,7 @@
 # Builds the libFuzzer targets with clang (AddressSanitizer and
 # UndefinedBehaviorSanitizer) and runs each for a fixed time on its corpus.
 #
-#   bench/fuzz/run_fuzzers.sh [target...]      targets: call_list reply exchange numbers
+#   bench/fuzz/run_fuzzers.sh [target...]      targets: call_list reply exchange numbers journal pdu
 #
 # FUZZ_SECONDS   seconds per target (default 60)
 # FUZZ_BUILD_DIR build folder (default build-fuzz)
@@ -21,7 +21,7 @@ top=$(cd "$here/../.." && pwd)
 build=${FUZZ_BUILD_DIR:-$top/build-fuzz}
 seconds=${FUZZ_SECONDS:-60}
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(call_list reply exchange numbers)
+[ ${#targets[@]} -eq 0 ] && targets=(call_list reply exchange numbers journal pdu)
 
 bash "$top/tools/sanitizers/configure_clang.sh" "$build" -DVEKORRA_FUZZ=ON
 cmake --build "$build" -j"$(nproc)" --target "${targets[@]/#/fuzz_}"

@@ -1,5 +1,6 @@
 #include "dialer/dial/conference_add.h"
 
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPointer>
@@ -13,12 +14,25 @@
 #include "dialer/dial/reestr.h"
 #include "platform/messages.h"
 
+namespace {
+
+// "OK" and "Cancel" are the texts of Qt's own buttons, so Qt's catalog has
+// them in the windows' language (a context held in a variable keeps them
+// out of the program's own catalog).
+QString qt_button_text(const char* text)
+{
+    static const char* const qt_buttons = "QPlatformTheme";
+    return QCoreApplication::translate(qt_buttons, text);
+}
+
+}  // namespace
+
 Dob_kf::Dob_kf(int slot, QWidget* parent)
     : QDialog(parent),
       slot_(slot),
       Text1(new QLineEdit(this)),
-      OKButton(new QPushButton(QStringLiteral("OK"), this)),
-      CancelButton(new QPushButton(QStringLiteral("Cancel"), this))
+      OKButton(new QPushButton(qt_button_text("OK"), this)),
+      CancelButton(new QPushButton(qt_button_text("Cancel"), this))
 {
     setObjectName(QStringLiteral("Dob_kf%1").arg(slot));
     setWindowTitle(caption(slot));
@@ -47,8 +61,8 @@ QString Dob_kf::caption(int slot)
 {
     // Phone 2's window has always said "телефона" where the others say
     // "абонента".
-    const QString party = slot == 2 ? QStringLiteral("телефона") : QStringLiteral("абонента");
-    return QStringLiteral("Добавление %1 в конференцию (Телефон %2)").arg(party).arg(slot);
+    return slot == 2 ? tr("Добавление телефона в конференцию (Телефон %1)").arg(slot)
+                     : tr("Добавление абонента в конференцию (Телефон %1)").arg(slot);
 }
 
 void Dob_kf::send_number()
@@ -58,7 +72,7 @@ void Dob_kf::send_number()
     qCInfo(lcDial).noquote() << "conference add, phone" << slot_ << "number" << Text1->text();
     if (!blackboard::Slot(slot_).set_pozvonit(Text1->text())) {
         // The text stays for another try once the store can be written.
-        platform::show_message(QStringLiteral("Не удалось передать номер телефону!"));
+        platform::show_message(tr("Не удалось передать номер телефону!"));
         return;
     }
     Text1->clear();

@@ -1,5 +1,7 @@
 #include "dialer/dial/dial_entry.h"
 
+#include <QCoreApplication>
+
 #include "dialer/dial/dial_log.h"
 #include "dialer/dial/dispatcher.h"
 #include "dialer/dial/number_chooser.h"
@@ -27,7 +29,7 @@ DialOutcome call_number(const QString& text, DialCaller caller, std::optional<in
     // that is no number either, not a call of an empty number; nor is an
     // endless run of digits.
     if (!holds_number || number.isEmpty() || number.size() > kLongestNumber) {
-        platform::show_message(QStringLiteral("Не введён номер!"));
+        platform::show_message(QCoreApplication::translate("Dispatcher", "Не введён номер!"));
         return DialOutcome::NoNumber;
     }
     return dispatch_number(number, via) ? DialOutcome::Dispatched : DialOutcome::NotHandedOver;

@@ -22,17 +22,22 @@ namespace {
 // controllers before the number is put on the blackboard.
 constexpr int kMainProgramStartWaitMs = 5000;
 
-const QString kNotConnected = QStringLiteral("Телефон не подключен!");
-const QString kSkypeOff = QStringLiteral(
+// The messages are looked up in the running language when shown.
+struct Text {
+    Q_DECLARE_TR_FUNCTIONS(Dispatcher)
+};
+const char* const kNotConnected = QT_TRANSLATE_NOOP("Dispatcher", "Телефон не подключен!");
+const char* const kSkypeOff = QT_TRANSLATE_NOOP("Dispatcher",
     "Звонок на данного оператороа настроен через Скайп, но у Скайпа выключена активность в настройках программы!");
-const QString kSipOff = QStringLiteral(
+const char* const kSipOff = QT_TRANSLATE_NOOP("Dispatcher",
     "Звонок на данного оператороа настроен через SIP-телефон, но у SIP-телефона выключена активность в "
     "настройках программы!");
-const QString kRuleSlotNotConnected = QStringLiteral("Телефон, выбранный для этого оператора, не подключен!");
-const QString kRuleSlotNotEnabled =
-    QStringLiteral("Телефон, выбранный для этого оператора, не включен в настройках программы!");
-const QString kNoSoftphone = QStringLiteral("Программа Express Talk не установлена!");
-const QString kNotHandedOver = QStringLiteral("Не удалось передать номер телефону!");
+const char* const kRuleSlotNotConnected =
+    QT_TRANSLATE_NOOP("Dispatcher", "Телефон, выбранный для этого оператора, не подключен!");
+const char* const kRuleSlotNotEnabled =
+    QT_TRANSLATE_NOOP("Dispatcher", "Телефон, выбранный для этого оператора, не включен в настройках программы!");
+const char* const kNoSoftphone = QT_TRANSLATE_NOOP("Dispatcher", "Программа Express Talk не установлена!");
+const char* const kNotHandedOver = QT_TRANSLATE_NOOP("Dispatcher", "Не удалось передать номер телефону!");
 
 BusyPointer busy_pointer = nullptr;
 
@@ -60,7 +65,7 @@ bool write_pozvonit(int slot, const QString& number)
     if (blackboard::Slot(slot).set_pozvonit(number))
         return true;
     qCWarning(lcDial).noquote() << "number" << number << "could not be written for phone" << slot;
-    platform::show_message(kNotHandedOver);
+    platform::show_message(Text::tr(kNotHandedOver));
     return false;
 }
 
@@ -103,7 +108,7 @@ void record_hand_over(const QString& line, const QString& number)
 void call_through_skype(QString& number)
 {
     if (!slot_enabled(Reestr::kSkypeSlot)) {
-        platform::show_message(kSkypeOff);
+        platform::show_message(Text::tr(kSkypeOff));
         return;
     }
     complete_local_number(number);
@@ -116,7 +121,7 @@ void call_through_skype(QString& number)
 void call_through_softphone(QString& number)
 {
     if (!slot_enabled(Reestr::kSipSlot)) {
-        platform::show_message(kSipOff);
+        platform::show_message(Text::tr(kSipOff));
         return;
     }
     complete_local_number(number);
@@ -127,7 +132,7 @@ void call_through_softphone(QString& number)
                              << "-dial" << QStringLiteral("callto:") + number;
     if (program.isEmpty() ||
         !platform::launcher().start_detached(program, {QStringLiteral("-dial"), QStringLiteral("callto:") + number}))
-        platform::show_message(kNoSoftphone);
+        platform::show_message(Text::tr(kNoSoftphone));
     else
         record_hand_over(QStringLiteral("sip"), number);
 }
@@ -138,11 +143,11 @@ bool call_through_serial_phone(int rule, const QString& number)
     const bool serial_slot = rule >= 0 && rule <= 3;
     const int slot = rule + 1;
     if (!serial_slot || (rule != 0 && !slot_enabled(slot))) {
-        platform::show_message(kRuleSlotNotEnabled);
+        platform::show_message(Text::tr(kRuleSlotNotEnabled));
         return true;
     }
     if (!slot_connected(slot)) {
-        platform::show_message(kRuleSlotNotConnected);
+        platform::show_message(Text::tr(kRuleSlotNotConnected));
         return true;
     }
     return write_pozvonit(slot, number);
@@ -174,7 +179,7 @@ bool dispatch_number(QString& number, std::optional<int> via)
         if (!write_pozvonit(1, number))
             return false;
         if (!slot_connected(1))
-            platform::show_message(kNotConnected);
+            platform::show_message(Text::tr(kNotConnected));
         return true;
     }
 
@@ -203,7 +208,7 @@ bool open_link(const QString& address)
     if (!result.ok) {
         // The address, under the program's title; the handler's exit status
         // goes to the log above, it tells a user nothing.
-        platform::show_message(QStringLiteral("Невозможно открыть адрес: ") + address, platform::MessageIcon::Error);
+        platform::show_message(Text::tr("Невозможно открыть адрес: ") + address, platform::MessageIcon::Error);
     }
     return result.ok;
 }

@@ -13,11 +13,11 @@
 Dialog::Dialog(QWidget* parent)
     : QDialog(parent),
       List1(new QListWidget(this)),
-      OKButton(new QPushButton(QStringLiteral("Позвонить"), this)),
-      CancelButton(new QPushButton(QStringLiteral("Отмена"), this))
+      OKButton(new QPushButton(tr("Позвонить"), this)),
+      CancelButton(new QPushButton(tr("Отмена"), this))
 {
     setObjectName(QStringLiteral("Dialog"));
-    setWindowTitle(QStringLiteral("Выбор номера"));
+    setWindowTitle(tr("Выбор номера"));
     List1->setObjectName(QStringLiteral("List1"));
     OKButton->setObjectName(QStringLiteral("OKButton"));
     CancelButton->setObjectName(QStringLiteral("CancelButton"));

@@ -1,5 +1,6 @@
 #include "dialer/main_window/call_buttons.h"
 
+#include <QCoreApplication>
 #include <array>
 
 #include "blackboard/fields.h"
@@ -9,25 +10,29 @@ namespace main_window {
 
 namespace {
 
+struct Text {
+    Q_DECLARE_TR_FUNCTIONS(CallButtons)
+};
+
 struct ButtonInfo {
     const char* name;
     SkinFamily family;
-    const char* caption;  // UTF-8
+    const char* caption;  // UTF-8, translated when shown
 };
 
 // In `knopki_zv` field order.
 constexpr std::array<ButtonInfo, kCallButtonCount> kButtons{{
-    {"sn_tr_k", SkinFamily::ok, "Снять трубку"},
-    {"pol_tr1_k", SkinFamily::no, "Положить трубку"},
-    {"prin1_k", SkinFamily::ok, "Ответить на второй вызов"},
-    {"otklon1_k", SkinFamily::no, "Отклонить второй вызов"},
-    {"pol_tr2_k", SkinFamily::off, "Положить трубку"},
-    {"prin2_k", SkinFamily::ok, "Ответить"},
-    {"otklon2_k", SkinFamily::off, "Отклонить"},
-    {"kf_k", SkinFamily::kf, "Переключить"},
-    {"kf1_k", SkinFamily::kf, "Объединить в конференцию"},
-    {"kf_oj_k", SkinFamily::kf_oj, "Переключить конференцию"},
-    {"kf_dob_k", SkinFamily::kf_dob, "Добавить в конференцию"},
+    {"sn_tr_k", SkinFamily::ok, QT_TRANSLATE_NOOP("CallButtons", "Снять трубку")},
+    {"pol_tr1_k", SkinFamily::no, QT_TRANSLATE_NOOP("CallButtons", "Положить трубку")},
+    {"prin1_k", SkinFamily::ok, QT_TRANSLATE_NOOP("CallButtons", "Ответить на второй вызов")},
+    {"otklon1_k", SkinFamily::no, QT_TRANSLATE_NOOP("CallButtons", "Отклонить второй вызов")},
+    {"pol_tr2_k", SkinFamily::off, QT_TRANSLATE_NOOP("CallButtons", "Положить трубку")},
+    {"prin2_k", SkinFamily::ok, QT_TRANSLATE_NOOP("CallButtons", "Ответить")},
+    {"otklon2_k", SkinFamily::off, QT_TRANSLATE_NOOP("CallButtons", "Отклонить")},
+    {"kf_k", SkinFamily::kf, QT_TRANSLATE_NOOP("CallButtons", "Переключить")},
+    {"kf1_k", SkinFamily::kf, QT_TRANSLATE_NOOP("CallButtons", "Объединить в конференцию")},
+    {"kf_oj_k", SkinFamily::kf_oj, QT_TRANSLATE_NOOP("CallButtons", "Переключить конференцию")},
+    {"kf_dob_k", SkinFamily::kf_dob, QT_TRANSLATE_NOOP("CallButtons", "Добавить в конференцию")},
 }};
 static_assert(kCallButtonCount == blackboard::kButtonFieldCount);
 
@@ -36,8 +41,12 @@ constexpr std::array<const char*, kPlaceholderCount> kPlaceholderNames{
 
 // The action of each position, for the placeholder that stands in it.
 constexpr std::array<const char*, kPlaceholderCount> kPlaceholderCaptions{
-    "Ответить", "Отклонить", "Положить трубку", "Переключить", "Переключить конференцию",
-    "Добавить в конференцию"};
+    QT_TRANSLATE_NOOP("CallButtons", "Ответить"),
+    QT_TRANSLATE_NOOP("CallButtons", "Отклонить"),
+    QT_TRANSLATE_NOOP("CallButtons", "Положить трубку"),
+    QT_TRANSLATE_NOOP("CallButtons", "Переключить"),
+    QT_TRANSLATE_NOOP("CallButtons", "Переключить конференцию"),
+    QT_TRANSLATE_NOOP("CallButtons", "Добавить в конференцию")};
 
 constexpr std::array<const char*, kSkinFamilyCount> kFamilyNames{
     "ok", "no", "off", "kf", "kf_oj", "kf_dob", "dtmf"};
@@ -64,12 +73,12 @@ QString placeholder_name(Placeholder placeholder)
 
 QString button_caption(CallButton button)
 {
-    return QString::fromUtf8(kButtons[field_of(button)].caption);
+    return Text::tr(kButtons[field_of(button)].caption);
 }
 
 QString placeholder_caption(Placeholder placeholder)
 {
-    return QString::fromUtf8(kPlaceholderCaptions[static_cast<int>(placeholder)]);
+    return Text::tr(kPlaceholderCaptions[static_cast<int>(placeholder)]);
 }
 
 QString family_name(SkinFamily family)

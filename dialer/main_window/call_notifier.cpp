@@ -3,6 +3,8 @@
 #include <QStringList>
 
 #include "blackboard/notify_keys.h"
+#include "journal/call_record.h"
+#include "contacts/shown_names.h"
 
 namespace main_window {
 
@@ -19,14 +21,14 @@ bool flag_set(const QStringList& fields, CallButton button)
 
 QString number_text(const QString& number)
 {
-    return number.isEmpty() ? QStringLiteral("Номер скрыт") : number;
+    return number.isEmpty() ? CallNotifier::tr("Номер скрыт") : contacts::with_name(number);
 }
 
 // "Телефон 2 (Nokia 6300)"; a phone whose model query failed ("ER") or
 // never ran is named by its slot alone.
 QString phone_text(int slot, const QString& model)
 {
-    QString text = QStringLiteral("Телефон %1").arg(slot);
+    QString text = CallNotifier::tr("Телефон %1").arg(slot);
     if (!model.isEmpty() && model != QLatin1String("ER"))
         text += QStringLiteral(" (%1)").arg(model);
     return text;
@@ -169,14 +171,14 @@ platform::Notification CallNotifier::ringing_notification(const PhoneCallState& 
     const bool with_actions = capabilities.contains(QStringLiteral("actions"));
     platform::Notification notification = base_notification(with_actions);
     notification.summary =
-        phone.ringing->waiting ? QStringLiteral("Второй вызов") : QStringLiteral("Входящий звонок");
+        phone.ringing->waiting ? tr("Второй вызов") : tr("Входящий звонок");
     QString body = number_text(phone.ringing->number) + QLatin1Char('\n') + phone_text(phone.slot, phone.model);
     if (capabilities.contains(QStringLiteral("body-markup")))
         body = body.toHtmlEscaped();
     notification.body = body;
     if (with_actions) {
-        notification.actions << platform::NotificationAction{kAnswer, QStringLiteral("Ответить")}
-                             << platform::NotificationAction{kDecline, QStringLiteral("Отклонить")};
+        notification.actions << platform::NotificationAction{kAnswer, tr("Ответить")}
+                             << platform::NotificationAction{kDecline, tr("Отклонить")};
     }
     notification.urgency = platform::Urgency::Critical;
     notification.category = QStringLiteral("call.incoming");
@@ -189,15 +191,15 @@ platform::Notification CallNotifier::missed_notification(const MissedCall& call)
     const QStringList capabilities = service_.capabilities();
     const bool with_actions = capabilities.contains(QStringLiteral("actions"));
     platform::Notification notification = base_notification(with_actions);
-    notification.summary = QStringLiteral("Пропущенный звонок");
+    notification.summary = tr("Пропущенный звонок");
     QString body = number_text(call.number) + QLatin1Char('\n') + phone_text(call.slot, call.model)
-                   + QLatin1Char('\n') + call.time.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+                   + QLatin1Char('\n') + journal::time_label(call.time.toMSecsSinceEpoch());
     if (capabilities.contains(QStringLiteral("body-markup")))
         body = body.toHtmlEscaped();
     notification.body = body;
     // A withheld caller cannot be called back.
     if (with_actions && !call.number.isEmpty())
-        notification.actions << platform::NotificationAction{kCallBack, QStringLiteral("Перезвонить")};
+        notification.actions << platform::NotificationAction{kCallBack, tr("Перезвонить")};
     notification.urgency = platform::Urgency::Normal;
     notification.category = QStringLiteral("call.unanswered");
     return notification;

@@ -1,5 +1,8 @@
 #include "dialer/main_window/form_port.h"
 
+#include "contacts/shown_names.h"
+#include "dialer/main_window/name_completion.h"
+
 #include <QAbstractButton>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -22,6 +25,7 @@
 #include "dialer/dial/conference_add.h"
 #include "dialer/dial/dial_entry.h"
 #include "dialer/dial/dispatcher.h"
+#include "dialer/dial/main_window_presence.h"
 #include "dialer/main_window/ballon_tip.h"
 #include "dialer/dial/reestr.h"
 #include "dialer/main_window/controllers.h"
@@ -141,11 +145,20 @@ void fit_text(Control* control)
 
 FormPort::FormPort(const QString& installation_folder, const QString& update_address, QWidget* parent)
     : QMainWindow(parent), installation_folder_(installation_folder), update_address_(update_address),
+      main_window_lock_(main_window_lock_name()),
       pictures_(main_window::skin_folder(installation_folder)),
       missed_calls_(journal_, QDateTime::currentMSecsSinceEpoch())
 {
     setObjectName(QStringLiteral("FormPort"));
     setWindowTitle(QStringLiteral("Vekorra"));
+    // Taken by the window itself, wherever it is made: while no window holds
+    // it, a dial starts a main program of its own.
+    main_window_lock_.acquire();
+    // Queued: a dial may open the number chooser or a message box, which
+    // must not run inside the socket's notification.
+    connect(&main_window_lock_, &platform::InstanceLock::text_received, this, &FormPort::take_hand_over,
+            Qt::QueuedConnection);
+    contacts::show_names_from(&contact_book_.index());
     build_menus();
     auto* surface = new WindowSurface(this, [this] { obnul_kartinki(); });
     // It opens at the size the window always had and grows from there; the
@@ -172,17 +185,20 @@ FormPort::FormPort(const QString& installation_folder, const QString& update_add
     Timer5.start(kRequestPeriodMs);
 }
 
-FormPort::~FormPort() = default;
+FormPort::~FormPort()
+{
+    contacts::show_names_from(nullptr);
+}
 
 void FormPort::build_menus()
 {
     // The marked letters open the menus from the keyboard (Alt+letter).
-    QMenu* svaz = menuBar()->addMenu(QStringLiteral("&Связь"));
+    QMenu* svaz = menuBar()->addMenu(tr("&Связь"));
     connect(svaz, &QMenu::aboutToShow, this, [this] { update_connect_commands(); });
-    podkluchitsa = svaz->addAction(QStringLiteral("&Подключиться"), this, [this] { start_controllers(); });
-    razorv_sv = svaz->addAction(QStringLiteral("&Разорвать связь"), this, [this] { disconnect_phones(); });
-    ussd_action_ = svaz->addAction(QStringLiteral("&USSD-запрос…"), this, [this] { UssdDialog(this).exec(); });
-    nastr_menu = menuBar()->addAction(QStringLiteral("&Настройки"));
+    podkluchitsa = svaz->addAction(tr("&Подключиться"), this, [this] { start_controllers(); });
+    razorv_sv = svaz->addAction(tr("&Разорвать связь"), this, [this] { disconnect_phones(); });
+    ussd_action_ = svaz->addAction(tr("&USSD-запрос…"), this, [this] { UssdDialog(this).exec(); });
+    nastr_menu = menuBar()->addAction(tr("&Настройки"));
     connect(nastr_menu, &QAction::triggered, this, [this] { show_settings_window(*this, this); });
 }
 
@@ -194,11 +210,12 @@ void FormPort::build_controls(QWidget* surface)
     QPalette yellow = Text2->palette();
     yellow.setColor(QPalette::Base, Qt::yellow);
     Text2->setPalette(yellow);
-    Text2->setAccessibleName(QStringLiteral("Номер телефона"));
+    Text2->setAccessibleName(tr("Номер телефона"));
     // Enter in the number field dials as the call button does.
     connect(Text2, &QLineEdit::returnPressed, this, [this] { call_typed_number(); });
+    new NameCompletion(Text2, contact_book_.index());
 
-    Commanda1 = new QPushButton(QStringLiteral("Позвонить"), surface);
+    Commanda1 = new QPushButton(tr("Позвонить"), surface);
     Commanda1->setObjectName(QStringLiteral("Commanda1"));
     Commanda1->setGeometry(232, 5, 105, 25);
     // Enter presses it while it has the focus (this is no dialog: it never
@@ -207,22 +224,22 @@ void FormPort::build_controls(QWidget* surface)
     connect(Commanda1, &QPushButton::clicked, this, [this] { call_typed_number(); });
 
     // "Через:": the phone for the next call only; the rules by default.
-    auto* via_label = new QLabel(QStringLiteral("Через:"), surface);
+    auto* via_label = new QLabel(tr("Через:"), surface);
     via_label->setGeometry(345, 9, 40, 17);
     via_ = new QComboBox(surface);
     via_->setObjectName(QStringLiteral("via"));
     via_->setGeometry(385, 6, 160, 23);
-    via_->setAccessibleName(QStringLiteral("Через"));
+    via_->setAccessibleName(tr("Через"));
     via_label->setBuddy(via_);
     refresh_via_choices();
 
-    auto* Label20 = new QLabel(QStringLiteral("Версия программы:"), surface);
+    auto* Label20 = new QLabel(tr("Версия программы:"), surface);
     Label20->setGeometry(552, 0, 112, 17);
     Label20->setObjectName(QStringLiteral("Label20"));
     auto* Label21 = new QLabel(QString::fromLatin1(main_window::kProgramVersion), surface);
     Label21->setObjectName(QStringLiteral("Label21"));
     Label21->setGeometry(664, 0, 65, 17);
-    Label22 = new LinkButton(QStringLiteral("Проверить обновление"), surface, [this] { open_link(update_address_); });
+    Label22 = new LinkButton(tr("Проверить обновление"), surface, [this] { open_link(update_address_); });
     Label22->setObjectName(QStringLiteral("Label22"));
     Label22->setGeometry(608, 24, 121, 17);
     // A build without a download page offers no link to one.
@@ -248,18 +265,18 @@ void FormPort::build_controls(QWidget* surface)
     // The last call above, the journal below taking the rest of the tab.
     auto* last_call = new QWidget(call_log);
     last_call->setFixedHeight(56);
-    auto* Label1 = new QLabel(QStringLiteral("Последний звонок:"), last_call);
+    auto* Label1 = new QLabel(tr("Последний звонок:"), last_call);
     Label1->setGeometry(8, 12, 150, 17);
     Text1 = new QLineEdit(last_call);
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setGeometry(8, 32, 200, 22);
     Text1->setReadOnly(true);
-    Text1->setAccessibleName(QStringLiteral("Последний звонок: номер"));
+    Text1->setAccessibleName(tr("Последний звонок: номер"));
     Text3 = new QLineEdit(last_call);
     Text3->setObjectName(QStringLiteral("Text3"));
     Text3->setGeometry(216, 32, 113, 22);
     Text3->setReadOnly(true);
-    Text3->setAccessibleName(QStringLiteral("Последний звонок: время"));
+    Text3->setAccessibleName(tr("Последний звонок: время"));
     // Below the last call: every call of the journal; a call back is the
     // number typed and "Позвонить" pressed.
     journal_panel_ = new JournalPanel(
@@ -276,7 +293,9 @@ void FormPort::build_controls(QWidget* surface)
     journal_row->setContentsMargins(8, 0, 0, 0);
     journal_row->addWidget(journal_panel_);
     call_log_layout->addLayout(journal_row, 1);
-    SSTab1->addTab(call_log, QStringLiteral("Журнал звонков"));
+    // The name column asks the contacts as it paints: a change repaints it.
+    connect(&contact_book_, &contacts::ContactBook::changed, journal_panel_, [this] { journal_panel_->update(); });
+    SSTab1->addTab(call_log, tr("Журнал звонков"));
 
     // Above the tabs while a phone just plugged in is offered: the tabs
     // move down for it (lay_out()).
@@ -338,7 +357,7 @@ void FormPort::start_up()
     journal_panel_->remove_expired(Reestr::journal_days());
     start_controllers();
     watch_plugged_phones();
-    Ballon_tip::Add_balloon(Commanda1, QStringLiteral("Позвонить"), this);
+    Ballon_tip::Add_balloon(Commanda1, tr("Позвонить"), this);
     for (PhoneFrame* phone_frame : frames_)
         phone_frame->load_initial_pictures();
 }
@@ -409,7 +428,7 @@ void FormPort::call_typed_number()
 {
     const QString text = Text2->text();
     if (text.isEmpty()) {
-        platform::show_message(QStringLiteral("Не введён номер!"), platform::MessageIcon::None);
+        platform::show_message(tr("Не введён номер!"), platform::MessageIcon::None);
         return;
     }
     dial(text);
@@ -418,7 +437,7 @@ void FormPort::call_typed_number()
 void FormPort::dial(const QString& text)
 {
     if (!phones_connected_) {
-        platform::show_message(QStringLiteral("Телефоны отключены: Связь → Подключиться"),
+        platform::show_message(tr("Телефоны отключены: Связь → Подключиться"),
                                platform::MessageIcon::Error);
         return;
     }
@@ -493,7 +512,7 @@ void FormPort::accept_offer(const PhoneOffer& offer, int slot, blackboard::Phone
     plug_notification_.withdraw(offer);
     QString error;
     if (!plug_watch_->accept(offer, slot, type, &error))
-        platform::show_message(QStringLiteral("Не удалось подключить телефон: ") + error, platform::MessageIcon::Error);
+        platform::show_message(tr("Не удалось подключить телефон: ") + error, platform::MessageIcon::Error);
 }
 
 void FormPort::decline_offer(const PhoneOffer& offer)

@@ -4,6 +4,7 @@
 #include <array>
 #include <memory>
 
+#include "contacts/contact_book.h"
 #include "dialer/main_window/call_notifier.h"
 #include "dialer/main_window/missed_calls.h"
 #include "dialer/main_window/phone_frame.h"
@@ -15,6 +16,7 @@
 #include "dialer/settings/main_window_link.h"
 #include "journal/journal.h"
 #include "platform/dbus_notifications.h"
+#include "platform/instance_lock.h"
 
 class JournalPanel;
 class PlugNotice;
@@ -64,6 +66,11 @@ public:
     QAction* ussd_action() const { return ussd_action_; }
     PlugNotice* plug_notice() const { return plug_notice_; }
 
+    // Whether this window holds the lock that makes it the user's main
+    // window for the store (false: another one ran first). While it holds
+    // it, dials and hand-overs of this user come to it.
+    bool holds_main_window_lock() const { return main_window_lock_.held(); }
+
     // Whether the controllers are let run ("Подключиться") or were let go
     // ("Разорвать связь").
     bool phones_connected() const { return phones_connected_; }
@@ -107,6 +114,7 @@ private:
 
     QString installation_folder_;
     QString update_address_;
+    platform::InstanceLock main_window_lock_;
     SkinPictures pictures_;
     int poisk_aktiv_ = 0;
     bool phones_connected_ = false;
@@ -132,6 +140,9 @@ private:
 
     // Desktop notifications of ringing and missed calls; the notifier
     // keeps a reference to the service, so the service comes first.
+    // Every contact, followed as their folders change: the names that the
+    // displays, the notifications and the journal show beside numbers.
+    contacts::ContactBook contact_book_;
     platform::DBusNotificationService notifications_;
     main_window::CallNotifier call_notifier_{notifications_};
     journal::Journal journal_;

@@ -18,6 +18,10 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "journal/call_record.h"
+#include "contacts/contact_files.h"
+#include "contacts/shown_names.h"
+#include "dialer/main_window/contact_dialog.h"
 #include "journal/journal_export.h"
 #include "platform/clock.h"
 #include "platform/file_chooser.h"
@@ -46,18 +50,18 @@ void JournalPanel::build()
 {
     search_ = new QLineEdit(this);
     search_->setObjectName(QStringLiteral("journal_search"));
-    search_->setPlaceholderText(QStringLiteral("Поиск по номеру"));
-    search_->setAccessibleName(QStringLiteral("Поиск по номеру"));
-    missed_only_ = new QCheckBox(QStringLiteral("Пропущенные"), this);
+    search_->setPlaceholderText(tr("Поиск по номеру"));
+    search_->setAccessibleName(tr("Поиск по номеру"));
+    missed_only_ = new QCheckBox(tr("Пропущенные"), this);
     missed_only_->setObjectName(QStringLiteral("journal_missed_only"));
-    missed_only_->setAccessibleName(QStringLiteral("Только пропущенные звонки"));
-    export_ = new QPushButton(QStringLiteral("Экспорт…"), this);
+    missed_only_->setAccessibleName(tr("Только пропущенные звонки"));
+    export_ = new QPushButton(tr("Экспорт…"), this);
     export_->setObjectName(QStringLiteral("journal_export"));
-    export_->setAccessibleName(QStringLiteral("Экспорт журнала в файл CSV"));
+    export_->setAccessibleName(tr("Экспорт журнала в файл CSV"));
 
     table_ = new QTableView(this);
     table_->setObjectName(QStringLiteral("journal_table"));
-    table_->setAccessibleName(QStringLiteral("Журнал звонков"));
+    table_->setAccessibleName(tr("Журнал звонков"));
     table_->setModel(model_.get());
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -76,19 +80,22 @@ void JournalPanel::build()
     const QFontMetrics metrics = table_->fontMetrics();
     const QFontMetrics header_metrics = table_->horizontalHeader()->fontMetrics();
     using Model = journal::JournalTableModel;
-    const auto fit = [&](int column, const char* sample) {
+    const auto fit = [&](int column, const QString& sample) {
         const QString title = model_->headerData(column, Qt::Horizontal).toString();
-        const int width = std::max(metrics.horizontalAdvance(QString::fromUtf8(sample)) + 16,
-                                   header_metrics.horizontalAdvance(title) + 32);
+        const int width =
+            std::max(metrics.horizontalAdvance(sample) + 16, header_metrics.horizontalAdvance(title) + 32);
         table_->setColumnWidth(column, width);
         table_->horizontalHeader()->resizeSection(column, width);
     };
-    fit(Model::Time, "00.00.0000 00:00:00");
-    fit(Model::Line, "Телефон 4");
-    fit(Model::DirectionColumn, "Исходящий");
-    fit(Model::Number, "+380000000000");
-    fit(Model::Duration, "000:00");
-    fit(Model::OutcomeColumn, "Пропущен");
+    // A late hour of a late day: the widest time in either language.
+    const QDateTime late(QDate(2000, 12, 28), QTime(20, 58, 58));
+    fit(Model::Time, journal::time_label(late.toMSecsSinceEpoch()));
+    fit(Model::Line, journal::line_label(QStringLiteral("4")));
+    fit(Model::DirectionColumn, journal::direction_label(journal::Direction::Out));
+    fit(Model::Number, QStringLiteral("+380000000000"));
+    fit(Model::Name, QStringLiteral("Бухгалтерия Иван"));
+    fit(Model::Duration, QStringLiteral("000:00"));
+    fit(Model::OutcomeColumn, journal::outcome_label(journal::Outcome::Unanswered));
     table_->setContextMenuPolicy(Qt::CustomContextMenu);
     table_->installEventFilter(this);
 
@@ -99,7 +106,7 @@ void JournalPanel::build()
     tools->addWidget(export_);
     // Said where the rows would be, so that an empty table is not taken for
     // an empty journal.
-    nothing_found_ = new QLabel(QStringLiteral("Ничего не найдено"), this);
+    nothing_found_ = new QLabel(tr("Ничего не найдено"), this);
     nothing_found_->setObjectName(QStringLiteral("journal_nothing_found"));
     nothing_found_->hide();
     auto* layout = new QVBoxLayout(this);
@@ -168,6 +175,16 @@ void JournalPanel::copy_number(int row)
 
 void JournalPanel::remove_record(int row) { model_->remove_row(row); }
 
+void JournalPanel::add_contact(const QString& number)
+{
+    contacts::Contact contact;
+    contact.numbers << contacts::ContactNumber{number, {QStringLiteral("cell")}};
+    ContactDialog dialog(contact, this);
+    dialog.setObjectName(QStringLiteral("ContactDialog"));
+    if (dialog.exec() == QDialog::Accepted)
+        model_->refresh();
+}
+
 void JournalPanel::show_context_menu(const QPoint& position)
 {
     QModelIndex index = table_->indexAt(position);
@@ -177,17 +194,20 @@ void JournalPanel::show_context_menu(const QPoint& position)
         return;
     const int row = index.row();
     QMenu menu(this);
-    menu.addAction(QStringLiteral("Позвонить"), this, [this, row] { call_back_row(row); });
-    menu.addAction(QStringLiteral("Копировать номер"), this, [this, row] { copy_number(row); });
-    menu.addAction(QStringLiteral("Удалить запись"), this, [this, row] { remove_record(row); });
+    menu.addAction(tr("Позвонить"), this, [this, row] { call_back_row(row); });
+    menu.addAction(tr("Копировать номер"), this, [this, row] { copy_number(row); });
+    menu.addAction(tr("Удалить запись"), this, [this, row] { remove_record(row); });
+    const QString number = model_->record(row).number;
+    if (!number.isEmpty() && contacts::shown_name(number).isEmpty())
+        menu.addAction(tr("Добавить в контакты…"), this, [this, number] { add_contact(number); });
     menu.exec(table_->viewport()->mapToGlobal(position));
 }
 
 bool JournalPanel::export_shown_rows()
 {
     const QString suggested =
-        QStringLiteral("журнал-звонков-%1.csv").arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd")));
-    const QString path = platform::file_chooser().save_path(QStringLiteral("Экспорт журнала звонков"), suggested,
+        tr("журнал-звонков-%1.csv").arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd")));
+    const QString path = platform::file_chooser().save_path(tr("Экспорт журнала звонков"), suggested,
                                                             QStringLiteral("CSV (*.csv)"));
     if (path.isEmpty())
         return false;
@@ -198,10 +218,10 @@ bool JournalPanel::export_shown_rows()
     const auto owner_only = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
     if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(owner_only) || file.write(text) != text.size() ||
         !file.commit() || !QFile::setPermissions(path, owner_only)) {
-        platform::show_message(QStringLiteral("Не удалось записать файл: ") + path + QStringLiteral("\r\n\r\n") +
+        platform::show_message(tr("Не удалось записать файл: ") + path + QStringLiteral("\r\n\r\n") +
                                file.errorString());
         return false;
     }
-    platform::show_message(QStringLiteral("Журнал звонков сохранён в файл: ") + path, platform::MessageIcon::None);
+    platform::show_message(tr("Журнал звонков сохранён в файл: ") + path, platform::MessageIcon::None);
     return true;
 }

@@ -41,6 +41,8 @@ public:
     // The actions of the context menu, for a row.
     void call_back_row(int row);
     void copy_number(int row);
+    // "Добавить в контакты…": a new own contact with the row's number.
+    void add_contact(const QString& number);
     void remove_record(int row);
     // Writes the rows the filter shows; false when nothing was written.
     bool export_shown_rows();

@@ -1,16 +1,24 @@
 #include "dialer/main_window/keypad.h"
 
+#include <QCoreApplication>
+
 #include "blackboard/slot.h"
 
 namespace main_window {
 
+namespace {
+struct Text {
+    Q_DECLARE_TR_FUNCTIONS(Keypad)
+};
+}  // namespace
+
 QString keypad_key_name(QChar key)
 {
     if (key == u'*')
-        return QStringLiteral("Тон звёздочка");
+        return Text::tr("Тон звёздочка");
     if (key == u'#')
-        return QStringLiteral("Тон решётка");
-    return QStringLiteral("Тон ") + key;
+        return Text::tr("Тон решётка");
+    return Text::tr("Тон %1").arg(key);
 }
 
 bool is_keypad_key(const QString& typed)

@@ -13,13 +13,13 @@ KeypadWindow::KeypadWindow(int slot, const QString& phone_title, QWidget* parent
     : QDialog(parent), slot_(slot), sent_(new QLineEdit(this))
 {
     setObjectName(QStringLiteral("Tonovyi_nabor%1").arg(slot));
-    setWindowTitle(QStringLiteral("Тоновый набор: ") + phone_title);
+    setWindowTitle(tr("Тоновый набор: ") + phone_title);
     setModal(false);
     setAttribute(Qt::WA_DeleteOnClose);
 
     sent_->setObjectName(QStringLiteral("nabrano"));
     sent_->setReadOnly(true);
-    sent_->setAccessibleName(QStringLiteral("Отправленные тоны"));
+    sent_->setAccessibleName(tr("Отправленные тоны"));
     // Typed digits go to the keys, not into the line.
     sent_->setFocusPolicy(Qt::NoFocus);
 
@@ -36,7 +36,7 @@ KeypadWindow::KeypadWindow(int slot, const QString& phone_title, QWidget* parent
         grid->addWidget(button, index / main_window::kKeypadColumns, index % main_window::kKeypadColumns);
         keys_.append(button);
     }
-    auto* close_button = new QPushButton(QStringLiteral("Закрыть"), this);
+    auto* close_button = new QPushButton(tr("Закрыть"), this);
     close_button->setObjectName(QStringLiteral("Zakryt"));
     close_button->setAutoDefault(false);
     connect(close_button, &QPushButton::clicked, this, &QDialog::close);
@@ -70,7 +70,7 @@ void KeypadWindow::keyPressEvent(QKeyEvent* event)
 void KeypadWindow::press(QChar key)
 {
     if (!main_window::send_tone(slot_, key)) {
-        platform::show_message(QStringLiteral("Не удалось передать тон телефону!"));
+        platform::show_message(tr("Не удалось передать тон телефону!"));
         return;
     }
     sent_->setText(sent_->text() + key);

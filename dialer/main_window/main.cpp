@@ -8,6 +8,7 @@
 #include "dialer/main_window/controllers.h"
 #include "dialer/main_window/form_port.h"
 #include "dialer/main_window/start_mode.h"
+#include "language/translations.h"
 #include "platform/file_dialog.h"
 #include "platform/instance_lock.h"
 #include "platform/message_box.h"
@@ -29,6 +30,9 @@ int main(int argc, char** argv)
         arguments << QString::fromLocal8Bit(argv[i]);
     int qt_argc = 1;
     QApplication app(qt_argc, argv);
+    // Chosen once: a change of the setting counts from the next start.
+    language::use_language(language::start_language(),
+                           language::catalog_folder(main_window::installation_folder()));
     platform::set_program_title(QStringLiteral("Vekorra"));
     platform::BoxMessages box_messages;
     platform::set_messages(&box_messages);
@@ -47,17 +51,17 @@ int main(int argc, char** argv)
         return call_number(text, DialCaller::HandOver) == DialOutcome::NotHandedOver ? 1 : 0;
     }
 
-    platform::InstanceLock lock(lock_name);
-    if (!lock.acquire()) {
-        // One main window per user and store: the running one comes forward.
+    // One main window per user and store: the running one comes forward.
+    if (main_window_runs()) {
         platform::send_to_instance(lock_name, QString());
         return 0;
     }
     FormPort window(main_window::installation_folder());
-    // Queued: a dial may open the number chooser or a message box, which
-    // must not run inside the socket's notification.
-    QObject::connect(&lock, &platform::InstanceLock::text_received, &window, &FormPort::take_hand_over,
-                     Qt::QueuedConnection);
+    // Another start took the lock in between.
+    if (!window.holds_main_window_lock()) {
+        platform::send_to_instance(lock_name, QString());
+        return 0;
+    }
     window.start_up();
     window.show();
     // Ended by the desktop's session or by a signal, the dialer still

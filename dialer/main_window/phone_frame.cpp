@@ -15,7 +15,7 @@ namespace {
 QString frame_caption(int slot)
 {
     // The third frame's caption is written without a space.
-    return slot == 3 ? QStringLiteral("Телефон3") : QStringLiteral("Телефон %1").arg(slot);
+    return slot == 3 ? PhoneFrame::tr("Телефон3") : PhoneFrame::tr("Телефон %1").arg(slot);
 }
 
 QColor to_qcolor(main_window::DisplayColour colour)
@@ -39,7 +39,7 @@ PhoneFrame::PhoneFrame(int slot, SkinPictures& pictures, QWidget* parent)
       pictures_(pictures),
       ekran_(new QPlainTextEdit(this)),
       keypad_button_(new SkinButton(main_window::SkinFamily::dtmf, QStringLiteral("dtmf_k"),
-                                    QStringLiteral("Тоновый набор"), pictures, this))
+                                    tr("Тоновый набор"), pictures, this))
 {
     setObjectName(QStringLiteral("Frame1_%1").arg(slot - 1));
     setMouseTracking(true);
@@ -50,7 +50,7 @@ PhoneFrame::PhoneFrame(int slot, SkinPictures& pictures, QWidget* parent)
     // Tab leaves the display for the call buttons; a screen reader names it
     // after its phone and reads its text.
     ekran_->setTabChangesFocus(true);
-    ekran_->setAccessibleName(QStringLiteral("Экран: ") + title());
+    ekran_->setAccessibleName(tr("Экран: ") + title());
     set_base_colour(ekran_, display_.colour);
 
     // Placeholders first, so that the buttons of a position lie above them.

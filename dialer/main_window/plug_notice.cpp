@@ -22,23 +22,23 @@ PlugNotice::PlugNotice(QWidget* parent) : QFrame(parent)
     QPalette notice = palette();
     notice.setColor(QPalette::Window, QColor(255, 250, 205));
     setPalette(notice);
-    setAccessibleName(QStringLiteral("Новый телефон"));
+    setAccessibleName(tr("Новый телефон"));
 
     text_ = new QLabel(this);
     // A combo box is read by its current choice: the labels say what each
     // one chooses (screen readers follow the buddy as "labelled by").
     slot_choice_ = new QComboBox(this);
-    slot_choice_->setAccessibleDescription(QStringLiteral("Подключить как"));
-    auto* slot_label = new QLabel(QStringLiteral("Подключить как"), this);
+    slot_choice_->setAccessibleDescription(tr("Подключить как"));
+    auto* slot_label = new QLabel(tr("Подключить как"), this);
     slot_label->setBuddy(slot_choice_);
     type_choice_ = new QComboBox(this);
-    type_choice_->setAccessibleDescription(QStringLiteral("Тип телефона"));
+    type_choice_->setAccessibleDescription(tr("Тип телефона"));
     // The phone search's names of the phone types.
-    type_choice_->addItem(QStringLiteral("GSM телефон"), int(blackboard::PhoneType::Gsm));
-    type_choice_->addItem(QStringLiteral("CDMA телефон"), int(blackboard::PhoneType::Cdma));
-    type_choice_->addItem(QStringLiteral("Проводной модем"), int(blackboard::PhoneType::Provod));
-    accept_ = new QPushButton(QStringLiteral("Подключить"), this);
-    decline_ = new QPushButton(QStringLiteral("Не подключать"), this);
+    type_choice_->addItem(tr("GSM телефон"), int(blackboard::PhoneType::Gsm));
+    type_choice_->addItem(tr("CDMA телефон"), int(blackboard::PhoneType::Cdma));
+    type_choice_->addItem(tr("Проводной модем"), int(blackboard::PhoneType::Provod));
+    accept_ = new QPushButton(tr("Подключить"), this);
+    decline_ = new QPushButton(tr("Не подключать"), this);
     connect(accept_, &QPushButton::clicked, this, &PlugNotice::on_accept);
     connect(decline_, &QPushButton::clicked, this, &PlugNotice::on_decline);
 
@@ -90,7 +90,7 @@ void PlugNotice::show_first()
     text_->setText(main_window::offer_text(offer));
     slot_choice_->clear();
     for (int slot : offer.free_slots)
-        slot_choice_->addItem(QStringLiteral("Телефон %1").arg(slot), slot);
+        slot_choice_->addItem(tr("Телефон %1").arg(slot), slot);
     type_choice_->setCurrentIndex(0);
     show();
     raise();

@@ -27,7 +27,7 @@ bool same_device(const PhoneOffer& a, const PhoneOffer& b) { return a.device.nod
 
 QString offer_text(const PhoneOffer& offer)
 {
-    return QStringLiteral("Подключён телефон %1 (%2)").arg(offer.model, display_name(stable_name(offer.device)));
+    return PlugWatch::tr("Подключён телефон %1 (%2)").arg(offer.model, display_name(stable_name(offer.device)));
 }
 
 PlugWatch::PlugWatch(DeviceEvents* events, PlugOffers::Probe probe, MainWindowLink& main_window, QObject* parent)
@@ -177,12 +177,12 @@ void PlugNotification::show(const PhoneOffer& offer)
     notification.summary = offer_text(offer);
     notification.category = QStringLiteral("device.added");
     if (service_.capabilities().contains(QStringLiteral("actions"))) {
-        notification.body = QStringLiteral("Подключить его как телефон %1?").arg(offer.free_slots.first());
+        notification.body = PlugWatch::tr("Подключить его как телефон %1?").arg(offer.free_slots.first());
         notification.actions = {{kDefault, QString()},
-                                {kConnect, QStringLiteral("Подключить")},
-                                {kDecline, QStringLiteral("Не подключать")}};
+                                {kConnect, PlugWatch::tr("Подключить")},
+                                {kDecline, PlugWatch::tr("Не подключать")}};
     } else {
-        notification.body = QStringLiteral("Подключите его в окне Vekorra.");
+        notification.body = PlugWatch::tr("Подключите его в окне Vekorra.");
     }
     const quint32 id = service_.notify(notification);
     if (id != 0)

@@ -19,7 +19,7 @@ const QPixmap& SkinPictures::picture(SkinFamily family, SkinRole role)
         const QString path = folder_ + QLatin1Char('/') + main_window::skin_file_name(family, role);
         QPixmap loaded;
         if (!loaded.load(path, "JPG")) {
-            platform::show_message(QStringLiteral("Не удалось загрузить рисунок: ") + path);
+            platform::show_message(SkinButton::tr("Не удалось загрузить рисунок: ") + path);
             std::exit(EXIT_FAILURE);
         }
         slot = loaded;

@@ -1,11 +1,19 @@
 #include "dialer/main_window/status_pass.h"
 
+#include <QCoreApplication>
+
 #include "blackboard/fields.h"
 #include "blackboard/slot.h"
+#include "blackboard/stored_texts.h"
+#include "contacts/shown_names.h"
 
 namespace main_window {
 
 namespace {
+
+struct Text {
+    Q_DECLARE_TR_FUNCTIONS(StatusPass)
+};
 
 namespace key = blackboard::key;
 namespace flag = blackboard::flag;
@@ -16,7 +24,7 @@ DisplayState call_list_display(const blackboard::CallFields& status, const black
     for (int k = 0; k < blackboard::kCallFieldCount; ++k) {
         if (status[k].isEmpty())
             continue;
-        text += status[k] + QLatin1Char(' ') + calls[k] + QStringLiteral("\r\n");
+        text += blackboard::shown_text(status[k]) + QLatin1Char(' ') + contacts::with_name(calls[k]) + QStringLiteral("\r\n");
     }
     return {text, DisplayColour::LightGreen};
 }
@@ -29,12 +37,12 @@ DisplayState connection_display(const blackboard::Slot& slot, const QString& mod
                            && slot.read(key::on_pr, flag::port_closed) != flag::port_closed;
     if (connected)
         return {model, DisplayColour::LightYellow};
-    QString text = model + QStringLiteral(" < НЕТ СВЯЗИ >");
+    QString text = model + Text::tr(" < НЕТ СВЯЗИ >");
     // Another program holds the port: its name on the display says why
     // (the whole note, with the remedy, is the display's tooltip).
     const QString held_by = slot.read(key::port_zanyat, QString()).section(QLatin1Char('.'), 0, 0);
     if (!held_by.isEmpty())
-        text += QStringLiteral("\r\n") + held_by + QLatin1Char('.');
+        text += QStringLiteral("\r\n") + blackboard::shown_text(held_by + QLatin1Char('.'));
     return {text, DisplayColour::LightGrey};
 }
 
@@ -73,7 +81,7 @@ SlotView read_slot_view(int slot)
     if (!status || !calls)
         return view;
     view.call_active = blackboard::has_active_call(*status);
-    view.port_note = board.read(key::port_zanyat, QString());
+    view.port_note = blackboard::shown_text(board.read(key::port_zanyat, QString()));
 
     if (!blackboard::all_fields_empty(call_text) && !blackboard::all_fields_empty(status_text))
         view.display = call_list_display(*status, *calls);

@@ -15,34 +15,34 @@ constexpr int kPollPeriodMs = 100;
 
 UssdDialog::UssdDialog(QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("USSD-запрос"));
+    setWindowTitle(tr("USSD-запрос"));
     phone_box_ = new QComboBox(this);
-    phone_box_->setAccessibleName(QStringLiteral("Телефон"));
+    phone_box_->setAccessibleName(tr("Телефон"));
     code_box_ = new QComboBox(this);
     code_box_->setEditable(true);
     code_box_->setInsertPolicy(QComboBox::NoInsert);
-    code_box_->setAccessibleName(QStringLiteral("USSD-код"));
+    code_box_->setAccessibleName(tr("USSD-код"));
     code_box_->lineEdit()->setPlaceholderText(QStringLiteral("*100#"));
-    send_button_ = new QPushButton(QStringLiteral("&Отправить"), this);
+    send_button_ = new QPushButton(tr("&Отправить"), this);
     send_button_->setDefault(true);
     answer_view_ = new QPlainTextEdit(this);
     answer_view_->setReadOnly(true);
-    answer_view_->setAccessibleName(QStringLiteral("Ответ сети"));
+    answer_view_->setAccessibleName(tr("Ответ сети"));
     answer_view_->setMinimumSize(320, 120);
     status_label_ = new QLabel(this);
-    status_label_->setAccessibleName(QStringLiteral("Состояние запроса"));
+    status_label_->setAccessibleName(tr("Состояние запроса"));
     status_label_->setWordWrap(true);
-    close_button_ = new QPushButton(QStringLiteral("&Закрыть"), this);
+    close_button_ = new QPushButton(tr("&Закрыть"), this);
     close_button_->setAutoDefault(false);
 
     auto* form = new QFormLayout;
-    auto* phone_label = new QLabel(QStringLiteral("&Телефон:"), this);
+    auto* phone_label = new QLabel(tr("&Телефон:"), this);
     phone_label->setBuddy(phone_box_);
     form->addRow(phone_label, phone_box_);
     auto* code_row = new QHBoxLayout;
     code_row->addWidget(code_box_, 1);
     code_row->addWidget(send_button_);
-    auto* code_label = new QLabel(QStringLiteral("&Код:"), this);
+    auto* code_label = new QLabel(tr("&Код:"), this);
     code_label->setBuddy(code_box_);
     form->addRow(code_label, code_row);
     auto* buttons = new QHBoxLayout;
@@ -120,7 +120,7 @@ void UssdDialog::show_exchange()
 {
     using Stage = main_window::UssdExchange::Stage;
     if (!exchange_) {
-        status_label_->setText(QStringLiteral("Нет подключённых GSM-телефонов"));
+        status_label_->setText(tr("Нет подключённых GSM-телефонов"));
         send_button_->setEnabled(false);
         code_box_->setEnabled(false);
         return;
@@ -129,7 +129,7 @@ void UssdDialog::show_exchange()
     send_button_->setEnabled(!waiting);
     phone_box_->setEnabled(!waiting && !exchange_->menu_open());
     code_box_->setEnabled(true);
-    code_box_->lineEdit()->setPlaceholderText(exchange_->menu_open() ? QStringLiteral("Ответ на меню")
+    code_box_->lineEdit()->setPlaceholderText(exchange_->menu_open() ? tr("Ответ на меню")
                                                                        : QStringLiteral("*100#"));
     answer_view_->setPlainText(exchange_->answer());
     status_label_->setText(exchange_->status_text());

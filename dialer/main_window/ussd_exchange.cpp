@@ -1,9 +1,17 @@
 #include "dialer/main_window/ussd_exchange.h"
 
+#include <QCoreApplication>
+
 #include "blackboard/keys.h"
 #include "blackboard/slot.h"
 
 namespace main_window {
+
+namespace {
+struct Text {
+    Q_DECLARE_TR_FUNCTIONS(UssdExchange)
+};
+}  // namespace
 
 namespace key = blackboard::key;
 namespace state = blackboard::ussd_state;
@@ -17,7 +25,7 @@ QList<UssdPhone> ussd_phones()
             || board.phone_type() != blackboard::PhoneType::Gsm)
             continue;
         const QString model = board.read(key::model, QString()).trimmed();
-        QString name = QStringLiteral("Телефон %1").arg(slot);
+        QString name = Text::tr("Телефон %1").arg(slot);
         if (!model.isEmpty())
             name += QStringLiteral(" (%1)").arg(model);
         phones.append({slot, name});
@@ -32,7 +40,7 @@ bool UssdExchange::send(const QString& text)
     if (stage_ == Stage::Waiting)
         return false;
     if (!blackboard::ussd_request_valid(text)) {
-        status_ = QStringLiteral("Код может содержать только цифры и знаки *, # и + (не более %1)")
+        status_ = Text::tr("Код может содержать только цифры и знаки *, # и + (не более %1)")
                       .arg(blackboard::kUssdRequestMaxLength);
         return false;
     }
@@ -41,7 +49,7 @@ bool UssdExchange::send(const QString& text)
     blackboard::Slot(slot_).write(key::ussd, text);
     stage_ = Stage::Waiting;
     answer_.clear();
-    status_ = QStringLiteral("Ожидание ответа сети…");
+    status_ = Text::tr("Ожидание ответа сети…");
     return true;
 }
 
@@ -51,7 +59,7 @@ void UssdExchange::cancel()
         return;
     blackboard::Slot(slot_).write(key::ussd_cancel, blackboard::flag::on);
     stage_ = Stage::Idle;
-    status_ = QStringLiteral("Меню закрыто");
+    status_ = Text::tr("Меню закрыто");
 }
 
 bool UssdExchange::poll()
@@ -76,20 +84,20 @@ void UssdExchange::show_state(const QString& published, const QString& reply)
     stage_ = Stage::Failed;
     if (published == state::done) {
         stage_ = Stage::Answered;
-        status_ = QStringLiteral("Ответ получен");
+        status_ = Text::tr("Ответ получен");
     } else if (published == state::menu) {
         stage_ = Stage::Menu;
-        status_ = QStringLiteral("Сеть ждёт ответа: введите его и нажмите «Отправить»");
+        status_ = Text::tr("Сеть ждёт ответа: введите его и нажмите «Отправить»");
     } else if (published == state::ended) {
-        status_ = QStringLiteral("Сеанс завершён сетью");
+        status_ = Text::tr("Сеанс завершён сетью");
     } else if (published == state::unsupported) {
-        status_ = QStringLiteral("Запрос не поддерживается");
+        status_ = Text::tr("Запрос не поддерживается");
     } else if (published == state::network_timeout) {
-        status_ = QStringLiteral("Сеть не дождалась ответа");
+        status_ = Text::tr("Сеть не дождалась ответа");
     } else if (published == state::timeout) {
-        status_ = QStringLiteral("Нет ответа сети за 20 секунд");
+        status_ = Text::tr("Нет ответа сети за 20 секунд");
     } else {
-        status_ = QStringLiteral("Телефон отклонил запрос");
+        status_ = Text::tr("Телефон отклонил запрос");
     }
 }
 

@@ -1,5 +1,7 @@
 #include "dialer/main_window/via_choices.h"
 
+#include <QCoreApplication>
+
 #include "blackboard/keys.h"
 #include "blackboard/slot.h"
 #include "dialer/dial/reestr.h"
@@ -7,15 +9,23 @@
 
 namespace main_window {
 
+namespace {
+
+struct Text {
+    Q_DECLARE_TR_FUNCTIONS(ViaChoices)
+};
+
+}  // namespace
+
 QList<ViaChoice> via_choices()
 {
-    QList<ViaChoice> choices{{QStringLiteral("Авто (по правилам)"), std::nullopt}};
+    QList<ViaChoice> choices{{Text::tr("Авто (по правилам)"), std::nullopt}};
     for (int slot = 1; slot <= kSerialSlots; ++slot) {
         const blackboard::Slot board(slot);
         if (!board.port_open())
             continue;
         const QString model = board.read(blackboard::key::model, QString()).trimmed();
-        QString text = QStringLiteral("Телефон %1").arg(slot);
+        QString text = Text::tr("Телефон %1").arg(slot);
         if (!model.isEmpty())
             text += QStringLiteral(" (%1)").arg(model);
         choices.append({text, slot - 1});
@@ -23,7 +33,7 @@ QList<ViaChoice> via_choices()
     if (blackboard::Slot(Reestr::kSkypeSlot).enabled())
         choices.append({QStringLiteral("Skype"), Reestr::kSkypeSlot - 1});
     if (blackboard::Slot(Reestr::kSipSlot).enabled())
-        choices.append({QStringLiteral("SIP-телефон"), Reestr::kSipSlot - 1});
+        choices.append({Text::tr("SIP-телефон"), Reestr::kSipSlot - 1});
     return choices;
 }
 

@@ -1,9 +1,11 @@
 #include "dialer/settings/modem_model.h"
 
+#include <QCoreApplication>
 #include <QThread>
 #include <exception>
 
 #include "blackboard/phone_text.h"
+#include "blackboard/stored_texts.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
 #include "serial/port_holders.h"
@@ -77,13 +79,17 @@ QString read_reply(SerialComponent& serial, const ReplyWaits& waits)
     return reply;
 }
 
+struct Text {
+    Q_DECLARE_TR_FUNCTIONS(Modem_model)
+};
+
 // "Ошибка модема!", and below it what keeps the port busy when another
 // program holds it.
 void modem_error(const QString& held_note)
 {
-    QString message = QStringLiteral("Ошибка модема!");
+    QString message = Text::tr("Ошибка модема!");
     if (!held_note.isEmpty())
-        message += QStringLiteral("\n\n") + held_note;
+        message += QStringLiteral("\n\n") + blackboard::shown_text(held_note);
     platform::show_message(message, platform::MessageIcon::Error);
 }
 

@@ -1,6 +1,8 @@
 // Loading the settings window, its change handlers and its closing.
 #include "dialer/settings/nastr_form.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -19,6 +21,7 @@
 #include "dialer/dial/reestr.h"
 #include "dialer/settings/main_window_link.h"
 #include "dialer/settings/nastr_logic.h"
+#include "blackboard/language_keys.h"
 #include "blackboard/notify_keys.h"
 #include "journal/journal.h"
 #include "platform/clock.h"
@@ -102,6 +105,10 @@ void Nastr_form::connect_handlers()
     // (a screen reader that set the value waits for its answer meanwhile).
     connect(journal_days, &QSpinBox::valueChanged, this, [this](int days) { on_journal_days_changed(days); },
             Qt::QueuedConnection);
+    connect(yazyk, &QComboBox::currentIndexChanged, this, [this](int position) {
+        if (position >= 0)
+            blackboard::language::set_interface_language(yazyk->itemData(position).toString());
+    });
 
     connect(SSTab1, &QTabWidget::currentChanged, this, [this] { Set_combo(); });
     connect(OKButton, &QPushButton::clicked, this, [this] { close_by_button(); });
@@ -132,6 +139,7 @@ void Nastr_form::load()
     uvedomleniya->setChecked(blackboard::notify::notifications_on());
     sip_program->setText(Reestr::read(Reestr::kSipProgram));
     journal_days->setValue(Reestr::journal_days());
+    yazyk->setCurrentIndex(std::max(0, yazyk->findData(blackboard::language::interface_language())));
     Check1->setChecked(Reestr::read(Reestr::kKodGorPlus) == QLatin1String("1"));
     Check2->setChecked(Reestr::read(Reestr::kPlusRepl) == QLatin1String("1"));
 
@@ -197,7 +205,7 @@ void Nastr_form::on_journal_days_changed(int days)
     const qint64 now_ms = platform::clock().wall_clock_ms();
     const int doomed = journal.count_older_than_days(days, now_ms);
     if (doomed > 0 && !platform::ask_to_confirm(nastr_logic::retention_question(days, doomed),
-                                                 QStringLiteral("Удалить"))) {
+                                                 tr("Удалить"))) {
         const QSignalBlocker keep_quiet(journal_days);
         journal_days->setValue(Reestr::journal_days());
         return;

@@ -128,6 +128,7 @@ private:
     QCheckBox* uvedomleniya = nullptr;  // desktop notifications of calls
     QLineEdit* sip_program = nullptr;
     QSpinBox* journal_days = nullptr;  // days the call journal keeps a call
+    QComboBox* yazyk = nullptr;        // the windows' language, from the next start
 
     QPushButton* OKButton = nullptr;  // "Закрыть"
     QTimer* Timer1 = nullptr;         // model labels

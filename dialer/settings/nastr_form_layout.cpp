@@ -17,6 +17,7 @@
 
 #include <algorithm>
 
+#include "blackboard/language_keys.h"
 #include "dialer/settings/nastr_form.h"
 #include "platform/enter_presses.h"
 
@@ -75,14 +76,14 @@ QLineEdit* short_box(const QString& name, const QString& accessible_name, int wi
 void Nastr_form::build()
 {
     setObjectName(QStringLiteral("Nastr_form"));
-    setWindowTitle(QStringLiteral("Настройки программы"));
+    setWindowTitle(tr("Настройки программы"));
 
     SSTab1 = named(new QTabWidget, QStringLiteral("SSTab1"));
-    SSTab1->addTab(build_phones_tab(), QStringLiteral("Подключение телефонов"));
-    SSTab1->addTab(build_rules_tab(), QStringLiteral("Правила для звонков"));
-    SSTab1->addTab(build_other_tab(), QStringLiteral("Другое"));
+    SSTab1->addTab(build_phones_tab(), tr("Подключение телефонов"));
+    SSTab1->addTab(build_rules_tab(), tr("Правила для звонков"));
+    SSTab1->addTab(build_other_tab(), tr("Другое"));
 
-    OKButton = button(QStringLiteral("Закрыть"), QStringLiteral("OKButton"));
+    OKButton = button(tr("Закрыть"), QStringLiteral("OKButton"));
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(OKButton);
@@ -103,7 +104,7 @@ QWidget* Nastr_form::build_phones_tab()
     for (int index = 0; index < kSerialSlots; ++index)
         frames->addWidget(build_phone_frame(index), index / 2, index % 2);
     Frame1[4] = named(new QGroupBox(QStringLiteral("Skype")), indexed("Frame1", 4));
-    Frame1[5] = named(new QGroupBox(QStringLiteral("SIP-телефон Express Talk")), indexed("Frame1", 5));
+    Frame1[5] = named(new QGroupBox(tr("SIP-телефон Express Talk")), indexed("Frame1", 5));
     for (int index = 4; index <= 5; ++index) {
         Frame1[index]->setMinimumHeight(40);
         frames->addWidget(Frame1[index], 2, index - 4);
@@ -129,27 +130,27 @@ QWidget* Nastr_form::build_phones_tab()
 
 QGroupBox* Nastr_form::build_phone_frame(int index)
 {
-    auto* frame = named(new QGroupBox(QStringLiteral("Телефон ") + QString::number(index + 1)),
+    auto* frame = named(new QGroupBox(tr("Телефон %1").arg(index + 1)),
                         indexed("Frame1", index));
     Frame1[index] = frame;
     // The three type choices share the frame as parent: one excludes the others.
-    Option1[index] = named(new QRadioButton(QStringLiteral("GSM телефон")), indexed("Option1", index));
-    Option2[index] = named(new QRadioButton(QStringLiteral("CDMA телефон")), indexed("Option2", index));
-    Option3[index] = named(new QRadioButton(QStringLiteral("Проводной модем")), indexed("Option3", index));
+    Option1[index] = named(new QRadioButton(tr("GSM телефон")), indexed("Option1", index));
+    Option2[index] = named(new QRadioButton(tr("CDMA телефон")), indexed("Option2", index));
+    Option3[index] = named(new QRadioButton(tr("Проводной модем")), indexed("Option3", index));
     Text6[index] = short_box(indexed("Text6", index),
-                             QStringLiteral("Порт телефона ") + QString::number(index + 1));
+                             tr("Порт телефона %1").arg(index + 1));
     Label5[index] = named(new QLabel, indexed("Label5", index));
     Label5[index]->setMinimumWidth(120);
-    Command5[index] = keeps_room(button(QStringLiteral("Назначить >"), indexed("Command5", index)));
+    Command5[index] = keeps_room(button(tr("Назначить >"), indexed("Command5", index)));
     Command5[index]->hide();
 
     auto* layout = new QGridLayout(frame);
     layout->addWidget(Option1[index], 0, 0);
     layout->addWidget(Option2[index], 1, 0);
     layout->addWidget(Option3[index], 2, 0);
-    layout->addWidget(new QLabel(QStringLiteral("Порт:")), 0, 1);
+    layout->addWidget(new QLabel(tr("Порт:")), 0, 1);
     layout->addWidget(Text6[index], 0, 2);
-    layout->addWidget(new QLabel(QStringLiteral("Модель:")), 1, 1);
+    layout->addWidget(new QLabel(tr("Модель:")), 1, 1);
     layout->addWidget(Label5[index], 1, 2);
     layout->addWidget(Command5[index], 2, 1, 1, 2);
     return frame;
@@ -157,13 +158,14 @@ QGroupBox* Nastr_form::build_phone_frame(int index)
 
 QWidget* Nastr_form::build_enable_column()
 {
-    const char* labels[] = {"Телефон 2:", "Телефон 3:", "Телефон 4:", "Skype:", "SIP-телефон:"};
+    const char* labels[] = {QT_TR_NOOP("Телефон 2:"), QT_TR_NOOP("Телефон 3:"), QT_TR_NOOP("Телефон 4:"),
+                            QT_TR_NOOP("Skype:"), QT_TR_NOOP("SIP-телефон:")};
     auto* column = new QWidget;
     auto* layout = new QGridLayout(column);
     layout->setContentsMargins(0, 0, 0, 0);
     for (int k = 1; k <= 5; ++k) {
-        Label8[k - 1] = named(new QLabel(QString::fromUtf8(labels[k - 1])), indexed("Label8", k - 1));
-        Check3[k] = named(new QCheckBox(k <= 3 ? QStringLiteral("Включить") : QStringLiteral("Задейств.")),
+        Label8[k - 1] = named(new QLabel(tr(labels[k - 1])), indexed("Label8", k - 1));
+        Check3[k] = named(new QCheckBox(k <= 3 ? tr("Включить") : tr("Задейств.")),
                           indexed("Check3", k));
         layout->addWidget(Label8[k - 1], k - 1, 0);
         layout->addWidget(Check3[k], k - 1, 1);
@@ -173,33 +175,33 @@ QWidget* Nastr_form::build_enable_column()
 
 QWidget* Nastr_form::build_search_area()
 {
-    Command2 = button(QStringLiteral("Поиск телефонов"), QStringLiteral("Command2"));
+    Command2 = button(tr("Поиск телефонов"), QStringLiteral("Command2"));
     Label4 = named(new QLabel, QStringLiteral("Label4"));
     // Wide enough for its longest text from the start: a search must not
     // widen the window and move "Закрыть" under the pointer.
     const QFontMetrics metrics = Label4->fontMetrics();
-    Label4->setMinimumWidth(std::max({80, metrics.horizontalAdvance(QStringLiteral("256 из 256")),
-                                      metrics.horizontalAdvance(QStringLiteral("Готово!"))})
+    Label4->setMinimumWidth(std::max({80, metrics.horizontalAdvance(tr("%1 из 256").arg(256)),
+                                      metrics.horizontalAdvance(tr("Готово!"))})
                             + 4);
-    Command4 = keeps_room(button(QStringLiteral("Остановить"), QStringLiteral("Command4")));
+    Command4 = keeps_room(button(tr("Остановить"), QStringLiteral("Command4")));
     Command4->hide();
     // Two columns, so that a screen reader reads the model and the device
     // as cells of their own, and the model cell holds just the model.
     List1 = named(new QTreeWidget, QStringLiteral("List1"));
-    List1->setAccessibleName(QStringLiteral("Найденные телефоны"));
+    List1->setAccessibleName(tr("Найденные телефоны"));
     List1->setRootIsDecorated(false);
-    List1->setHeaderLabels({QStringLiteral("Телефон"), QStringLiteral("Устройство")});
+    List1->setHeaderLabels({tr("Телефон"), tr("Устройство")});
     zanyatye_porty = named(new QLabel, QStringLiteral("zanyatye_porty"));
     zanyatye_porty->setTextFormat(Qt::PlainText);
     zanyatye_porty->setWordWrap(true);
     zanyatye_porty->setTextInteractionFlags(Qt::TextSelectableByMouse);
     zanyatye_porty->hide();
 
-    Frame3 = named(new QGroupBox(QStringLiteral("Проверка вызова номера")), QStringLiteral("Frame3"));
+    Frame3 = named(new QGroupBox(tr("Проверка вызова номера")), QStringLiteral("Frame3"));
     test_phone_label = named(new QLabel, QStringLiteral("Frame3_phone"));
     // Empty at first: a number typed by mistake, not one given, is dialled.
-    Text2 = text_box(QStringLiteral("Text2"), QStringLiteral("Номер для проверки вызова"));
-    Command3 = button(QStringLiteral("Позвонить"), QStringLiteral("Command3"));
+    Text2 = text_box(QStringLiteral("Text2"), tr("Номер для проверки вызова"));
+    Command3 = button(tr("Позвонить"), QStringLiteral("Command3"));
     Command6 = button(QStringLiteral("(CDMA)"), QStringLiteral("Command6"));
     auto* test_layout = new QGridLayout(Frame3);
     test_layout->addWidget(test_phone_label, 0, 0, 1, 3);
@@ -218,7 +220,7 @@ QWidget* Nastr_form::build_search_area()
     auto* layout = new QVBoxLayout(area);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(search_row);
-    layout->addWidget(new QLabel(QStringLiteral("Найденные телефоны:")));
+    layout->addWidget(new QLabel(tr("Найденные телефоны:")));
     layout->addWidget(List1, 1);
     layout->addWidget(zanyatye_porty);
     layout->addWidget(Frame3);
@@ -232,42 +234,42 @@ QWidget* Nastr_form::build_rules_tab()
         Combo1[list] = named(new QComboBox, indexed("Combo1", list));
         Combo1[list]->setMinimumWidth(180);
     }
-    Text3 = short_box(QStringLiteral("Text3"), QStringLiteral("Код города для семизначных номеров"));
-    Text4 = short_box(QStringLiteral("Text4"), QStringLiteral("Код города для шестизначных номеров"));
-    Text5 = short_box(QStringLiteral("Text5"), QStringLiteral("Код города для пятизначных номеров"));
-    Check1 = named(new QCheckBox(QStringLiteral("Если номер без кода, то добавлять код моего города")),
+    Text3 = short_box(QStringLiteral("Text3"), tr("Код города для семизначных номеров"));
+    Text4 = short_box(QStringLiteral("Text4"), tr("Код города для шестизначных номеров"));
+    Text5 = short_box(QStringLiteral("Text5"), tr("Код города для пятизначных номеров"));
+    Check1 = named(new QCheckBox(tr("Если номер без кода, то добавлять код моего города")),
                    QStringLiteral("Check1"));
-    Text1 = short_box(QStringLiteral("Text1"), QStringLiteral("Код моей страны"));
-    Check2 = named(new QCheckBox(QStringLiteral("При звонке заменять \"+\" на:")), QStringLiteral("Check2"));
+    Text1 = short_box(QStringLiteral("Text1"), tr("Код моей страны"));
+    Check2 = named(new QCheckBox(tr("При звонке заменять \"+\" на:")), QStringLiteral("Check2"));
     // Holds a text of its own until loading puts the stored one in, so the
     // stored text is always written back on the first load.
-    Text7 = short_box(QStringLiteral("Text7"), QStringLiteral("Замена \"+\""));
+    Text7 = short_box(QStringLiteral("Text7"), tr("Замена \"+\""));
     Text7->setText(QStringLiteral("Text7"));
 
     Frame2 = named(new QGroupBox, QStringLiteral("Frame2"));
     auto* grid = new QGridLayout(Frame2);
     int row = 0;
-    grid->addWidget(new QLabel(QStringLiteral("<b>Мобильные номера Украины:</b>")), row++, 0, 1, 3);
+    grid->addWidget(new QLabel(tr("<b>Мобильные номера Украины:</b>")), row++, 0, 1, 3);
     for (int list = 1; list <= 4; ++list) {
         grid->addWidget(new QLabel(QString::fromUtf8(rows[list - 1])), row, 0);
         grid->addWidget(Combo1[list], row++, 1);
     }
-    grid->addWidget(new QLabel(QStringLiteral("Городские номера (с кодом моего города и без кода):")), row, 0);
+    grid->addWidget(new QLabel(tr("Городские номера (с кодом моего города и без кода):")), row, 0);
     grid->addWidget(Combo1[5], row++, 1);
-    grid->addWidget(new QLabel(QStringLiteral("<b>Коды моего города для:</b>")), row++, 0, 1, 3);
+    grid->addWidget(new QLabel(tr("<b>Коды моего города для:</b>")), row++, 0, 1, 3);
     const int first_code_row = row;
-    grid->addWidget(new QLabel(QStringLiteral("Семизначных номеров (3 цифры кода):")), row, 0);
+    grid->addWidget(new QLabel(tr("Семизначных номеров (3 цифры кода):")), row, 0);
     grid->addWidget(Text3, row++, 1, Qt::AlignLeft);
-    grid->addWidget(new QLabel(QStringLiteral("Шестизначных номеров (4 цифры кода):")), row, 0);
+    grid->addWidget(new QLabel(tr("Шестизначных номеров (4 цифры кода):")), row, 0);
     grid->addWidget(Text4, row++, 1, Qt::AlignLeft);
-    grid->addWidget(new QLabel(QStringLiteral("Пятизначных номеров (5 цифр кода):")), row, 0);
+    grid->addWidget(new QLabel(tr("Пятизначных номеров (5 цифр кода):")), row, 0);
     grid->addWidget(Text5, row++, 1, Qt::AlignLeft);
     grid->addWidget(Check1, first_code_row, 2, 3, 1);
-    grid->addWidget(new QLabel(QStringLiteral(
+    grid->addWidget(new QLabel(tr(
                         "<b>Международные (с кодом страны, отличающимся от кода моей страны):</b>")),
                     row++, 0, 1, 3);
     auto* country = new QHBoxLayout;
-    country->addWidget(new QLabel(QStringLiteral("Код моей страны:")));
+    country->addWidget(new QLabel(tr("Код моей страны:")));
     country->addWidget(Text1);
     country->addStretch();
     grid->addLayout(country, row, 0);
@@ -277,11 +279,11 @@ QWidget* Nastr_form::build_rules_tab()
     plus->addWidget(Text7);
     plus->addStretch();
     grid->addLayout(plus, row++, 0, 1, 3);
-    grid->addWidget(new QLabel(QStringLiteral("Все номера, не вошедшие в вышеописанные правила:")), row, 0);
+    grid->addWidget(new QLabel(tr("Все номера, не вошедшие в вышеописанные правила:")), row, 0);
     grid->addWidget(Combo1[7], row++, 1);
     grid->setRowStretch(row, 1);
 
-    single_phone_notice = named(new QLabel(QStringLiteral(
+    single_phone_notice = named(new QLabel(tr(
                                     "В связи с тем, что используется только один телефон, все звонки "
                                     "будут идти через него")),
                                 QStringLiteral("single_phone_notice"));
@@ -298,22 +300,22 @@ QWidget* Nastr_form::build_rules_tab()
 
 QWidget* Nastr_form::build_other_tab()
 {
-    Check4 = named(new QCheckBox(QStringLiteral("При звонке через приложения открывать окно программы")),
+    Check4 = named(new QCheckBox(tr("При звонке через приложения открывать окно программы")),
                    QStringLiteral("Check4"));
-    uvedomleniya = named(new QCheckBox(QStringLiteral("Показывать уведомления о звонках")),
+    uvedomleniya = named(new QCheckBox(tr("Показывать уведомления о звонках")),
                          QStringLiteral("uvedomleniya"));
-    sip_program = text_box(QStringLiteral("sip_program"), QStringLiteral("Программа SIP-телефона"));
+    sip_program = text_box(QStringLiteral("sip_program"), tr("Программа SIP-телефона"));
     sip_program->setMinimumWidth(300);
 
     auto* sip_row = new QHBoxLayout;
-    sip_row->addWidget(new QLabel(QStringLiteral("Программа SIP-телефона:")));
+    sip_row->addWidget(new QLabel(tr("Программа SIP-телефона:")));
     sip_row->addWidget(sip_program, 1);
 
     journal_days = named(new QSpinBox, QStringLiteral("journal_days"));
     journal_days->setRange(0, 36500);
-    auto* days_label = new QLabel(QStringLiteral("Хранить журнал звонков (дней, 0 — всегда):"));
+    auto* days_label = new QLabel(tr("Хранить журнал звонков (дней, 0 — всегда):"));
     days_label->setBuddy(journal_days);
-    journal_days->setAccessibleName(QStringLiteral("Хранить журнал звонков, дней"));
+    journal_days->setAccessibleName(tr("Хранить журнал звонков, дней"));
     // A change that removes calls asks first: once, when the value is set,
     // not at every digit typed.
     journal_days->setKeyboardTracking(false);
@@ -322,12 +324,27 @@ QWidget* Nastr_form::build_other_tab()
     days_row->addWidget(journal_days);
     days_row->addStretch();
 
+    // The languages are named in their own words, as language choices are.
+    yazyk = named(new QComboBox, QStringLiteral("yazyk"));
+    yazyk->addItem(tr("Как в системе"), QString::fromLatin1(blackboard::language::kSystem));
+    yazyk->addItem(QStringLiteral("Русский"), QString::fromLatin1(blackboard::language::kRussian));
+    yazyk->addItem(QStringLiteral("English"), QString::fromLatin1(blackboard::language::kEnglish));
+    auto* language_label = new QLabel(tr("Язык интерфейса:"));
+    language_label->setBuddy(yazyk);
+    yazyk->setAccessibleName(tr("Язык интерфейса"));
+    auto* language_row = new QHBoxLayout;
+    language_row->addWidget(language_label);
+    language_row->addWidget(yazyk);
+    language_row->addWidget(new QLabel(tr("(действует после перезапуска программы)")));
+    language_row->addStretch();
+
     auto* tab = new QWidget;
     auto* layout = new QVBoxLayout(tab);
     layout->addWidget(Check4);
     layout->addWidget(uvedomleniya);
     layout->addLayout(sip_row);
     layout->addLayout(days_row);
+    layout->addLayout(language_row);
     layout->addStretch();
     return tab;
 }

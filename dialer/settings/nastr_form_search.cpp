@@ -11,6 +11,7 @@
 #include "dialer/settings/nastr_logic.h"
 #include "platform/messages.h"
 #include "blackboard/slot.h"
+#include "blackboard/stored_texts.h"
 #include "serial/stable_names.h"
 
 namespace {
@@ -20,7 +21,7 @@ constexpr int kPortRole = Qt::UserRole;
 
 void no_phone_selected()
 {
-    platform::show_message(QStringLiteral("Не выбран телефон!"), platform::MessageIcon::Error);
+    platform::show_message(Nastr_form::tr("Не выбран телефон!"), platform::MessageIcon::Error);
 }
 
 }  // namespace
@@ -39,14 +40,14 @@ void Nastr_form::start_search()
         Command4->show();
     };
     observer.asking = [this](int port) {
-        Label4->setText(QString::number(port) + QStringLiteral(" из 256"));
+        Label4->setText(tr("%1 из 256").arg(port));
     };
     observer.found = [this](const QString& model, int port) {
         auto* entry = new QTreeWidgetItem(List1, {model, port_display_name(port)});
         entry->setData(0, kPortRole, port);
     };
     observer.held = [&held](int port, const QString& note) {
-        held << QStringLiteral("Порт %1: ").arg(port) + note;
+        held << tr("Порт %1: ").arg(port) + blackboard::shown_text(note);
     };
 
     // A test call would take the port away from the query in progress.
@@ -60,8 +61,8 @@ void Nastr_form::start_search()
     zanyatye_porty->setText(held.join(QStringLiteral("\n\n")));
     zanyatye_porty->setVisible(!held.isEmpty());
     if (outcome == Scan_ports::Outcome::Done) {
-        Label4->setText(QStringLiteral("Готово!"));
-        List1->setToolTip(QStringLiteral("Привет!"));
+        Label4->setText(tr("Готово!"));
+        List1->setToolTip(tr("Привет!"));
     } else {
         Label4->clear();
     }
@@ -124,15 +125,16 @@ void Nastr_form::test_call(DialCommand command)
     }
     const QString number = Text2->text().trimmed();
     if (number.isEmpty()) {
-        platform::show_message(QStringLiteral("Не введён номер!"), platform::MessageIcon::Error);
+        platform::show_message(tr("Не введён номер!"), platform::MessageIcon::Error);
         return;
     }
     // On a GSM phone these reach the emergency services, even without a SIM.
     if (nastr_logic::is_emergency_number(number) &&
         !platform::ask_to_confirm(
-            number + QStringLiteral(" — номер экстренной службы. Проверочный звонок дойдёт до неё.\n"
-                                    "Всё равно позвонить?"),
-            QStringLiteral("Позвонить"))) {
+            tr("%1 — номер экстренной службы. Проверочный звонок дойдёт до неё.\n"
+               "Всё равно позвонить?")
+                .arg(number),
+            tr("Позвонить"))) {
         return;
     }
     Test_call(main_window_.serial_port(), entry->data(0, kPortRole).toInt(), number, command);

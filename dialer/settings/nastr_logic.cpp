@@ -1,5 +1,7 @@
 #include "dialer/settings/nastr_logic.h"
 
+#include <QCoreApplication>
+
 #include "dialer/dial/operators_telefons.h"
 #include "dialer/dial/reestr.h"
 #include "blackboard/slot.h"
@@ -7,6 +9,10 @@
 namespace nastr_logic {
 
 namespace {
+
+struct Text {
+    Q_DECLARE_TR_FUNCTIONS(Nastr_form)
+};
 
 constexpr int kSlotCount = 6;
 
@@ -28,7 +34,7 @@ bool all_digits(const QString& text)
 
 QString retention_question(int days, int doomed_calls)
 {
-    return QStringLiteral("Из журнала будут сразу удалены звонки старше %1 дн.: %2.\nУдалить их?")
+    return Text::tr("Из журнала будут сразу удалены звонки старше %1 дн.: %2.\nУдалить их?")
         .arg(days)
         .arg(doomed_calls);
 }
@@ -59,7 +65,8 @@ QStringList rule_list_entries()
                         : QString::number(slot) + unused);
     }
     entries << (slot_enabled(Reestr::kSkypeSlot) ? QStringLiteral("5 Skype") : QStringLiteral("5") + unused);
-    entries << (slot_enabled(Reestr::kSipSlot) ? QStringLiteral("6 SIP-телефон") : QStringLiteral("6") + unused);
+    entries << (slot_enabled(Reestr::kSipSlot) ? QStringLiteral("6 ") + Text::tr("SIP-телефон")
+                                               : QStringLiteral("6") + unused);
     return entries;
 }
 

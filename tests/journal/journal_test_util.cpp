@@ -1,6 +1,12 @@
 #include "tests/journal/journal_test_util.h"
 
+#include <QFile>
+#include <QRandomGenerator>
 #include <QtGlobal>
+
+#include <sqlite3.h>
+
+#include "journal/journal.h"
 
 namespace journal_test {
 
@@ -35,6 +41,55 @@ QStringList briefs(const QList<journal::CallRecord>& records, qint64 epoch_ms)
     for (const journal::CallRecord& record : records)
         list << brief(record, epoch_ms);
     return list;
+}
+
+bool run_sql(const QString& path, const char* script)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open(QFile::encodeName(path).constData(), &db);
+    const bool ok = sqlite3_exec(db, script, nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    return ok;
+}
+
+QString sql_value(const QString& path, const char* query)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* stmt = nullptr;
+    QString result;
+    if (sqlite3_prepare_v2(db, query, -1, &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW)
+        result = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return result;
+}
+
+void write_damaged_journal(const QString& path, int calls, int bytes)
+{
+    {
+        journal::Journal journal(path);
+        const qint64 start = 1714550400000;
+        for (int i = 0; i < calls; ++i) {
+            const qint64 id = journal.call_started("1", "SIMPHONE", journal::Direction::In,
+                                                   QStringLiteral("0671%1").arg(i, 6, 10, QLatin1Char('0')),
+                                                   start + i * 60000);
+            journal.call_ended(id, start + i * 60000 + 20000, journal::Outcome::Missed);
+        }
+    }
+    // Closing the last connection wrote the -wal into the file; out of WAL
+    // mode, as a copy or a restore leaves it, so that even a reader's
+    // switch back would show as a change of the file.
+    run_sql(path, "PRAGMA journal_mode=DELETE");
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        return;
+    QByteArray noise(bytes, '\0');
+    QRandomGenerator generator(23);
+    for (char& byte : noise)
+        byte = char(generator.bounded(256));
+    file.seek(file.size() / 2);
+    file.write(noise);
 }
 
 namespace {

@@ -25,6 +25,15 @@ QString clcc(const QList<Listed>& calls);
 QString brief(const journal::CallRecord& record, qint64 epoch_ms);
 QStringList briefs(const QList<journal::CallRecord>& records, qint64 epoch_ms);
 
+// Another program's connection to a journal file: runs a script, or gives
+// the first column of a query's first row ("" when none).
+bool run_sql(const QString& path, const char* script);
+QString sql_value(const QString& path, const char* query);
+
+// A journal of `calls` ended calls, then `bytes` overwritten with noise in
+// the middle of its file, as a failing disk leaves it.
+void write_damaged_journal(const QString& path, int calls, int bytes);
+
 // Counts the warnings of the "vekorra.journal" category while it lives.
 class JournalWarnings {
 public:

@@ -241,7 +241,7 @@ private slots:
                        Outcome::Answered, 65);
         journal::JournalTableModel model(journal);
         QCOMPARE(model.rowCount(), 1000);
-        QCOMPARE(model.columnCount(), 6);
+        QCOMPARE(model.columnCount(), 7);
         QCOMPARE(model.headerData(0, Qt::Horizontal).toString(), QString("Время"));
         QCOMPARE(model.data(model.index(0, journal::JournalTableModel::Number)).toString(), QString("0500000999"));
         QCOMPARE(model.data(model.index(999, journal::JournalTableModel::Number)).toString(), QString("0500000000"));

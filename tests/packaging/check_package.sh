@@ -28,13 +28,16 @@ depends=$(field Depends)
 for needed in xdg-utils libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 libsqlite3-0 libc6; do
   grep -Eq "(^|, )$needed( |,|$)" <<<"$depends" || fail "Depends lacks $needed: $depends"
 done
-grep -q fonts-wine <<<"$(field Recommends)" || fail "Recommends lacks fonts-wine"
+for recommended in fonts-wine qt6-translations-l10n; do
+  grep -q "$recommended" <<<"$(field Recommends)" || fail "Recommends lacks $recommended"
+done
 
 dpkg-deb -c "$deb" | awk '{ print $6 ($7 ? " " $7 " " $8 : "") }' | sed 's|/$||' >"$work/files"
 expect() { grep -qxF "$1" "$work/files" || fail "missing $1"; }
 for path in ./usr/lib/vekorra/vekorra ./usr/lib/vekorra/vekorra-settings ./usr/lib/vekorra/vekorra-journal \
             ./usr/lib/vekorra/tools/phonesim \
             ./usr/lib/vekorra/{1,2,3,4}/kestrum ./usr/share/applications/vekorra.desktop \
+            ./usr/lib/vekorra/translations/vekorra_{en,ru}.qm \
             ./usr/share/icons/hicolor/scalable/apps/vekorra.svg \
             ./usr/share/doc/vekorra/examples/61-vekorra-modemmanager.rules \
             "./usr/bin/vekorra -> ../lib/vekorra/vekorra" \
@@ -58,6 +61,10 @@ desktop=$work/root/usr/share/applications/vekorra.desktop
 grep -qx 'Exec=vekorra %u' "$desktop" || fail "desktop entry Exec"
 grep -qx 'Icon=vekorra' "$desktop" || fail "desktop entry Icon"
 grep -Eq '^MimeType=(.*;)?x-scheme-handler/tel;' "$desktop" || fail "desktop entry does not handle tel:"
+for entry in Name GenericName Comment; do
+  grep -Eq "^$entry=[ -~]+$" "$desktop" || fail "desktop entry $entry not in English"
+  grep -q "^$entry\[ru\]=" "$desktop" || fail "desktop entry lacks $entry[ru]"
+done
 if command -v desktop-file-validate >/dev/null; then
   desktop-file-validate "$desktop" || fail "desktop-file-validate"
 fi

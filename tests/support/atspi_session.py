@@ -140,7 +140,11 @@ class AtspiSession:
 
 def children(accessible):
     result = []
-    for index in range(accessible.childCount):
+    try:
+        count = accessible.childCount
+    except Exception:  # went away meanwhile
+        return result
+    for index in range(count):
         try:
             result.append(accessible.getChildAtIndex(index))
         except Exception:
@@ -186,8 +190,12 @@ def find(root, role_name, name, showing=True, timeout=10):
 
 
 def find_all(root, role_name, showing=True):
-    return [a for a in descendants(root)
-            if role(a) == role_name and (not showing or is_showing(a))]
+    def matches(accessible):
+        try:
+            return role(accessible) == role_name and (not showing or is_showing(accessible))
+        except Exception:  # went away meanwhile (the journal's rows, refreshed)
+            return False
+    return [a for a in descendants(root) if matches(a)]
 
 
 def text_of(accessible):
@@ -221,9 +229,12 @@ def button_faults(window):
     An empty list when the window reads well."""
     faults = []
     for accessible in descendants(window):
-        kind = role(accessible)
-        name = (accessible.name or "").strip()
-        where = "%s %r in %r" % (kind, name, (accessible.parent.name if accessible.parent else ""))
+        try:
+            kind = role(accessible)
+            name = (accessible.name or "").strip()
+            where = "%s %r in %r" % (kind, name, (accessible.parent.name if accessible.parent else ""))
+        except Exception:  # went away meanwhile (a repainted display's parts)
+            continue
         if kind in CONTROL_ROLES and not name:
             faults.append("no name: " + where)
         if kind in PICTURE_ROLES and "press" in action_names(accessible):

@@ -18,6 +18,9 @@ TestEnv::TestEnv()
     qputenv("VEKORRA_JOURNAL", journal_path().toLocal8Bit());
     qputenv("VEKORRA_PORTS", ports_dir().toLocal8Bit());
     qputenv("XDG_RUNTIME_DIR", runtime_dir().toLocal8Bit());
+    // Contacts: the own folder, the smartphone's and the phonebooks' cache.
+    qputenv("XDG_DATA_HOME", dir_.filePath(QStringLiteral("data")).toLocal8Bit());
+    qputenv("XDG_CACHE_HOME", dir_.filePath(QStringLiteral("cache")).toLocal8Bit());
     settings_store::reopen();
 }
 

@@ -176,6 +176,26 @@ QString ControlServer::run(const QString& command)
         phone_->set_ussd_delay(ms);
         return answer({});
     }
+    if (verb == QLatin1String("sms"))
+        return answer(sms(words.mid(1)));
+    if (verb == QLatin1String("sms-refuse") && words.size() == 2) {
+        bool number = false;
+        const int code = words[1].toInt(&number);
+        if (!number && words[1] != QLatin1String("off"))
+            return answer(QStringLiteral("CODE or off"));
+        phone_->sms().set_refusal(number ? code : 0);
+        return answer({});
+    }
+    if (verb == QLatin1String("sms-reports") && words.size() == 2 && on_off(words[1], &on)) {
+        phone_->sms().set_reports(on);
+        return answer({});
+    }
+    if (verb == QLatin1String("sms-capacity") && words.size() == 2 && words[1].toInt() > 0) {
+        phone_->sms().set_capacity(words[1].toInt());
+        return answer({});
+    }
+    if (verb == QLatin1String("sms-status"))
+        return phone_->sms().status_line() + QStringLiteral("\nOK");
     if (verb == QLatin1String("calls"))
         return phone_->calls_line() + QStringLiteral("\nOK");
     if (verb == QLatin1String("quit")) {
@@ -183,4 +203,32 @@ QString ControlServer::run(const QString& command)
         return answer({});
     }
     return answer(QStringLiteral("unknown command: %1").arg(command));
+}
+
+// sms [--ucs2] [--parts N] [--order 2,1,..] FROM TEXT
+QString ControlServer::sms(QStringList words)
+{
+    SmsMemory::Incoming message;
+    while (!words.isEmpty() && words[0].startsWith(QLatin1String("--"))) {
+        const QString option = words.takeFirst();
+        if (option == QLatin1String("--ucs2")) {
+            message.ucs2 = true;
+        } else if (option == QLatin1String("--parts") && !words.isEmpty()) {
+            message.parts = words.takeFirst().toInt();
+            if (message.parts < 1 || message.parts > 255)
+                return QStringLiteral("--parts takes 1 to 255");
+        } else if (option == QLatin1String("--order") && !words.isEmpty()) {
+            for (const QString& part : words.takeFirst().split(u','))
+                message.order.append(part.toInt());
+        } else {
+            return QStringLiteral("unknown option %1").arg(option);
+        }
+    }
+    if (words.size() < 2)
+        return QStringLiteral("sms [--ucs2] [--parts N] [--order 2,1,..] FROM TEXT");
+    message.from = words.takeFirst();
+    message.text = words.join(u' ');
+    if (!message.order.isEmpty())
+        message.parts = qMax(message.parts, int(message.order.size()));
+    return phone_->sms().deliver(message);
 }

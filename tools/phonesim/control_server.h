@@ -19,6 +19,7 @@ public:
     bool listen(const QString& path, QString* error);
     // Runs one control command; returns the answer lines.
     QString run(const QString& command);
+    QString sms(QStringList words);
 
 signals:
     void quit_requested();

@@ -98,6 +98,16 @@ int main(int argc, char** argv)
         log.write("EV", "line closed " + QByteArray::number(opens));
     });
     Phone phone(options, &line, &log);
+    QString refused = options.phonebook_file.isEmpty() ? QString() : phone.phonebook().load(options.phonebook_file);
+    for (const QString& contact : options.contacts)
+        if (refused.isEmpty())
+            refused = phone.phonebook().add(contact);
+    for (const QString& quirk : options.phonebook_quirks)
+        phone.phonebook().set_quirk(quirk);
+    if (!refused.isEmpty()) {
+        fprintf(stderr, "phonesim: %s\n", qPrintable(refused));
+        return 2;
+    }
     ControlServer control(&phone, &line, &log);
     if (!control.listen(options.control_path, &error)) {
         fprintf(stderr, "phonesim: %s\n", qPrintable(error));

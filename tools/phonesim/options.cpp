@@ -2,6 +2,7 @@
 
 #include <QDir>
 
+#include "phonebook.h"
 #include "ussd_network.h"
 
 const char* const phonesim_help = R"(Usage: phonesim [OPTIONS]
@@ -46,6 +47,16 @@ Options:
   --ussd-delay MS       the +CUSD line follows the request's OK after MS
                         (default 50), so it may arrive inside the reply to a
                         later command (a call-list poll, say).
+  --contact MEM,NUMBER,NAME
+                        a phonebook entry in memory SM (the SIM, 250 places)
+                        or ME (the phone, 500 places), at its next free place;
+                        may be repeated.
+  --phonebook FILE      phonebook entries, one MEM,NUMBER,NAME a line (UTF-8;
+                        "#" starts a comment).
+  --phonebook-quirk no-range|hex-numbers
+                        no-range: AT+CPBR=a,b with b > a answers +CME ERROR: 4
+                        (only one entry at a time); hex-numbers: in UCS2 the
+                        numbers come hex-encoded too. May be repeated.
   --echo on|off         command echo (default on; ATE0/ATE1 switch it).
   --ports DIR           ports folder (default $VEKORRA_PORTS, else
                         ~/.config/vekorra/ports).
@@ -77,14 +88,22 @@ Options:
                         (default 0), as a phone that takes its time.
   --ring-urc MS         while a call comes in (state 4), send the unsolicited
                         result "RING" at once and then every MS (default: never).
+  --sms-capacity N      places in the message memory (default 10); a full
+                        memory takes no message and announces none, the
+                        network keeps it until a place is free.
+  --sms-text-only       AT+CMGF=0 answers ERROR: a phone with text mode only.
+  --sms-cnmi A;B;...    the AT+CNMI settings accepted (e.g. "1,1,0,0,0");
+                        others answer +CMS ERROR: 303. Default: any.
+  --sms-after MS FROM TEXT
+                        a message from FROM MS after start; may be repeated.
   --exit-with-parent    end when the process that started the simulator ends.
   --help                this text.
 
 AT commands: AT, ATE0/ATE1, ATZ, AT&F, ATV1, ATQ0, AT+CMEE, AT+CLIP, AT+CRC,
-AT+CSCS, AT+CFUN (all OK), AT+GMM, AT+CGMM, ATI (see --model-query), AT+GMI,
+AT+CFUN (all OK), AT+GMM, AT+CGMM, ATI (see --model-query), AT+GMI,
 AT+GMR, AT+CGSN, AT+CLCC, ATD<number>; (a voice call; without ";" NO
 CARRIER), AT+CDV<number>;, ATA, AT+CHUP, ATH, ATH1, AT+CHLD=0|1|1x|2|2x|3|?,
-AT+VTS, AT+CUSD. Anything else: ERROR. Lines that
+AT+VTS, AT+CUSD, AT+CPBS, AT+CPBR, AT+CSCS. Anything else: ERROR. Lines that
 do not start with AT are logged and otherwise ignored. Replies are verbose:
 CR LF <text> CR LF per line, then CR LF OK CR LF (or ERROR, NO CARRIER,
 BUSY, NO DIALTONE). With echo on, the command line is echoed followed by CR.
@@ -112,6 +131,13 @@ after --ussd-delay the unsolicited line of the code's answer (see --ussd);
 while a menu waits, the next request is the user's answer to it.
 AT+CUSD=2 cancels a menu and an answer not sent yet; AT+CUSD=0 and =1 turn
 the unsolicited lines off and on; AT+CUSD? and AT+CUSD=? answer as phones do.
+
+Phonebook (gsm modes; else ERROR): AT+CPBS="SM"|"ME" selects the memory,
+AT+CPBS? and =? answer as phones do; AT+CPBR=? answers +CPBR: (1-<size>),40,18;
+AT+CPBR=<a>[,<b>] lists +CPBR: <index>,"<number>",<129|145>,"<name>" for the
+places that hold an entry (+CME ERROR: 22 for one empty place, 21 outside the
+memory). AT+CSCS="GSM"|"IRA"|"UCS2" (default GSM) sets how names come: UCS2 as
+hex of UTF-16; in GSM and IRA a letter outside ASCII comes as "?".
 
 Control channel (a local socket; one command per line, each answered by one
 line "OK" or "ERROR <why>"; "calls" sends one line before it):
@@ -161,6 +187,17 @@ line "OK" or "ERROR <why>"; "calls" sends one line before it):
                         which commands give the model (see --model-query)
   ussd CODE=KIND[:TEXT] the answer to a USSD code (see --ussd)
   ussd-delay MS         the pause before a +CUSD line from now on
+  sms [--ucs2] [--parts N] [--order 2,1,..] FROM TEXT
+                        a message arrives: stored (+CMTI: "SM",<index> when
+                        AT+CNMI asked for it), in N parts (more if the text
+                        needs them) in the given order, as UCS2 when told or
+                        when the text needs it; FROM with letters is an
+                        alphanumeric sender (a bank's name)
+  sms-refuse CODE|off   AT+CMGS is answered +CMS ERROR: CODE until "off"
+  sms-reports on|off    delivery reports (+CDS) for sends that ask for them
+                        and an AT+CNMI with <ds> 1 (default on)
+  sms-capacity N        places in the message memory from now on
+  sms-status            one line: stored, capacity, held, mode, AT+CNMI; then OK
   calls                 the call list: one line of +CLCC fields, calls joined
                         by ";" (empty without calls), then OK
   quit                  end the simulator
@@ -225,6 +262,10 @@ QString parse_options(const QStringList& args, SimOptions* o)
             o->exit_with_parent = true;
             continue;
         }
+        if (name == QLatin1String("--sms-text-only")) {
+            o->sms_text_only = true;
+            continue;
+        }
         if (!v)
             return QStringLiteral("unknown option or missing value: %1").arg(name);
         if (name == QLatin1String("--mode")) {
@@ -240,6 +281,14 @@ QString parse_options(const QStringList& args, SimOptions* o)
             o->ussd_answers.append(*v);
         } else if (name == QLatin1String("--ussd-delay")) {
             ok = to_ms(*v, &o->ussd_delay_ms);
+        } else if (name == QLatin1String("--contact")) {
+            ok = Phonebook().add(*v).isEmpty();
+            o->contacts.append(*v);
+        } else if (name == QLatin1String("--phonebook")) {
+            o->phonebook_file = *v;
+        } else if (name == QLatin1String("--phonebook-quirk")) {
+            ok = Phonebook().set_quirk(*v).isEmpty();
+            o->phonebook_quirks.append(*v);
         } else if (name == QLatin1String("--echo")) {
             ok = *v == QLatin1String("on") || *v == QLatin1String("off");
             o->echo = *v == QLatin1String("on");
@@ -262,6 +311,18 @@ QString parse_options(const QStringList& args, SimOptions* o)
             ok = to_ms(*v, &o->ring_urc_ms) && o->ring_urc_ms > 0;
         } else if (name == QLatin1String("--far-hangup-after")) {
             ok = to_ms(*v, &o->far_hangup_ms);
+        } else if (name == QLatin1String("--sms-capacity")) {
+            o->sms_capacity = v->toInt(&ok);
+            ok = ok && o->sms_capacity >= 1;
+        } else if (name == QLatin1String("--sms-cnmi")) {
+            o->sms_cnmi = v->split(u';', Qt::SkipEmptyParts);
+        } else if (name == QLatin1String("--sms-after")) {
+            int ms = 0;
+            ok = to_ms(*v, &ms) && value(2) && value(3);
+            if (ok) {
+                o->sms_after.append({ms, *value(2) + u' ' + *value(3)});
+                i += 2;
+            }
         } else if (name == QLatin1String("--ring-after")) {
             int ms = 0;
             ok = to_ms(*v, &ms) && value(2);

@@ -28,6 +28,13 @@ struct SimOptions {
     QStringList ussd_answers;          // "CODE=KIND[:TEXT]" each (see UssdNetwork)
     int ussd_delay_ms = 50;            // from a request's OK to its +CUSD line
     bool exit_with_parent = false;
+    int sms_capacity = 10;             // places in the message memory
+    bool sms_text_only = false;        // AT+CMGF=0 refused: text mode only
+    QStringList sms_cnmi;              // AT+CNMI settings accepted ("" = any)
+    QList<QPair<int, QString>> sms_after;  // "FROM TEXT" messages at a time after start
+    QStringList contacts;           // "MEM,NUMBER,NAME" each
+    QString phonebook_file;         // lines of the same form
+    QStringList phonebook_quirks;   // "no-range", "hex-numbers"
 };
 
 // Fills options from the arguments (without the program name). Returns

@@ -13,7 +13,7 @@ const QByteArray error_reply = "\r\nERROR\r\n";
 
 // Settings that a controller or terminal may send first; accepted as is.
 const QStringList accepted_settings {"Z", "&F", "V1", "Q0", "+CMEE", "+CLIP", "+CRC", "+COLP",
-                                     "+CSCS", "+CFUN", "+CMGF", "+CSSN", "S0"};
+                                     "+CFUN", "+CMGF", "+CSSN", "S0"};
 
 bool cdma_dialable(const QString& text)
 {
@@ -24,9 +24,14 @@ bool cdma_dialable(const QString& text)
 }  // namespace
 
 Phone::Phone(const SimOptions& options, PtyLine* line, SimLog* log, QObject* parent)
-    : QObject(parent), options_(options), line_(line), log_(log), echo_(options.echo)
+    : QObject(parent), options_(options), line_(line), log_(log), sms_(log, options.sms_capacity),
+      echo_(options.echo)
 {
     connect(line_, &PtyLine::received, this, &Phone::take_bytes);
+    connect(&sms_, &SmsMemory::unsolicited, this, [this](const QByteArray& bytes) {
+        if (!silent_)
+            send(bytes);
+    });
     connect(&slow_timer_, &QTimer::timeout, this, &Phone::send_piece);
     reply_delay_ms_ = options.reply_delay_ms;
     if (options.ring_urc_ms > 0)
@@ -48,6 +53,16 @@ bool Phone::is_gsm() const
 
 void Phone::start_scripted_events()
 {
+    sms_.set_pdu_mode_supported(!options_.sms_text_only);
+    sms_.set_cnmi_accepted(options_.sms_cnmi);
+    for (const auto& [ms, message] : options_.sms_after) {
+        QTimer::singleShot(ms, this, [this, message = message] {
+            SmsMemory::Incoming incoming;
+            incoming.from = message.section(u' ', 0, 0);
+            incoming.text = message.section(u' ', 1);
+            sms_.deliver(incoming);
+        });
+    }
     for (const auto& [ms, number] : options_.rings) {
         QTimer::singleShot(ms, this, [this, number = number] {
             log_->write("EV", "ring-after " + number.toLatin1());
@@ -60,7 +75,24 @@ void Phone::start_scripted_events()
 
 void Phone::take_bytes(const QByteArray& bytes)
 {
-    for (const QByteArray& line : splitter_.feed(bytes))
+    QByteArray rest = bytes;
+    while (sms_.awaiting_body() && !rest.isEmpty()) {
+        // After "> " everything up to Ctrl-Z or Esc is the message.
+        qsizetype cut = 0;
+        while (cut < rest.size() && rest[cut] != '\x1a' && rest[cut] != '\x1b')
+            ++cut;
+        cut = std::min(cut + 1, rest.size());
+        log_->write("RX", rest.left(cut));
+        bool ended = false;
+        const QByteArray reply = sms_.feed_body(rest.left(cut), &ended);
+        rest = rest.mid(cut);
+        if (ended) {
+            if (echo_)
+                send("\r\n");
+            send(reply);
+        }
+    }
+    for (const QByteArray& line : splitter_.feed(rest))
         take_command(line);
 }
 
@@ -109,9 +141,17 @@ QByteArray Phone::execute(const QString& command)
     }
     if (body == QLatin1String("Z") || body == QLatin1String("&F"))
         echo_ = options_.echo;
+    // The character set is the messages' and the phonebook's: the
+    // messages take note, the phonebook answers.
+    if (body.startsWith(QLatin1String("+CSCS")))
+        sms_.execute(text, body);
+    else if (sms_.handles(body))
+        return gsm ? sms_.execute(text, body) : error_reply;
     for (const QString& setting : accepted_settings)
         if (body.startsWith(setting))
             return ok_reply;
+    if (const QByteArray reply = phonebook_.command(body); !reply.isEmpty())
+        return gsm ? reply : error_reply;
     if (body == QLatin1String("+GMM") || body == QLatin1String("+CGMM") || body.startsWith(QLatin1Char('I')))
         return model_query(body);
     if (body.startsWith(QLatin1String("+VTS=")))

@@ -8,7 +8,9 @@
 #include "call_list.h"
 #include "line_splitter.h"
 #include "options.h"
+#include "phonebook.h"
 #include "sim_log.h"
+#include "sms_memory.h"
 #include "ussd_network.h"
 
 class PtyLine;
@@ -48,6 +50,9 @@ public:
     QString set_ussd_answer(const QString& setting) { return ussd_.configure(setting); }
     void set_ussd_delay(int ms) { options_.ussd_delay_ms = ms; }
     QString calls_line() const;
+    SmsMemory& sms() { return sms_; }
+    // Phonebook filling from options (or a control command).
+    Phonebook& phonebook() { return phonebook_; }
     bool is_gsm() const;
 
 private:
@@ -72,6 +77,7 @@ private:
     SimOptions options_;
     PtyLine* line_;
     SimLog* log_;
+    SmsMemory sms_;
     LineSplitter splitter_;
     CallList calls_;
     QList<Call> last_seen_;
@@ -91,6 +97,7 @@ private:
     QTimer ring_timer_;
     bool cdma_in_call_ = false;      // cdma: from AT+CDV until the hang-up
     UssdNetwork ussd_;
+    Phonebook phonebook_;
     QTimer ussd_timer_;              // the +CUSD line waits for it
     QByteArray ussd_pending_;
 };

@@ -95,7 +95,12 @@ int list(const ListOptions& options, FILE* out, FILE* err)
     journal::Journal journal;
     if (!journal.usable())
         return journal_failure(err, journal);
-    print(out, journal::export_records(journal.fetch_all(options.filter), options.format));
+    // A damaged page met half way fails the whole listing: part of the
+    // calls printed as if they were all would be a wrong answer.
+    const QList<journal::CallRecord> records = journal.fetch_all(options.filter);
+    if (!journal.read_ok())
+        return journal_failure(err, journal);
+    print(out, journal::export_records(records, options.format));
     return Success;
 }
 

@@ -46,6 +46,7 @@ private slots:
     void ussd_answer_inside_a_later_reply();
     void ussd_cancel_drops_an_answer_not_sent();
     void ussd_refused_forms_and_other_modes();
+    void phonebook();
 };
 
 void TestPhoneSimTonesUssd::tones_only_in_an_active_call()
@@ -225,6 +226,37 @@ void TestPhoneSimTonesUssd::ussd_refused_forms_and_other_modes()
     QVERIFY(cdma.ready() && client.open(cdma.link_path()));
     QCOMPARE(client.exchange("AT+CUSD=1,\"*100#\",15"), error);
     QCOMPARE(client.read_for(200), QByteArray());
+}
+
+
+// The phonebook as phones present it: memories, places, names in UCS2 and
+// in GSM text, and the quirks of phones that refuse ranges or hex-encode
+// numbers.
+void TestPhoneSimTonesUssd::phonebook()
+{
+    Line line({"--contact", "SM,+380671234567,Мама", "--contact", "SM,0442223344,Office",
+               "--contact", "ME,0939998877,Сосед", "--phonebook-quirk", "hex-numbers"});
+    QVERIFY(line.open());
+    SerialClient& client = line.client;
+    QCOMPARE(client.exchange("AT+CSCS?"), "\r\n+CSCS: \"GSM\"\r\n" + ok);
+    QCOMPARE(client.exchange("AT+CPBS?"), "\r\n+CPBS: \"SM\",2,250\r\n" + ok);
+    QCOMPARE(client.exchange("AT+CPBR=?"), "\r\n+CPBR: (1-250),40,18\r\n" + ok);
+    QCOMPARE(client.exchange("AT+CPBR=1,10"),
+             "\r\n+CPBR: 1,\"+380671234567\",145,\"????\"\r\n\r\n+CPBR: 2,\"0442223344\",129,\"Office\"\r\n" + ok);
+    QCOMPARE(client.exchange("AT+CSCS=\"UCS2\""), ok);
+    QCOMPARE(client.exchange("AT+CPBR=1"),
+             "\r\n+CPBR: 1,\"002B003300380030003600370031003200330034003500360037\",145,\"041C0430043C0430\"\r\n" + ok);
+    QCOMPARE(client.exchange("AT+CPBR=3"), "\r\n+CME ERROR: 22\r\n");
+    QCOMPARE(client.exchange("AT+CPBR=251"), "\r\n+CME ERROR: 21\r\n");
+    QCOMPARE(client.exchange("AT+CPBS=\"ME\""), ok);
+    QCOMPARE(client.exchange("AT+CPBS=?"), "\r\n+CPBS: (\"SM\",\"ME\")\r\n" + ok);
+    QCOMPARE(client.exchange("AT+CPBR=?"), "\r\n+CPBR: (1-500),40,18\r\n" + ok);
+    QCOMPARE(client.exchange("AT+CPBS=\"XX\""), "\r\n+CME ERROR: 3\r\n");
+
+    Line refusing({"--contact", "SM,0501112233,A", "--phonebook-quirk", "no-range"});
+    QVERIFY(refusing.open());
+    QCOMPARE(refusing.client.exchange("AT+CPBR=1,5"), "\r\n+CME ERROR: 4\r\n");
+    QCOMPARE(refusing.client.exchange("AT+CPBR=1"), "\r\n+CPBR: 1,\"0501112233\",129,\"A\"\r\n" + ok);
 }
 
 QTEST_GUILESS_MAIN(TestPhoneSimTonesUssd)

@@ -1,0 +1,49 @@
+#include "dialer/main_window/name_completion.h"
+
+#include <QAbstractItemView>
+#include <QCompleter>
+#include <QLineEdit>
+#include <QStandardItemModel>
+
+#include "contacts/contact_index.h"
+
+namespace {
+constexpr int kNumberRole = Qt::UserRole + 1;
+}
+
+NameCompletion::NameCompletion(QLineEdit* field, const contacts::ContactIndex& index)
+    : QObject(field), field_(field), index_(index), model_(new QStandardItemModel(this)),
+      completer_(new QCompleter(model_, this))
+{
+    completer_->setCompletionMode(QCompleter::UnfilteredPopupCompletion);
+    completer_->setCompletionRole(kNumberRole);
+    completer_->setWidget(field_);
+    completer_->popup()->setAccessibleName(tr("Контакты"));
+    connect(field_, &QLineEdit::textEdited, this, &NameCompletion::offer);
+    connect(completer_, qOverload<const QString&>(&QCompleter::activated), field_, &QLineEdit::setText);
+}
+
+void NameCompletion::offer(const QString& text)
+{
+    model_->clear();
+    const bool has_letter = std::any_of(text.begin(), text.end(), [](QChar c) { return c.isLetter(); });
+    if (!has_letter) {
+        completer_->popup()->hide();
+        return;
+    }
+    for (const contacts::Completion& completion : index_.complete(text)) {
+        QString shown = completion.name + QStringLiteral(" — ") + completion.number;
+        if (!completion.label.isEmpty())
+            shown += QStringLiteral(", ") + completion.label;
+        auto* item = new QStandardItem(shown);
+        item->setData(completion.number, kNumberRole);
+        item->setEditable(false);
+        model_->appendRow(item);
+    }
+    if (model_->rowCount() == 0) {
+        completer_->popup()->hide();
+        return;
+    }
+    completer_->setCompletionPrefix(QString());
+    completer_->complete();
+}
