@@ -203,7 +203,7 @@ void TestSettingsDiscovery::stop_during_the_search()
     // A new search starts from an empty list.
     clock.on_pump = nullptr;
     click_search(form);
-    QCOMPARE(entries(form), (QStringList{"Early@2", "Late@200"}));
+    QCOMPARE(entries(form), (QStringList{"Early@2", "ERROR@3", "Late@200"}));
 }
 
 void TestSettingsDiscovery::assign_and_test_call()
