@@ -95,8 +95,9 @@ void InstanceLock::accept_one()
         return;
     const std::optional<QByteArray> line = read_line(peer);
     if (line) {
+        // A sender that gave up meanwhile must not end this process.
         const char receipt = kReceipt;
-        (void)!::write(peer, &receipt, 1);
+        (void)!::send(peer, &receipt, 1, MSG_NOSIGNAL);
     }
     ::close(peer);
     if (line)
@@ -126,7 +127,7 @@ bool send_to_instance(const QString& name, const QString& text, int timeout_ms)
     line.replace('\n', ' ');
     line.append('\n');
     bool delivered = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), length) == 0 &&
-                     ::write(fd, line.constData(), size_t(line.size())) == line.size();
+                     ::send(fd, line.constData(), size_t(line.size()), MSG_NOSIGNAL) == line.size();
     char receipt = 0;
     delivered = delivered && wait_for(fd, POLLIN, timeout_ms) && ::read(fd, &receipt, 1) == 1 && receipt == kReceipt;
     ::close(fd);
