@@ -63,6 +63,7 @@ private:
     void apply_filter();
     void show_readability();
     void check_file_off_thread();
+    void show_nothing_found();
     void show_context_menu(const QPoint& position);
 
     std::function<void(const QString&)> call_back_;
@@ -73,6 +74,7 @@ private:
     QPushButton* export_ = nullptr;
     QLabel* unreadable_ = nullptr;
     QPushButton* set_aside_ = nullptr;
+    QLabel* nothing_found_ = nullptr;
     QTableView* table_ = nullptr;
     QTimer refresh_timer_;
     QFutureWatcher<journal::JournalDatabase::FileCheck> file_check_;
