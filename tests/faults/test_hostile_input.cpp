@@ -112,7 +112,9 @@ void TestHostileInput::numbers_with_line_breaks_reach_the_phone_as_one_dial()
     }
 
     // Through the dialer: the "+" replacement is the user's text too, and
-    // the cleaning of the handed-over number does not touch it.
+    // the cleaning of the handed-over number does not touch it. (A window
+    // that takes no texts: the hand-over starts no main window of its own.)
+    const MainWindowStandIn main_window;
     write_setting("MyApp", "vekorra", "Plus_repl", "1");
     write_setting("MyApp", "vekorra", "Plus_repl_nom", "00\r\nAT+CHUP\r\n;ATH");
     HandOver hand_over({"+44", "20", "7946", "0000\nATH"}, env.root());
