@@ -43,10 +43,6 @@
         <source>Добавить в конференцию</source>
         <translation>Add to the conference</translation>
     </message>
-    <message>
-        <source>%1: недоступно</source>
-        <translation>%1: unavailable</translation>
-    </message>
 </context>
 <context>
     <name>CallRecord</name>
@@ -93,6 +89,45 @@
     <message>
         <source>Исходящий</source>
         <translation>Outgoing</translation>
+    </message>
+</context>
+<context>
+    <name>ContactDialog</name>
+    <message>
+        <source>Контакт</source>
+        <translation>Contact</translation>
+    </message>
+    <message>
+        <source>Имя</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Номер</source>
+        <translation>Number</translation>
+    </message>
+    <message>
+        <source>Имя:</source>
+        <translation>Name:</translation>
+    </message>
+    <message>
+        <source>Номер:</source>
+        <translation>Number:</translation>
+    </message>
+    <message>
+        <source>Сохранить</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>Отмена</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Введите имя контакта</source>
+        <translation>Enter the contact&apos;s name</translation>
+    </message>
+    <message>
+        <source>Не удалось записать контакт: </source>
+        <translation>Could not write the contact: </translation>
     </message>
 </context>
 <context>
@@ -171,45 +206,6 @@
     </message>
 </context>
 <context>
-    <name>ContactDialog</name>
-    <message>
-        <source>Контакт</source>
-        <translation>Contact</translation>
-    </message>
-    <message>
-        <source>Имя</source>
-        <translation>Name</translation>
-    </message>
-    <message>
-        <source>Номер</source>
-        <translation>Number</translation>
-    </message>
-    <message>
-        <source>Имя:</source>
-        <translation>Name:</translation>
-    </message>
-    <message>
-        <source>Номер:</source>
-        <translation>Number:</translation>
-    </message>
-    <message>
-        <source>Сохранить</source>
-        <translation>Save</translation>
-    </message>
-    <message>
-        <source>Отмена</source>
-        <translation>Cancel</translation>
-    </message>
-    <message>
-        <source>Введите имя контакта</source>
-        <translation>Enter the contact's name</translation>
-    </message>
-    <message>
-        <source>Не удалось записать контакт: </source>
-        <translation>Could not write the contact: </translation>
-    </message>
-</context>
-<context>
     <name>Dialog</name>
     <message>
         <source>Позвонить</source>
@@ -259,8 +255,8 @@
         <translation>Could not hand the number to the phone!</translation>
     </message>
     <message>
-        <source>Невозможно открыть страницу: </source>
-        <translation>Cannot open the page: </translation>
+        <source>Невозможно открыть адрес: </source>
+        <translation>Cannot open the address: </translation>
     </message>
 </context>
 <context>
@@ -340,6 +336,18 @@
         <source>Не удалось подключить телефон: </source>
         <translation>Could not connect the phone: </translation>
     </message>
+    <message>
+        <source>Через:</source>
+        <translation>Via:</translation>
+    </message>
+    <message>
+        <source>Через</source>
+        <translation>Via</translation>
+    </message>
+    <message>
+        <source>Телефоны отключены: Связь → Подключиться</source>
+        <translation>The phones are disconnected: Connection → Connect</translation>
+    </message>
 </context>
 <context>
     <name>JournalPanel</name>
@@ -395,6 +403,34 @@
         <source>Не удалось записать файл: </source>
         <translation>Could not write the file: </translation>
     </message>
+    <message>
+        <source>Отложить повреждённый журнал и начать новый</source>
+        <translation>Set the damaged journal aside and start a new one</translation>
+    </message>
+    <message>
+        <source>Журнал звонков не читается: файл повреждён. Он остаётся как есть, новые звонки в него не записываются.</source>
+        <translation>The call journal cannot be read: the file is damaged. It is left as it is; new calls are not written to it.</translation>
+    </message>
+    <message>
+        <source>Журнал звонков не читается: %1</source>
+        <translation>The call journal cannot be read: %1</translation>
+    </message>
+    <message>
+        <source>Не удалось отложить повреждённый журнал звонков: %1</source>
+        <translation>Could not set the damaged call journal aside: %1</translation>
+    </message>
+    <message>
+        <source>Повреждённый журнал звонков сохранён как %1</source>
+        <translation>The damaged call journal was kept as %1</translation>
+    </message>
+    <message>
+        <source>Ничего не найдено</source>
+        <translation>Nothing found</translation>
+    </message>
+    <message>
+        <source>Журнал звонков сохранён в файл: </source>
+        <translation>The call journal was saved to the file: </translation>
+    </message>
 </context>
 <context>
     <name>Keypad</name>
@@ -428,6 +464,13 @@
     <message>
         <source>Не удалось передать тон телефону!</source>
         <translation>Could not hand the tone to the phone!</translation>
+    </message>
+</context>
+<context>
+    <name>Messages</name>
+    <message>
+        <source>Отмена</source>
+        <translation>Cancel</translation>
     </message>
 </context>
 <context>
@@ -661,6 +704,62 @@
     <message>
         <source>SIP-телефон</source>
         <translation>SIP phone</translation>
+    </message>
+    <message>
+        <source>Удалить</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>Порт телефона %1</source>
+        <translation>Port of phone %1</translation>
+    </message>
+    <message>
+        <source>Найденные телефоны</source>
+        <translation>Phones found</translation>
+    </message>
+    <message>
+        <source>Номер для проверки вызова</source>
+        <translation>Number for the test call</translation>
+    </message>
+    <message>
+        <source>Код города для семизначных номеров</source>
+        <translation>City code for seven-digit numbers</translation>
+    </message>
+    <message>
+        <source>Код города для шестизначных номеров</source>
+        <translation>City code for six-digit numbers</translation>
+    </message>
+    <message>
+        <source>Код города для пятизначных номеров</source>
+        <translation>City code for five-digit numbers</translation>
+    </message>
+    <message>
+        <source>Код моей страны</source>
+        <translation>My country code</translation>
+    </message>
+    <message>
+        <source>Замена &quot;+&quot;</source>
+        <translation>Replacement for &quot;+&quot;</translation>
+    </message>
+    <message>
+        <source>Программа SIP-телефона</source>
+        <translation>SIP phone program</translation>
+    </message>
+    <message>
+        <source>Не введён номер!</source>
+        <translation>No number entered!</translation>
+    </message>
+    <message>
+        <source>%1 — номер экстренной службы. Проверочный звонок дойдёт до неё.
+Всё равно позвонить?</source>
+        <translation>%1 is an emergency number. The test call will reach the emergency services.
+Call anyway?</translation>
+    </message>
+    <message>
+        <source>Из журнала будут сразу удалены звонки старше %1 дн.: %2.
+Удалить их?</source>
+        <translation>Calls older than %1 days will be deleted from the journal at once: %2.
+Delete them?</translation>
     </message>
 </context>
 <context>
@@ -947,6 +1046,21 @@ and run: sudo udevadm control --reload &amp;&amp; sudo udevadm trigger, then con
     </message>
 </context>
 <context>
+    <name>ViaChoices</name>
+    <message>
+        <source>Авто (по правилам)</source>
+        <translation>Auto (by the rules)</translation>
+    </message>
+    <message>
+        <source>Телефон %1</source>
+        <translation>Phone %1</translation>
+    </message>
+    <message>
+        <source>SIP-телефон</source>
+        <translation>SIP phone</translation>
+    </message>
+</context>
+<context>
     <name>journal::JournalTableModel</name>
     <message>
         <source>Номер скрыт</source>
@@ -1201,6 +1315,17 @@ and run: sudo udevadm control --reload &amp;&amp; sudo udevadm trigger, then con
     <message>
         <source>Перезвонить</source>
         <translation>Call back</translation>
+    </message>
+    <message numerus="yes">
+        <source>Пропущено звонков: %n</source>
+        <translation>
+            <numerusform>Missed call: %n</numerusform>
+            <numerusform>Missed calls: %n</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Последний: %1</source>
+        <translation>Last: %1</translation>
     </message>
 </context>
 <context>
