@@ -12,6 +12,7 @@
 
 #include "platform/launcher.h"
 #include "blackboard/slot.h"
+#include "settings_store/store_location.h"
 
 namespace main_window {
 
@@ -52,7 +53,7 @@ bool controller_running(const QString& folder, int slot)
                              .arg(QString::fromLatin1(
                                  QCryptographicHash::hash(slot_folder.toUtf8(), QCryptographicHash::Sha1).toHex()));
     QStringList places;
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    const QString runtime = settings_store::user_folder(settings_store::UserFolder::Runtime);
     if (!runtime.isEmpty())
         places << runtime;
     places << QDir(QDir::tempPath()).filePath(QStringLiteral("kestrum-%1").arg(qulonglong(::geteuid())));
