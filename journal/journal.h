@@ -17,6 +17,11 @@ struct Filter {
     qint64 since_ms = 0;       // started at or after; 0: no limit
 };
 
+// A search field's text as a part of a number: digits typed with spaces,
+// dashes, dots, brackets or a "+" ("067 123", "(067) 12-3") are the digits
+// alone; "" when the text is not a number.
+QString typed_digits(const QString& typed);
+
 // The call journal: each write is one statement of its own, so a crash
 // loses no call that was written. Writes that fail are dropped (a warning
 // per kind of failure in "vekorra.journal"); they report false or id 0 —

@@ -57,6 +57,18 @@ CallRecord record_of(sqlite3_stmt* stmt)
 
 }  // namespace
 
+QString typed_digits(const QString& typed)
+{
+    QString digits;
+    for (const QChar c : typed) {
+        if (c.isDigit())
+            digits.append(c);
+        else if (!QStringLiteral(" -.()+").contains(c))
+            return QString();
+    }
+    return digits;
+}
+
 int Journal::count(const Filter& filter)
 {
     read_ok_ = false;

@@ -11,4 +11,11 @@ void BoxMessages::show(const QString& caption, const QString& text, MessageIcon 
     box.exec();
 }
 
+bool BoxMessages::ask(const QString& caption, const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 }  // namespace platform

@@ -8,6 +8,7 @@ namespace platform {
 class BoxMessages : public Messages {
 public:
     void show(const QString& caption, const QString& text, MessageIcon icon) override;
+    bool ask(const QString& caption, const QString& text) override;
 };
 
 }  // namespace platform

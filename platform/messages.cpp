@@ -31,4 +31,11 @@ void show_message(const QString& text, MessageIcon icon, const QString& caption)
     current_messages->show(caption.isEmpty() ? title : caption, text, icon);
 }
 
+bool ask(const QString& text)
+{
+    std::fprintf(stderr, "%s: %s\n", qPrintable(title), text.toUtf8().constData());
+    std::fflush(stderr);
+    return current_messages->ask(title, text);
+}
+
 }  // namespace platform

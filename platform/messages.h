@@ -13,6 +13,13 @@ public:
     virtual ~Messages() = default;
     // Returns once the user has closed the box.
     virtual void show(const QString& caption, const QString& text, MessageIcon icon) = 0;
+    // A question with "Да" and "Нет"; true for yes. Without a window
+    // nobody can agree: no.
+    virtual bool ask(const QString& caption, const QString& text)
+    {
+        show(caption, text, MessageIcon::None);
+        return false;
+    }
 };
 
 // Shows no box (the standard-error line is all there is); the default until
@@ -33,5 +40,8 @@ void set_program_title(const QString& title);
 // Writes the standard-error line and shows the box through the current seam.
 void show_message(const QString& text, MessageIcon icon = MessageIcon::Error,
                   const QString& caption = QString());
+
+// Asks through the current seam (the question goes to standard error too).
+bool ask(const QString& text);
 
 }  // namespace platform

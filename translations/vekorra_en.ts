@@ -96,6 +96,45 @@
     </message>
 </context>
 <context>
+    <name>ContactDialog</name>
+    <message>
+        <source>Контакт</source>
+        <translation>Contact</translation>
+    </message>
+    <message>
+        <source>Имя</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Номер</source>
+        <translation>Number</translation>
+    </message>
+    <message>
+        <source>Имя:</source>
+        <translation>Name:</translation>
+    </message>
+    <message>
+        <source>Номер:</source>
+        <translation>Number:</translation>
+    </message>
+    <message>
+        <source>Сохранить</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>Отмена</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Введите имя контакта</source>
+        <translation>Enter the contact&apos;s name</translation>
+    </message>
+    <message>
+        <source>Не удалось записать контакт: </source>
+        <translation>Could not write the contact: </translation>
+    </message>
+</context>
+<context>
     <name>Contacts</name>
     <message>
         <source>мобильный</source>
@@ -168,45 +207,6 @@
     <message>
         <source>строка %1: %2</source>
         <translation>line %1: %2</translation>
-    </message>
-</context>
-<context>
-    <name>ContactDialog</name>
-    <message>
-        <source>Контакт</source>
-        <translation>Contact</translation>
-    </message>
-    <message>
-        <source>Имя</source>
-        <translation>Name</translation>
-    </message>
-    <message>
-        <source>Номер</source>
-        <translation>Number</translation>
-    </message>
-    <message>
-        <source>Имя:</source>
-        <translation>Name:</translation>
-    </message>
-    <message>
-        <source>Номер:</source>
-        <translation>Number:</translation>
-    </message>
-    <message>
-        <source>Сохранить</source>
-        <translation>Save</translation>
-    </message>
-    <message>
-        <source>Отмена</source>
-        <translation>Cancel</translation>
-    </message>
-    <message>
-        <source>Введите имя контакта</source>
-        <translation>Enter the contact's name</translation>
-    </message>
-    <message>
-        <source>Не удалось записать контакт: </source>
-        <translation>Could not write the contact: </translation>
     </message>
 </context>
 <context>
@@ -340,6 +340,22 @@
         <source>Не удалось подключить телефон: </source>
         <translation>Could not connect the phone: </translation>
     </message>
+    <message>
+        <source>Сообщение</source>
+        <translation>Message</translation>
+    </message>
+    <message>
+        <source>Написать сообщение на этот номер</source>
+        <translation>Write a message to this number</translation>
+    </message>
+    <message>
+        <source>Сообщения (%1)</source>
+        <translation>Messages (%1)</translation>
+    </message>
+    <message>
+        <source>Сообщения</source>
+        <translation>Messages</translation>
+    </message>
 </context>
 <context>
     <name>JournalPanel</name>
@@ -395,6 +411,10 @@
         <source>Не удалось записать файл: </source>
         <translation>Could not write the file: </translation>
     </message>
+    <message>
+        <source>Написать сообщение</source>
+        <translation>Write a message</translation>
+    </message>
 </context>
 <context>
     <name>Keypad</name>
@@ -428,6 +448,183 @@
     <message>
         <source>Не удалось передать тон телефону!</source>
         <translation>Could not hand the tone to the phone!</translation>
+    </message>
+</context>
+<context>
+    <name>MessagesPanel</name>
+    <message>
+        <source>Поиск</source>
+        <translation>Search</translation>
+    </message>
+    <message>
+        <source>Поиск по сообщениям и номерам</source>
+        <translation>Search messages and numbers</translation>
+    </message>
+    <message>
+        <source>Новое сообщение</source>
+        <translation>New message</translation>
+    </message>
+    <message>
+        <source>Переписки</source>
+        <translation>Conversations</translation>
+    </message>
+    <message>
+        <source>Номер</source>
+        <translation>Number</translation>
+    </message>
+    <message>
+        <source>Номер получателя</source>
+        <translation>Recipient&apos;s number</translation>
+    </message>
+    <message>
+        <source>Отправить снова</source>
+        <translation>Send again</translation>
+    </message>
+    <message>
+        <source>Экспорт…</source>
+        <translation>Export…</translation>
+    </message>
+    <message>
+        <source>Экспорт переписки в текстовый файл</source>
+        <translation>Export the conversation to a text file</translation>
+    </message>
+    <message>
+        <source>Переписка</source>
+        <translation>Conversation</translation>
+    </message>
+    <message>
+        <source>Текст сообщения</source>
+        <translation>Message text</translation>
+    </message>
+    <message>
+        <source>Сообщение (Ctrl+Enter — отправить)</source>
+        <translation>Message (Ctrl+Enter sends)</translation>
+    </message>
+    <message>
+        <source>Счётчик символов</source>
+        <translation>Character counter</translation>
+    </message>
+    <message>
+        <source>Отправить через</source>
+        <translation>Send through</translation>
+    </message>
+    <message>
+        <source>Авто (по правилам)</source>
+        <translation>Auto (by the rules)</translation>
+    </message>
+    <message>
+        <source>Через:</source>
+        <translation>Through:</translation>
+    </message>
+    <message>
+        <source>Отправить</source>
+        <translation>Send</translation>
+    </message>
+    <message>
+        <source>Не введён номер!</source>
+        <translation>No number entered!</translation>
+    </message>
+    <message>
+        <source>Не удалось сохранить сообщение: </source>
+        <translation>Could not save the message: </translation>
+    </message>
+    <message>
+        <source>переписка-%1.txt</source>
+        <translation>conversation-%1.txt</translation>
+    </message>
+    <message>
+        <source>Экспорт переписки</source>
+        <translation>Export the conversation</translation>
+    </message>
+    <message>
+        <source>Текст (*.txt)</source>
+        <translation>Text (*.txt)</translation>
+    </message>
+    <message>
+        <source>Не удалось записать файл: </source>
+        <translation>Could not write the file: </translation>
+    </message>
+    <message numerus="yes">
+        <source>Удалить переписку с %1? Будет удалено сообщений: %n.</source>
+        <translation>
+            <numerusform>Delete the conversation with %1? %n message will be deleted.</numerusform>
+            <numerusform>Delete the conversation with %1? %n messages will be deleted.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Копировать текст</source>
+        <translation>Copy text</translation>
+    </message>
+    <message>
+        <source>Удалить сообщение</source>
+        <translation>Delete message</translation>
+    </message>
+    <message>
+        <source>Удалить переписку…</source>
+        <translation>Delete conversation…</translation>
+    </message>
+    <message>
+        <source>Позвонить по этому номеру</source>
+        <translation>Call this number</translation>
+    </message>
+</context>
+<context>
+    <name>MessagesWindow</name>
+    <message>
+        <source>Вы: %1</source>
+        <translation>You: %1</translation>
+    </message>
+    <message>
+        <source>Отправляется</source>
+        <translation>Sending</translation>
+    </message>
+    <message>
+        <source>Отправлено</source>
+        <translation>Sent</translation>
+    </message>
+    <message>
+        <source>Доставлено</source>
+        <translation>Delivered</translation>
+    </message>
+    <message>
+        <source>Ошибка: %1</source>
+        <translation>Error: %1</translation>
+    </message>
+    <message>
+        <source>Осталось %1, частей: %2 (%3)</source>
+        <translation>%1 left, parts: %2 (%3)</translation>
+    </message>
+    <message>
+        <source>Исходящее</source>
+        <translation>Outgoing</translation>
+    </message>
+    <message>
+        <source>Входящее</source>
+        <translation>Incoming</translation>
+    </message>
+    <message>
+        <source>Входящий звонок</source>
+        <translation>Incoming call</translation>
+    </message>
+    <message>
+        <source>Исходящий звонок</source>
+        <translation>Outgoing call</translation>
+    </message>
+    <message>
+        <source>Новое сообщение</source>
+        <translation>New message</translation>
+    </message>
+    <message>
+        <source>Открыть</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>Телефон %1</source>
+        <translation>Phone %1</translation>
+    </message>
+    <message>
+        <source>Переписка с %1</source>
+        <translation>Conversation with %1</translation>
     </message>
 </context>
 <context>
@@ -661,6 +858,10 @@
     <message>
         <source>SIP-телефон</source>
         <translation>SIP phone</translation>
+    </message>
+    <message>
+        <source>Показывать текст сообщений в уведомлениях</source>
+        <translation>Show the text of messages in notifications</translation>
     </message>
 </context>
 <context>
@@ -1201,6 +1402,10 @@ and run: sudo udevadm control --reload &amp;&amp; sudo udevadm trigger, then con
     <message>
         <source>Перезвонить</source>
         <translation>Call back</translation>
+    </message>
+    <message>
+        <source>Сообщение</source>
+        <translation>Message</translation>
     </message>
 </context>
 <context>

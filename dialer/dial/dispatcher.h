@@ -7,6 +7,12 @@
 // told); a refusal shown for any other reason counts as handled.
 bool dispatch_number(QString& number);
 
+// The serial phone (1 to 4) that the routing rules choose for a text
+// message to `number`: phone 1 when it is the only phone in use, the
+// rule's phone when the rule names a serial phone; 0 when the rule names
+// Skype or the SIP softphone, which carry no messages.
+int message_slot_for(const QString& number);
+
 // Opens the address with the desktop's default handler; a failure is shown
 // in a box captioned "frmAbout::ExecuteLink". True when the desktop took it.
 bool open_link(const QString& address);

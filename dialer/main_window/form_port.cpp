@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QVBoxLayout>
 #include <QWindow>
 #include <functional>
 
@@ -24,6 +25,7 @@
 #include "dialer/dial/reestr.h"
 #include "dialer/main_window/controllers.h"
 #include "dialer/main_window/journal_panel.h"
+#include "dialer/messages/messages_panel.h"
 #include "dialer/main_window/plug_notice.h"
 #include "dialer/main_window/start_mode.h"
 #include "dialer/main_window/watchers.h"
@@ -153,6 +155,9 @@ FormPort::FormPort(const QString& installation_folder, QWidget* parent)
 
 FormPort::~FormPort()
 {
+    // The tab's notifier uses the notification service, a member that
+    // goes before the window's children.
+    delete messages_panel_;
     contacts::show_names_from(nullptr);
 }
 
@@ -187,6 +192,11 @@ void FormPort::build_controls(QWidget* surface)
     // takes Enter from the number field).
     Commanda1->setAutoDefault(true);
     connect(Commanda1, &QPushButton::clicked, this, [this] { call_typed_number(); });
+    soobshenie_ = new QPushButton(tr("Сообщение"), surface);
+    soobshenie_->setObjectName(QStringLiteral("soobshenie"));
+    soobshenie_->setGeometry(342, 5, 105, 25);
+    soobshenie_->setAccessibleName(tr("Написать сообщение на этот номер"));
+    connect(soobshenie_, &QPushButton::clicked, this, [this] { write_message(Text2->text().trimmed()); });
 
     auto* Label20 = new QLabel(tr("Версия программы:"), surface);
     Label20->setGeometry(552, 0, 112, 17);
@@ -239,12 +249,42 @@ void FormPort::build_controls(QWidget* surface)
     // The name column asks the contacts as it paints: a change repaints it.
     connect(&contact_book_, &contacts::ContactBook::changed, journal_panel_, [this] { journal_panel_->update(); });
     SSTab1->addTab(call_log, tr("Журнал звонков"));
+    connect(journal_panel_, &JournalPanel::write_message, this, &FormPort::write_message);
+    build_messages_tab();
 
     // Over the top of the tabs while a phone just plugged in is offered.
     plug_notice_ = new PlugNotice(surface);
     plug_notice_->setGeometry(8, 286, 721, 58);
 
     Text2->setFocus();
+}
+
+void FormPort::build_messages_tab()
+{
+    messages_panel_ = new MessagesPanel(notifications_, [](const QString& number) {
+        call_number(number, DialCaller::MainWindow);
+    });
+    messages_panel_->setObjectName(QStringLiteral("messages_panel"));
+    const auto title = [](int unread) {
+        return unread > 0 ? tr("Сообщения (%1)").arg(unread) : tr("Сообщения");
+    };
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->addWidget(messages_panel_);
+    const int tab = SSTab1->addTab(page, title(messages_panel_->unread_total()));
+    connect(messages_panel_, &MessagesPanel::unread_changed, this,
+            [this, tab, title](int unread) { SSTab1->setTabText(tab, title(unread)); });
+    connect(messages_panel_, &MessagesPanel::show_requested, this, [this, page] {
+        SSTab1->setCurrentWidget(page);
+        raise_window();
+    });
+}
+
+void FormPort::write_message(const QString& number)
+{
+    SSTab1->setCurrentWidget(messages_panel_->parentWidget());
+    messages_panel_->new_message(number);
 }
 
 void FormPort::start_up()
@@ -326,6 +366,10 @@ void FormPort::connect_call_notifier()
     connect(&call_notifier_, &main_window::CallNotifier::call_back, this,
             [](const QString& number) { call_number(number, DialCaller::MainWindow); });
     connect(&call_notifier_, &main_window::CallNotifier::raise_main_window, this, &FormPort::raise_window);
+    connect(&call_notifier_, &main_window::CallNotifier::write_message, this, [this](const QString& number) {
+        write_message(number);
+        raise_window();
+    });
 }
 
 void FormPort::raise_window()

@@ -106,7 +106,9 @@ void JournalPanel::remove_expired(int days)
 void JournalPanel::apply_filter()
 {
     journal::Filter filter;
-    filter.number_part = search_->text().trimmed();
+    const QString typed = search_->text().trimmed();
+    const QString digits = journal::typed_digits(typed);
+    filter.number_part = digits.isEmpty() ? typed : digits;
     filter.missed_only = missed_only_->isChecked();
     model_->set_filter(filter);
 }
@@ -164,6 +166,8 @@ void JournalPanel::show_context_menu(const QPoint& position)
     menu.addAction(tr("Копировать номер"), this, [this, row] { copy_number(row); });
     menu.addAction(tr("Удалить запись"), this, [this, row] { remove_record(row); });
     const QString number = model_->record(row).number;
+    if (!number.isEmpty())
+        menu.addAction(tr("Написать сообщение"), this, [this, number] { emit write_message(number); });
     if (!number.isEmpty() && contacts::shown_name(number).isEmpty())
         menu.addAction(tr("Добавить в контакты…"), this, [this, number] { add_contact(number); });
     menu.exec(table_->viewport()->mapToGlobal(position));

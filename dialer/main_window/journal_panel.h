@@ -46,6 +46,10 @@ public:
     // Writes the rows the filter shows; false when nothing was written.
     bool export_shown_rows();
 
+signals:
+    // "Написать сообщение" on a row.
+    void write_message(const QString& number);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -24,6 +24,13 @@ public:
         icons.append(icon);
     }
 
+    bool ask(const QString& caption, const QString& text) override
+    {
+        show(caption, text, platform::MessageIcon::None);
+        return answer_yes;
+    }
+
+    bool answer_yes = true;  // the answer to every question
     QStringList captions;
     QStringList texts;
     QList<platform::MessageIcon> icons;
