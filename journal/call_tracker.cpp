@@ -31,7 +31,41 @@ bool talking(const CallEntry& entry) { return entry.is(CallState::Active) || ent
 
 CallTracker::CallTracker(Journal& journal, const QString& line) : journal_(journal), line_(line) {}
 
-void CallTracker::controller_started() { journal_.interrupt_open_calls(line_); }
+void CallTracker::controller_started()
+{
+    left_open_ = journal_.open_calls(line_);
+    first_failure_ms_ = 0;
+}
+
+void CallTracker::adopt_left_open(const QList<CallEntry>& entries)
+{
+    for (const CallEntry& entry : entries) {
+        const CallDirection direction = direction_of(entry);
+        const Direction recorded = direction == CallDirection::Outgoing ? Direction::Out : Direction::In;
+        for (qsizetype i = 0; i < left_open_.size(); ++i) {
+            const CallRecord& call = left_open_[i];
+            if (call.direction != recorded || call.number != entry.number || direction == CallDirection::Unknown)
+                continue;
+            Party party;
+            party.index = entry.index;
+            party.direction = direction;
+            party.number = entry.number;
+            party.record = call.id;
+            party.answered = call.answer_ms > 0;
+            parties_.append(party);
+            left_open_.removeAt(i);
+            break;
+        }
+    }
+    interrupt_left_open();
+}
+
+void CallTracker::interrupt_left_open()
+{
+    for (const CallRecord& call : std::as_const(left_open_))
+        journal_.interrupt_call(call.id);
+    left_open_.clear();
+}
 
 bool CallTracker::same_party(const Party& party, const CallEntry& entry) const
 {
@@ -95,6 +129,8 @@ void CallTracker::end_party(const Party& party, qint64 now_ms)
 
 void CallTracker::call_list(const QList<CallEntry>& entries, qint64 now_ms)
 {
+    if (!left_open_.isEmpty())
+        adopt_left_open(entries);
     QList<Party> previous = parties_;
     QList<Party> current;
     QList<const CallEntry*> unmatched;
@@ -152,10 +188,25 @@ void CallTracker::command_sent(DeclineCommand command)
             party.declined = true;
 }
 
-void CallTracker::link_lost(qint64 now_ms) { note_seen(now_ms); }
+void CallTracker::wait_for_first_list(qint64 now_ms)
+{
+    if (left_open_.isEmpty())
+        return;
+    if (first_failure_ms_ == 0)
+        first_failure_ms_ = now_ms;
+    else if (now_ms - first_failure_ms_ >= adopt_wait_ms)
+        interrupt_left_open();
+}
+
+void CallTracker::link_lost(qint64 now_ms)
+{
+    wait_for_first_list(now_ms);
+    note_seen(now_ms);
+}
 
 void CallTracker::controller_ending(qint64 now_ms)
 {
+    interrupt_left_open();
     for (const Party& party : std::as_const(parties_))
         end_party(party, now_ms);
     parties_.clear();
@@ -197,6 +248,7 @@ void CallTracker::ring_without_list(const QString& number, qint64 now_ms)
 
 void CallTracker::start_listless(Direction direction, const QString& number, qint64 now_ms)
 {
+    interrupt_left_open();
     // One call at a time without a list: a new one ends the one before.
     if (listless_.record != 0)
         controller_ending(now_ms);
@@ -225,6 +277,9 @@ void CallTracker::hung_up_without_list(qint64 now_ms)
 
 void CallTracker::tick_without_list(qint64 now_ms)
 {
+    // The controller ticks so while it still asks whether the phone has a
+    // call list; a phone without one never tells which call goes on.
+    wait_for_first_list(now_ms);
     if (listless_.record != 0 && !listless_.answered && now_ms - listless_.last_event_ms >= ring_gap_ms) {
         end_listless(listless_.direction == Direction::In ? Outcome::Missed : Outcome::Unknown,
                      listless_.last_event_ms);

@@ -31,8 +31,15 @@ public:
     // The phone's model, recorded with each call that starts from now on.
     void set_model(const QString& model) { model_ = model; }
 
-    // The controller starts: calls its line left open were cut off.
+    // The controller starts. The calls its line left open may still go on
+    // (the controller before this one ended while the phone talked): the
+    // first call list continues those it still shows, by direction and
+    // number, in the same records; the others were cut off and end as
+    // interrupted when they were last seen. A line that gives no list
+    // within adopt_wait_ms of its first tick without one, or a call of a
+    // phone without a call list, ends them all so.
     void controller_started();
+    static constexpr qint64 adopt_wait_ms = 10000;
 
     // A call list the phone gave (a reply that ended in "OK"). A reply that
     // could not be read is no list: call link_lost instead, so that calls
@@ -88,6 +95,9 @@ private:
         qint64 last_event_ms = 0;  // the dial, or the last ring
     };
 
+    void adopt_left_open(const QList<blackboard::CallEntry>& entries);
+    void interrupt_left_open();
+    void wait_for_first_list(qint64 now_ms);
     bool same_party(const Party& party, const blackboard::CallEntry& entry) const;
     qsizetype find_party(const QList<Party>& parties, const blackboard::CallEntry& entry) const;
     qsizetype find_numberless_match(const QList<Party>& parties, const blackboard::CallEntry& entry) const;
@@ -102,6 +112,9 @@ private:
     QString line_;
     QString model_;
     QList<Party> parties_;
+    // Calls the line left open, until the first list tells their fate.
+    QList<CallRecord> left_open_;
+    qint64 first_failure_ms_ = 0;
     ListlessCall listless_;
     qint64 last_seen_written_ms_ = 0;
 };

@@ -167,6 +167,18 @@ int Journal::interrupt_open_calls(const QString& line)
     return written ? sqlite3_changes(db_.handle()) : -1;
 }
 
+bool Journal::interrupt_call(qint64 id)
+{
+    return id != 0 && write([=](Journal& journal) {
+               const qint64 record = journal.record_id(id);
+               return record == 0
+                   || journal.run("UPDATE calls SET outcome = 'interrupted',"
+                                  " end_ms = max(start_ms, coalesce(last_seen_ms, start_ms), coalesce(answer_ms, start_ms))"
+                                  " WHERE id = ?1 AND end_ms IS NULL",
+                                  "interrupt", [&](sqlite3_stmt* stmt) { sqlite3_bind_int64(stmt, 1, record); });
+           });
+}
+
 bool Journal::remove(qint64 id)
 {
     return run("DELETE FROM calls WHERE id = ?1", "delete", [&](sqlite3_stmt* stmt) { sqlite3_bind_int64(stmt, 1, id); })
@@ -185,6 +197,20 @@ int Journal::remove_older_than_days(int days, qint64 now_ms)
     if (days <= 0)
         return 0;
     return remove_started_before(now_ms - qint64(days) * 24 * 3600 * 1000);
+}
+
+int Journal::count_older_than_days(int days, qint64 now_ms)
+{
+    if (days <= 0)
+        return 0;
+    if (!db_.ready())
+        return -1;
+    sqlite3_stmt* stmt = db_.statement("SELECT count(*) FROM calls WHERE start_ms < ?1 AND end_ms IS NOT NULL");
+    if (!stmt)
+        return -1;
+    StatementUse use(stmt);
+    sqlite3_bind_int64(stmt, 1, now_ms - qint64(days) * 24 * 3600 * 1000);
+    return db_.check(sqlite3_step(stmt), "count") ? sqlite3_column_int(stmt, 0) : -1;
 }
 
 QString Journal::move_damaged_aside(const QDateTime& now)

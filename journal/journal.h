@@ -15,12 +15,17 @@ struct Filter {
     QString number_part;       // any part of the number, as typed
     bool missed_only = false;  // outcome "missed"
     qint64 since_ms = 0;       // started at or after; 0: no limit
+    // The order of the records (newest first unless told otherwise); ties
+    // newest first.
+    enum class Order { Start, Line, Direction, Number, TalkTime, Outcome };
+    Order order = Order::Start;
+    bool ascending = false;
 };
 
-// A search field's text as a part of a number: digits typed with spaces,
-// dashes, dots, brackets or a "+" ("067 123", "(067) 12-3") are the digits
-// alone; "" when the text is not a number.
-QString typed_digits(const QString& typed);
+// What a search typed as a phone number looks for: the digits of
+// "067 123", "(067) 12-3" and "067.123" as the phone lists them ("067123");
+// any other text as it stands.
+QString number_search_text(const QString& typed);
 
 // The call journal: each write is one statement of its own, so a crash
 // loses no call that was written. Writes that fail are dropped (a warning
@@ -48,6 +53,10 @@ public:
     // At a controller's start: the calls its line left open were cut off;
     // they end when they were last seen. Returns how many, -1 on failure.
     int interrupt_open_calls(const QString& line);
+    // The calls of a line that are still open, oldest first.
+    QList<CallRecord> open_calls(const QString& line);
+    // One open call was cut off: it ends when it was last seen.
+    bool interrupt_call(qint64 id);
 
     // Queries, newest first.
     int count(const Filter& filter);
@@ -66,6 +75,8 @@ public:
     // Retention: removes ended calls older than days before now; 0 days
     // keeps every call.
     int remove_older_than_days(int days, qint64 now_ms);
+    // How many ended calls that retention would remove; -1 on failure.
+    int count_older_than_days(int days, qint64 now_ms);
     // Changes whenever another connection changed the journal: a cheap test
     // whether a shown page is stale. -1 on failure.
     qint64 data_version();

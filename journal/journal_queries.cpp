@@ -23,6 +23,22 @@ QByteArray where_clause(const Filter& filter)
     return where;
 }
 
+QByteArray order_clause(const Filter& filter)
+{
+    QByteArray column;
+    switch (filter.order) {
+    case Filter::Order::Start: column = "start_ms"; break;
+    case Filter::Order::Line: column = "line"; break;
+    case Filter::Order::Direction: column = "direction"; break;
+    case Filter::Order::Number: column = "number"; break;
+    case Filter::Order::TalkTime:
+        column = "CASE WHEN answer_ms > 0 AND end_ms IS NOT NULL THEN end_ms - answer_ms ELSE 0 END";
+        break;
+    case Filter::Order::Outcome: column = "outcome"; break;
+    }
+    return " ORDER BY " + column + (filter.ascending ? " ASC" : " DESC") + ", start_ms DESC, id DESC";
+}
+
 void bind_filter(sqlite3_stmt* stmt, const Filter& filter)
 {
     if (!filter.number_part.isEmpty()) {
@@ -57,16 +73,17 @@ CallRecord record_of(sqlite3_stmt* stmt)
 
 }  // namespace
 
-QString typed_digits(const QString& typed)
+QString number_search_text(const QString& typed)
 {
+    static const QString separators = QStringLiteral(" -().\u00a0");
     QString digits;
     for (const QChar c : typed) {
-        if (c.isDigit())
-            digits.append(c);
-        else if (!QStringLiteral(" -.()+").contains(c))
-            return QString();
+        if (c.isDigit() || c == QLatin1Char('+'))
+            digits += c;
+        else if (!separators.contains(c))
+            return typed;  // not a number: searched as it stands
     }
-    return digits;
+    return digits.isEmpty() ? typed : digits;
 }
 
 int Journal::count(const Filter& filter)
@@ -91,7 +108,7 @@ QList<CallRecord> Journal::fetch(const Filter& filter, int offset, int limit)
     if (!db_.ready())
         return records;
     const QByteArray sql = QByteArray("SELECT ") + record_columns + " FROM calls" + where_clause(filter)
-                         + " ORDER BY start_ms DESC, id DESC LIMIT ?3 OFFSET ?4";
+                         + order_clause(filter) + " LIMIT ?3 OFFSET ?4";
     sqlite3_stmt* stmt = db_.statement(sql.constData());
     if (!stmt)
         return records;
@@ -114,7 +131,7 @@ QList<qint64> Journal::matching_ids(const Filter& filter)
     read_ok_ = false;
     if (!db_.ready())
         return ids;
-    const QByteArray sql = "SELECT id FROM calls" + where_clause(filter) + " ORDER BY start_ms DESC, id DESC";
+    const QByteArray sql = "SELECT id FROM calls" + where_clause(filter) + order_clause(filter);
     sqlite3_stmt* stmt = db_.statement(sql.constData());
     if (!stmt)
         return ids;
@@ -149,6 +166,27 @@ QList<CallRecord> Journal::fetch_ids(const QList<qint64>& ids)
             return records;
     }
     read_ok_ = true;
+    return records;
+}
+
+QList<CallRecord> Journal::open_calls(const QString& line)
+{
+    QList<CallRecord> records;
+    if (!db_.ready())
+        return records;
+    const QByteArray sql = QByteArray("SELECT ") + record_columns +
+                           " FROM calls WHERE line = ?1 AND end_ms IS NULL ORDER BY start_ms, id";
+    sqlite3_stmt* stmt = db_.statement(sql.constData());
+    if (!stmt)
+        return records;
+    StatementUse use(stmt);
+    const QByteArray utf8 = line.toUtf8();
+    sqlite3_bind_text(stmt, 1, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
+        records.append(record_of(stmt));
+    if (!db_.check(rc, "query"))
+        records.clear();
     return records;
 }
 

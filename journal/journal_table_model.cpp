@@ -1,10 +1,18 @@
 #include "journal/journal_table_model.h"
 
 #include "contacts/shown_names.h"
+#include "platform/clock.h"
 
 #include <QDateTime>
 
 namespace journal {
+
+qint64 running_talk_seconds(const CallRecord& call, qint64 now_ms)
+{
+    if (call.outcome == Outcome::Open && call.answer_ms > 0 && now_ms > call.answer_ms)
+        return (now_ms - call.answer_ms) / 1000;
+    return call.talk_seconds();
+}
 
 namespace {
 
@@ -74,7 +82,7 @@ QVariant JournalTableModel::data(const QModelIndex& index, int role) const
     case Name:
         return contacts::shown_name(call.number);
     case Duration:
-        return duration_label(call.talk_seconds());
+        return duration_label(running_talk_seconds(call, platform::clock().wall_clock_ms()));
     case OutcomeColumn:
         return outcome_label(call.outcome);
     default:
@@ -95,8 +103,42 @@ QVariant JournalTableModel::headerData(int section, Qt::Orientation orientation,
 
 void JournalTableModel::set_filter(const Filter& filter)
 {
+    // The order is the view's (sort()); the filter keeps it.
+    const Filter::Order order = filter_.order;
+    const bool ascending = filter_.ascending;
     filter_ = filter;
+    filter_.order = order;
+    filter_.ascending = ascending;
     refresh();
+}
+
+void JournalTableModel::sort(int column, Qt::SortOrder order)
+{
+    // The names live in the contacts, not in the journal's database: the
+    // name column keeps the calls of one number together, in number order.
+    static const Filter::Order orders[ColumnCount] = {Filter::Order::Start,  Filter::Order::Line,
+                                                      Filter::Order::Direction, Filter::Order::Number,
+                                                      Filter::Order::Number, Filter::Order::TalkTime,
+                                                      Filter::Order::Outcome};
+    if (column < 0 || column >= ColumnCount)
+        return;
+    filter_.order = orders[column];
+    filter_.ascending = order == Qt::AscendingOrder;
+    refresh();
+}
+
+void JournalTableModel::tick_running_calls()
+{
+    const qint64 now_ms = platform::clock().wall_clock_ms();
+    for (auto page = pages_.cbegin(); page != pages_.cend(); ++page) {
+        for (const CallRecord& call : page.value()) {
+            if (call.outcome == Outcome::Open && call.answer_ms > 0 && call.answer_ms <= now_ms) {
+                const int first = page.key() * page_size;
+                emit dataChanged(index(first, Duration), index(first + int(page.value().size()) - 1, Duration));
+                break;
+            }
+        }
+    }
 }
 
 void JournalTableModel::refresh()

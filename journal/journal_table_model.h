@@ -7,6 +7,10 @@
 
 namespace journal {
 
+// The talk time shown for a call: of a call going on, from its answer to
+// now; of any other, its recorded talk time.
+qint64 running_talk_seconds(const CallRecord& call, qint64 now_ms);
+
 // The journal as a table for a view, newest call first, in the main
 // window's Russian. A load reads the ids of the calls shown (one walk of an
 // index; 8 bytes a call); rows load a page at a time by id and only the
@@ -28,6 +32,11 @@ public:
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+    // A click on a column's header: the records in that column's order.
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+    // The talk time of calls going on moves on: their cells are redrawn.
+    void tick_running_calls();
 
     // Shows the records the filter covers, from the first.
     void set_filter(const Filter& filter);

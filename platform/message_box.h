@@ -8,7 +8,7 @@ namespace platform {
 class BoxMessages : public Messages {
 public:
     void show(const QString& caption, const QString& text, MessageIcon icon) override;
-    bool ask(const QString& caption, const QString& text) override;
+    bool ask(const QString& caption, const QString& text, const QString& confirm) override;
 };
 
 }  // namespace platform

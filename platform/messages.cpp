@@ -6,6 +6,8 @@ namespace platform {
 
 void HeadlessMessages::show(const QString&, const QString&, MessageIcon) {}
 
+bool Messages::ask(const QString&, const QString&, const QString&) { return false; }
+
 namespace {
 HeadlessMessages headless_messages;
 Messages* current_messages = &headless_messages;
@@ -22,20 +24,26 @@ void set_messages(Messages* replacement)
 QString program_title() { return title; }
 void set_program_title(const QString& new_title) { title = new_title; }
 
-void show_message(const QString& text, MessageIcon icon, const QString& caption)
+namespace {
+void log_line(const QString& text)
 {
     QString line = text;
     line.replace(QLatin1Char('\r'), QString()).replace(QLatin1Char('\n'), QLatin1Char(' '));
     std::fprintf(stderr, "%s: %s\n", qPrintable(title), line.toUtf8().constData());
     std::fflush(stderr);
+}
+}  // namespace
+
+void show_message(const QString& text, MessageIcon icon, const QString& caption)
+{
+    log_line(text);
     current_messages->show(caption.isEmpty() ? title : caption, text, icon);
 }
 
-bool ask(const QString& text)
+bool ask_to_confirm(const QString& text, const QString& confirm)
 {
-    std::fprintf(stderr, "%s: %s\n", qPrintable(title), text.toUtf8().constData());
-    std::fflush(stderr);
-    return current_messages->ask(title, text);
+    log_line(text);
+    return current_messages->ask(title, text, confirm);
 }
 
 }  // namespace platform

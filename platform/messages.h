@@ -13,13 +13,10 @@ public:
     virtual ~Messages() = default;
     // Returns once the user has closed the box.
     virtual void show(const QString& caption, const QString& text, MessageIcon icon) = 0;
-    // A question with "Да" and "Нет"; true for yes. Without a window
-    // nobody can agree: no.
-    virtual bool ask(const QString& caption, const QString& text)
-    {
-        show(caption, text, MessageIcon::None);
-        return false;
-    }
+    // A question before something that cannot be undone: buttons confirm and
+    // "Отмена", the latter the default. True only when the user confirmed;
+    // where no one can answer, nothing is confirmed.
+    virtual bool ask(const QString& caption, const QString& text, const QString& confirm);
 };
 
 // Shows no box (the standard-error line is all there is); the default until
@@ -40,8 +37,8 @@ void set_program_title(const QString& title);
 // Writes the standard-error line and shows the box through the current seam.
 void show_message(const QString& text, MessageIcon icon = MessageIcon::Error,
                   const QString& caption = QString());
-
-// Asks through the current seam (the question goes to standard error too).
-bool ask(const QString& text);
+// Writes the standard-error line and asks through the current seam; true
+// when the user chose confirm.
+bool ask_to_confirm(const QString& text, const QString& confirm);
 
 }  // namespace platform

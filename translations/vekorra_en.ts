@@ -43,10 +43,6 @@
         <source>Добавить в конференцию</source>
         <translation>Add to the conference</translation>
     </message>
-    <message>
-        <source>%1: недоступно</source>
-        <translation>%1: unavailable</translation>
-    </message>
 </context>
 <context>
     <name>CallRecord</name>
@@ -259,8 +255,8 @@
         <translation>Could not hand the number to the phone!</translation>
     </message>
     <message>
-        <source>Невозможно открыть страницу: </source>
-        <translation>Cannot open the page: </translation>
+        <source>Невозможно открыть адрес: </source>
+        <translation>Cannot open the address: </translation>
     </message>
 </context>
 <context>
@@ -341,6 +337,18 @@
         <translation>Could not connect the phone: </translation>
     </message>
     <message>
+        <source>Через:</source>
+        <translation>Via:</translation>
+    </message>
+    <message>
+        <source>Через</source>
+        <translation>Via</translation>
+    </message>
+    <message>
+        <source>Телефоны отключены: Связь → Подключиться</source>
+        <translation>The phones are disconnected: Connection → Connect</translation>
+    </message>
+    <message>
         <source>Сообщение</source>
         <translation>Message</translation>
     </message>
@@ -412,6 +420,14 @@
         <translation>Could not write the file: </translation>
     </message>
     <message>
+        <source>Ничего не найдено</source>
+        <translation>Nothing found</translation>
+    </message>
+    <message>
+        <source>Журнал звонков сохранён в файл: </source>
+        <translation>The call journal was saved to the file: </translation>
+    </message>
+    <message>
         <source>Написать сообщение</source>
         <translation>Write a message</translation>
     </message>
@@ -448,6 +464,13 @@
     <message>
         <source>Не удалось передать тон телефону!</source>
         <translation>Could not hand the tone to the phone!</translation>
+    </message>
+</context>
+<context>
+    <name>Messages</name>
+    <message>
+        <source>Отмена</source>
+        <translation>Cancel</translation>
     </message>
 </context>
 <context>
@@ -566,6 +589,10 @@
     <message>
         <source>Позвонить по этому номеру</source>
         <translation>Call this number</translation>
+    </message>
+    <message>
+        <source>Удалить</source>
+        <translation>Delete</translation>
     </message>
 </context>
 <context>
@@ -860,6 +887,62 @@
         <translation>SIP phone</translation>
     </message>
     <message>
+        <source>Удалить</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>Порт телефона %1</source>
+        <translation>Port of phone %1</translation>
+    </message>
+    <message>
+        <source>Найденные телефоны</source>
+        <translation>Phones found</translation>
+    </message>
+    <message>
+        <source>Номер для проверки вызова</source>
+        <translation>Number for the test call</translation>
+    </message>
+    <message>
+        <source>Код города для семизначных номеров</source>
+        <translation>City code for seven-digit numbers</translation>
+    </message>
+    <message>
+        <source>Код города для шестизначных номеров</source>
+        <translation>City code for six-digit numbers</translation>
+    </message>
+    <message>
+        <source>Код города для пятизначных номеров</source>
+        <translation>City code for five-digit numbers</translation>
+    </message>
+    <message>
+        <source>Код моей страны</source>
+        <translation>My country code</translation>
+    </message>
+    <message>
+        <source>Замена &quot;+&quot;</source>
+        <translation>Replacement for &quot;+&quot;</translation>
+    </message>
+    <message>
+        <source>Программа SIP-телефона</source>
+        <translation>SIP phone program</translation>
+    </message>
+    <message>
+        <source>Не введён номер!</source>
+        <translation>No number entered!</translation>
+    </message>
+    <message>
+        <source>%1 — номер экстренной службы. Проверочный звонок дойдёт до неё.
+Всё равно позвонить?</source>
+        <translation>%1 is an emergency number. The test call will reach the emergency services.
+Call anyway?</translation>
+    </message>
+    <message>
+        <source>Из журнала будут сразу удалены звонки старше %1 дн.: %2.
+Удалить их?</source>
+        <translation>Calls older than %1 days will be deleted from the journal at once: %2.
+Delete them?</translation>
+    </message>
+    <message>
         <source>Показывать текст сообщений в уведомлениях</source>
         <translation>Show the text of messages in notifications</translation>
     </message>
@@ -1145,6 +1228,21 @@ and run: sudo udevadm control --reload &amp;&amp; sudo udevadm trigger, then con
     <message>
         <source>Телефон отклонил запрос</source>
         <translation>The phone refused the request</translation>
+    </message>
+</context>
+<context>
+    <name>ViaChoices</name>
+    <message>
+        <source>Авто (по правилам)</source>
+        <translation>Auto (by the rules)</translation>
+    </message>
+    <message>
+        <source>Телефон %1</source>
+        <translation>Phone %1</translation>
+    </message>
+    <message>
+        <source>SIP-телефон</source>
+        <translation>SIP phone</translation>
     </message>
 </context>
 <context>

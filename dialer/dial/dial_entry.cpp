@@ -17,7 +17,7 @@ namespace {
 constexpr qsizetype kLongestNumber = 40;
 }  // namespace
 
-DialOutcome call_number(const QString& text, DialCaller caller)
+DialOutcome call_number(const QString& text, DialCaller caller, std::optional<int> via)
 {
     qCInfo(lcDial).noquote() << "call" << text.left(200) << "from"
                              << (caller == DialCaller::HandOver ? "hand-over" : "main window");
@@ -32,5 +32,5 @@ DialOutcome call_number(const QString& text, DialCaller caller)
         platform::show_message(QCoreApplication::translate("Dispatcher", "Не введён номер!"));
         return DialOutcome::NoNumber;
     }
-    return dispatch_number(number) ? DialOutcome::Dispatched : DialOutcome::NotHandedOver;
+    return dispatch_number(number, via) ? DialOutcome::Dispatched : DialOutcome::NotHandedOver;
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <optional>
 
 // Who hands the text to the dial entry.
 enum class DialCaller {
@@ -18,4 +19,5 @@ enum class DialOutcome {
 // dialling form, dispatch it. A hand-over caller ends its process when this
 // returns, with a failure status for NotHandedOver; the main window goes on
 // in every case.
-DialOutcome call_number(const QString& text, DialCaller caller);
+// via: the phone chosen for this call ("Через:"), as dispatch_number takes it.
+DialOutcome call_number(const QString& text, DialCaller caller, std::optional<int> via = std::nullopt);

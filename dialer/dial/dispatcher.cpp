@@ -6,6 +6,7 @@
 #include <QStandardPaths>
 
 #include "dialer/dial/dial_log.h"
+#include "dialer/dial/main_window_presence.h"
 #include "dialer/dial/operators_telefons.h"
 #include "blackboard/slot.h"
 #include "dialer/dial/reestr.h"
@@ -76,10 +77,10 @@ void log_route(const QString& arrived, OperatorClass operator_class, const QStri
 }
 
 // The main window's controllers serve the blackboard; a hand-over process
-// has none, so it brings up a main window first.
+// has none, so it brings up a main window first, unless one runs.
 void ensure_main_program_runs()
 {
-    if (blackboard::Slot(1).run_permitted())
+    if (main_window_runs())
         return;
     const QString program = dialer_main_program();
     qCInfo(lcDial).noquote() << "no main window runs; starting" << program;
@@ -154,7 +155,7 @@ bool call_through_serial_phone(int rule, const QString& number)
 
 }  // namespace
 
-bool dispatch_number(QString& number)
+bool dispatch_number(QString& number, std::optional<int> via)
 {
     const QString arrived = number;
     const OperatorClass operator_class = classify_number(number);
@@ -163,14 +164,14 @@ bool dispatch_number(QString& number)
     if (flag_is_on(Reestr::kodGor_Plus()))
         complete_local_number(number);
     if (operator_class == OperatorClass::MEJD) {
-        const int rule = route_rule(operator_class);
+        const int rule = via.value_or(route_rule(operator_class));
         // Skype and the softphone dial "+" themselves; a serial phone may need
         // the international access code instead.
         if (rule != 4 && rule != 5 && flag_is_on(Reestr::Plus_repl()))
             number.replace(QLatin1Char('+'), Reestr::Plus_repl_nom());
     }
 
-    if (only_slot_one_in_use()) {
+    if (!via && only_slot_one_in_use()) {
         log_route(arrived, operator_class, QStringLiteral("(only phone 1 in use)"),
                   QStringLiteral("phone 1: ") + number);
         // The request stays on the blackboard even when the phone is not
@@ -182,8 +183,8 @@ bool dispatch_number(QString& number)
         return true;
     }
 
-    const int rule = route_rule(operator_class);
-    const QString rule_text = QString::number(rule);
+    const int rule = via.value_or(route_rule(operator_class));
+    const QString rule_text = via ? QStringLiteral("chosen %1").arg(rule) : QString::number(rule);
     if (rule == 4) {
         log_route(arrived, operator_class, rule_text, QStringLiteral("Skype"));
         call_through_skype(number);
@@ -213,9 +214,9 @@ bool open_link(const QString& address)
     qCInfo(lcDial).noquote() << "open" << address << (result.ok ? "ok" : "failed") << result.error_code;
     set_busy(false);
     if (!result.ok) {
-        platform::show_message(Text::tr("Невозможно открыть страницу: ") + address + QStringLiteral("\r\n\r\n") +
-                                   QString::number(result.error_code),
-                               platform::MessageIcon::None, QStringLiteral("frmAbout::ExecuteLink"));
+        // The address, under the program's title; the handler's exit status
+        // goes to the log above, it tells a user nothing.
+        platform::show_message(Text::tr("Невозможно открыть адрес: ") + address, platform::MessageIcon::Error);
     }
     return result.ok;
 }

@@ -1,11 +1,14 @@
 #pragma once
 #include <QString>
+#include <optional>
 
 // Hands one prepared number to the phone its routing rule names. Changes the
 // number in place (completion, "+" replacement, target adjustments). False
 // when the number could not be written for a serial phone (the user was
 // told); a refusal shown for any other reason counts as handled.
-bool dispatch_number(QString& number);
+// via: a routing rule's value (0 to 5) chosen for this call alone, in place
+// of the rules (and of the single-phone mode); none: the rules decide.
+bool dispatch_number(QString& number, std::optional<int> via = std::nullopt);
 
 // The serial phone (1 to 4) that the routing rules choose for a text
 // message to `number`: phone 1 when it is the only phone in use, the
@@ -14,7 +17,7 @@ bool dispatch_number(QString& number);
 int message_slot_for(const QString& number);
 
 // Opens the address with the desktop's default handler; a failure is shown
-// in a box captioned "frmAbout::ExecuteLink". True when the desktop took it.
+// with the address under the program's title. True when the desktop took it.
 bool open_link(const QString& address);
 
 // Shows (true) or restores (false) the busy mouse pointer while open_link

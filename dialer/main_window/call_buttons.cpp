@@ -78,7 +78,7 @@ QString button_caption(CallButton button)
 
 QString placeholder_caption(Placeholder placeholder)
 {
-    return Text::tr("%1: недоступно").arg(Text::tr(kPlaceholderCaptions[static_cast<int>(placeholder)]));
+    return Text::tr(kPlaceholderCaptions[static_cast<int>(placeholder)]);
 }
 
 QString family_name(SkinFamily family)

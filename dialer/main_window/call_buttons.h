@@ -45,7 +45,8 @@ QString placeholder_name(Placeholder placeholder); // "prin_na"
 // What the button does, as a screen reader says it ("Ответить").
 QString button_caption(CallButton button);
 // What the placeholder stands for: the action of its position, not offered
-// now ("Ответить: недоступно").
+// now, by the action of its position ("Ответить"); it reads as that button,
+// unavailable.
 QString placeholder_caption(Placeholder placeholder);
 QString family_name(SkinFamily family);            // "kf_oj"
 // "ok.jpg", "ok_f.jpg", "ok_kl.jpg", "ok_na.jpg"

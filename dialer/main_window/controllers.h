@@ -21,6 +21,11 @@ void start_controller(const QString& folder, int slot);
 // and 4 are to be shown (index 0 is slot 2).
 std::array<bool, 3> start_enabled_controllers(const QString& folder);
 
+// Whether the controller of `slot` runs: it holds its slot lock (the lock
+// file kestrum takes in the runtime folder, or in its private folder in
+// the temporary folder, named after the slot folder's full path).
+bool controller_running(const QString& folder, int slot);
+
 // Withdraws the run permission of all four controllers, enabled or not;
 // each ends on its own within about a second.
 void withdraw_run_permissions();

@@ -5,6 +5,12 @@
 
 #include <QAbstractButton>
 #include <QCloseEvent>
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+#include <algorithm>
 #include <QDateTime>
 #include <QKeyEvent>
 #include <QLabel>
@@ -21,6 +27,7 @@
 #include "dialer/dial/conference_add.h"
 #include "dialer/dial/dial_entry.h"
 #include "dialer/dial/dispatcher.h"
+#include "dialer/dial/main_window_presence.h"
 #include "dialer/main_window/ballon_tip.h"
 #include "dialer/dial/reestr.h"
 #include "dialer/main_window/controllers.h"
@@ -28,6 +35,7 @@
 #include "dialer/messages/messages_panel.h"
 #include "dialer/main_window/plug_notice.h"
 #include "dialer/main_window/start_mode.h"
+#include "dialer/main_window/talk_times.h"
 #include "dialer/main_window/watchers.h"
 #include "dialer/main_window/ussd_dialog.h"
 #include "dialer/settings/settings_window.h"
@@ -43,6 +51,11 @@ using main_window::CallButton;
 namespace {
 
 constexpr QSize kClientSize(737, 545);
+constexpr int kTabsTop = 296;
+constexpr int kPlugNoticeHeight = 58;
+// The connected phones for "Через:" and the running controllers for the
+// connect commands are looked at this often.
+constexpr qint64 kViaLookMs = 500;
 constexpr int kStatusPeriodMs = 100;
 constexpr int kIncomingPeriodMs = 100;
 constexpr int kRequestPeriodMs = 50;
@@ -62,7 +75,16 @@ public:
         setMouseTracking(true);
     }
 
+    // Places the controls that follow the window's size.
+    std::function<void()> on_resized;
+
 protected:
+    void resizeEvent(QResizeEvent*) override
+    {
+        if (on_resized)
+            on_resized();
+    }
+
     void mouseMoveEvent(QMouseEvent* event) override
     {
         if (childAt(event->position().toPoint()) != nullptr) {
@@ -124,17 +146,29 @@ void fit_text(Control* control)
 
 }  // namespace
 
-FormPort::FormPort(const QString& installation_folder, QWidget* parent)
-    : QMainWindow(parent), installation_folder_(installation_folder),
+FormPort::FormPort(const QString& installation_folder, const QString& update_address, QWidget* parent)
+    : QMainWindow(parent), installation_folder_(installation_folder), update_address_(update_address),
+      main_window_lock_(main_window_lock_name()),
       pictures_(main_window::skin_folder(installation_folder)),
       missed_calls_(journal_, QDateTime::currentMSecsSinceEpoch())
 {
     setObjectName(QStringLiteral("FormPort"));
     setWindowTitle(QStringLiteral("Vekorra"));
+    // Taken by the window itself, wherever it is made: while no window holds
+    // it, a dial starts a main program of its own.
+    main_window_lock_.acquire();
+    // Queued: a dial may open the number chooser or a message box, which
+    // must not run inside the socket's notification.
+    connect(&main_window_lock_, &platform::InstanceLock::text_received, this, &FormPort::take_hand_over,
+            Qt::QueuedConnection);
     contacts::show_names_from(&contact_book_.index());
     build_menus();
     auto* surface = new WindowSurface(this, [this] { obnul_kartinki(); });
-    surface->setFixedSize(kClientSize);
+    // It opens at the size the window always had and grows from there; the
+    // tabs take what it grows by.
+    surface->setMinimumSize(kClientSize);
+    surface->resize(kClientSize);
+    surface->on_resized = [this] { lay_out(); };
     // The controls' places were laid out for an 8-point dialog font at 96
     // dpi; a font of the same pixel size keeps their texts inside them.
     QFont dialog_font = surface->font();
@@ -142,7 +176,8 @@ FormPort::FormPort(const QString& installation_folder, QWidget* parent)
     surface->setFont(dialog_font);
     setCentralWidget(surface);
     build_controls(surface);
-    setFixedSize(sizeHint());
+    resize(sizeHint());
+    lay_out();
     connect_call_notifier();
 
     connect(&Timer1, &QTimer::timeout, this, &FormPort::run_status_pass);
@@ -165,6 +200,7 @@ void FormPort::build_menus()
 {
     // The marked letters open the menus from the keyboard (Alt+letter).
     QMenu* svaz = menuBar()->addMenu(tr("&Связь"));
+    connect(svaz, &QMenu::aboutToShow, this, [this] { update_connect_commands(); });
     podkluchitsa = svaz->addAction(tr("&Подключиться"), this, [this] { start_controllers(); });
     razorv_sv = svaz->addAction(tr("&Разорвать связь"), this, [this] { disconnect_phones(); });
     ussd_action_ = svaz->addAction(tr("&USSD-запрос…"), this, [this] { UssdDialog(this).exec(); });
@@ -194,19 +230,33 @@ void FormPort::build_controls(QWidget* surface)
     connect(Commanda1, &QPushButton::clicked, this, [this] { call_typed_number(); });
     soobshenie_ = new QPushButton(tr("Сообщение"), surface);
     soobshenie_->setObjectName(QStringLiteral("soobshenie"));
-    soobshenie_->setGeometry(342, 5, 105, 25);
+    soobshenie_->setGeometry(341, 5, 80, 25);
     soobshenie_->setAccessibleName(tr("Написать сообщение на этот номер"));
     connect(soobshenie_, &QPushButton::clicked, this, [this] { write_message(Text2->text().trimmed()); });
 
+    // "Через:": the phone for the next call only; the rules by default.
+    auto* via_label = new QLabel(tr("Через:"), surface);
+    via_label->setGeometry(426, 9, 36, 17);
+    via_ = new QComboBox(surface);
+    via_->setObjectName(QStringLiteral("via"));
+    via_->setGeometry(462, 6, 86, 23);
+    // Narrow beside "Сообщение": the open list shows the names whole.
+    via_->view()->setMinimumWidth(200);
+    via_->setAccessibleName(tr("Через"));
+    via_label->setBuddy(via_);
+    refresh_via_choices();
+
     auto* Label20 = new QLabel(tr("Версия программы:"), surface);
     Label20->setGeometry(552, 0, 112, 17);
+    Label20->setObjectName(QStringLiteral("Label20"));
     auto* Label21 = new QLabel(QString::fromLatin1(main_window::kProgramVersion), surface);
+    Label21->setObjectName(QStringLiteral("Label21"));
     Label21->setGeometry(664, 0, 65, 17);
-    Label22 = new LinkButton(tr("Проверить обновление"), surface, [] {
-        open_link(QString::fromLatin1(main_window::kDownloadPageUrl));
-    });
+    Label22 = new LinkButton(tr("Проверить обновление"), surface, [this] { open_link(update_address_); });
     Label22->setObjectName(QStringLiteral("Label22"));
     Label22->setGeometry(608, 24, 121, 17);
+    // A build without a download page offers no link to one.
+    Label22->setVisible(!update_address_.isEmpty());
     fit_text(Label20);
     fit_text(Label22);
 
@@ -225,14 +275,17 @@ void FormPort::build_controls(QWidget* surface)
     // Across the whole window, so that the call journal's columns fit.
     SSTab1->setGeometry(8, 296, 721, 241);
     auto* call_log = new QWidget;
-    auto* Label1 = new QLabel(tr("Последний звонок:"), call_log);
+    // The last call above, the journal below taking the rest of the tab.
+    auto* last_call = new QWidget(call_log);
+    last_call->setFixedHeight(56);
+    auto* Label1 = new QLabel(tr("Последний звонок:"), last_call);
     Label1->setGeometry(8, 12, 150, 17);
-    Text1 = new QLineEdit(call_log);
+    Text1 = new QLineEdit(last_call);
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setGeometry(8, 32, 200, 22);
     Text1->setReadOnly(true);
     Text1->setAccessibleName(tr("Последний звонок: номер"));
-    Text3 = new QLineEdit(call_log);
+    Text3 = new QLineEdit(last_call);
     Text3->setObjectName(QStringLiteral("Text3"));
     Text3->setGeometry(216, 32, 113, 22);
     Text3->setReadOnly(true);
@@ -245,16 +298,24 @@ void FormPort::build_controls(QWidget* surface)
             call_typed_number();
         },
         call_log);
-    journal_panel_->setGeometry(8, 60, 701, 148);
+    auto* call_log_layout = new QVBoxLayout(call_log);
+    call_log_layout->setContentsMargins(0, 0, 8, 8);
+    call_log_layout->setSpacing(4);
+    call_log_layout->addWidget(last_call);
+    auto* journal_row = new QHBoxLayout;
+    journal_row->setContentsMargins(8, 0, 0, 0);
+    journal_row->addWidget(journal_panel_);
+    call_log_layout->addLayout(journal_row, 1);
     // The name column asks the contacts as it paints: a change repaints it.
     connect(&contact_book_, &contacts::ContactBook::changed, journal_panel_, [this] { journal_panel_->update(); });
     SSTab1->addTab(call_log, tr("Журнал звонков"));
     connect(journal_panel_, &JournalPanel::write_message, this, &FormPort::write_message);
     build_messages_tab();
 
-    // Over the top of the tabs while a phone just plugged in is offered.
+    // Above the tabs while a phone just plugged in is offered: the tabs
+    // move down for it (lay_out()).
     plug_notice_ = new PlugNotice(surface);
-    plug_notice_->setGeometry(8, 286, 721, 58);
+    plug_notice_->installEventFilter(this);
 
     Text2->setFocus();
 }
@@ -287,6 +348,50 @@ void FormPort::write_message(const QString& number)
     messages_panel_->new_message(number);
 }
 
+void FormPort::lay_out()
+{
+    QWidget* surface = centralWidget();
+    if (!surface || !SSTab1)
+        return;
+    const int width = surface->width();
+    const int height = surface->height();
+    // The version and the update link keep to the right edge.
+    const int shift = width - kClientSize.width();
+    if (auto* version_label = surface->findChild<QLabel*>(QStringLiteral("Label20")))
+        version_label->move(552 + shift, 0);
+    if (auto* version = surface->findChild<QLabel*>(QStringLiteral("Label21")))
+        version->move(664 + shift, 0);
+    Label22->move(608 + shift, 24);
+    int tabs_top = kTabsTop;
+    if (plug_notice_ && !plug_notice_->isHidden()) {
+        plug_notice_->setGeometry(8, kTabsTop - 6, width - 16, kPlugNoticeHeight);
+        tabs_top = plug_notice_->geometry().bottom() + 4;
+    }
+    SSTab1->setGeometry(8, tabs_top, width - 16, std::max(120, height - tabs_top - 8));
+}
+
+bool FormPort::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == plug_notice_ && (event->type() == QEvent::Show || event->type() == QEvent::Hide))
+        lay_out();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void FormPort::refresh_via_choices()
+{
+    const QList<main_window::ViaChoice> choices = main_window::via_choices();
+    if (choices == via_choices_)
+        return;
+    // The choice stays while its phone stays connected.
+    const QString chosen = via_->currentText();
+    via_choices_ = choices;
+    const QSignalBlocker quiet(via_);
+    via_->clear();
+    for (const main_window::ViaChoice& choice : choices)
+        via_->addItem(choice.text);
+    via_->setCurrentIndex(std::max(0, int(via_->findText(chosen))));
+}
+
 void FormPort::start_up()
 {
     // A picture that cannot be read ends the dialer: before any controller
@@ -300,8 +405,28 @@ void FormPort::start_up()
         phone_frame->load_initial_pictures();
 }
 
+void FormPort::set_phones_connected(bool connected)
+{
+    phones_connected_ = connected;
+    update_connect_commands();
+}
+
+void FormPort::update_connect_commands()
+{
+    // Each command only where it can act: "Подключиться" also while a
+    // controller that should run does not (it ended or was killed).
+    bool all_running = phones_connected_;
+    for (int slot = 1; slot <= main_window::kSerialSlots && all_running; ++slot) {
+        if (slot == 1 || blackboard::Slot(slot).enabled())
+            all_running = main_window::controller_running(installation_folder_, slot);
+    }
+    podkluchitsa->setEnabled(!all_running);
+    razorv_sv->setEnabled(phones_connected_);
+}
+
 void FormPort::start_controllers()
 {
+    set_phones_connected(true);
     const std::array<bool, 3> shown = main_window::start_enabled_controllers(installation_folder_);
     for (int slot = 2; slot <= 4; ++slot)
         set_phone_panel_visible(slot, shown[slot - 2]);
@@ -309,6 +434,7 @@ void FormPort::start_controllers()
 
 void FormPort::start_controller(int slot)
 {
+    set_phones_connected(true);
     main_window::start_controller(installation_folder_, slot);
 }
 
@@ -329,6 +455,7 @@ SerialComponent& FormPort::serial_port()
 void FormPort::disconnect_phones()
 {
     main_window::withdraw_run_permissions();
+    set_phones_connected(false);
 }
 
 void FormPort::closeEvent(QCloseEvent* event)
@@ -347,7 +474,29 @@ void FormPort::call_typed_number()
         platform::show_message(tr("Не введён номер!"), platform::MessageIcon::None);
         return;
     }
-    call_number(text, DialCaller::MainWindow);
+    dial(text);
+}
+
+void FormPort::dial(const QString& text)
+{
+    if (!phones_connected_) {
+        platform::show_message(tr("Телефоны отключены: Связь → Подключиться"),
+                               platform::MessageIcon::Error);
+        return;
+    }
+    const int chosen = via_->currentIndex();
+    const std::optional<int> via =
+        chosen > 0 && chosen < via_choices_.size() ? via_choices_[chosen].rule : std::nullopt;
+    // The choice is for this one call.
+    via_->setCurrentIndex(0);
+    call_number(text, DialCaller::MainWindow, via);
+}
+
+void FormPort::take_hand_over(const QString& text)
+{
+    raise_window();
+    if (!text.isEmpty())
+        dial(text);
 }
 
 void FormPort::on_call_button(int slot, CallButton button)
@@ -364,7 +513,7 @@ void FormPort::connect_call_notifier()
     connect(&call_notifier_, &main_window::CallNotifier::answer, this, &main_window::write_button_command);
     connect(&call_notifier_, &main_window::CallNotifier::decline, this, &main_window::write_button_command);
     connect(&call_notifier_, &main_window::CallNotifier::call_back, this,
-            [](const QString& number) { call_number(number, DialCaller::MainWindow); });
+            [this](const QString& number) { dial(number); });
     connect(&call_notifier_, &main_window::CallNotifier::raise_main_window, this, &FormPort::raise_window);
     connect(&call_notifier_, &main_window::CallNotifier::write_message, this, [this](const QString& number) {
         write_message(number);
@@ -421,10 +570,29 @@ void FormPort::decline_offer(const PhoneOffer& offer)
 
 void FormPort::run_status_pass()
 {
-    const auto views = main_window::status_pass();
+    auto views = main_window::status_pass();
+    add_talk_times(views);
     for (int index = 0; index < main_window::kSerialSlots; ++index)
         frames_[index]->apply(views[index]);
     notify_calls();
+    const qint64 now_ms = platform::clock().now_ms();
+    if (now_ms >= next_via_look_ms_) {
+        next_via_look_ms_ = now_ms + kViaLookMs;
+        refresh_via_choices();
+        update_connect_commands();
+    }
+}
+
+void FormPort::add_talk_times(std::array<main_window::SlotView, main_window::kSerialSlots>& views)
+{
+    const qint64 now_ms = platform::clock().wall_clock_ms();
+    for (int index = 0; index < main_window::kSerialSlots; ++index) {
+        std::optional<main_window::DisplayState>& display = views[index].display;
+        if (!display || display->colour != main_window::DisplayColour::LightGreen)
+            continue;
+        display->text = main_window::with_talk_times(display->text, journal_.open_calls(QString::number(index + 1)),
+                                                     now_ms);
+    }
 }
 
 void FormPort::notify_calls()

@@ -10,15 +10,19 @@
 #include "dialer/main_window/phone_frame.h"
 #include "dialer/main_window/plug_watch.h"
 #include "dialer/main_window/skin_button.h"
+#include "dialer/main_window/start_mode.h"
+#include "dialer/main_window/via_choices.h"
 #include "dialer/main_window/watchers.h"
 #include "dialer/settings/main_window_link.h"
 #include "journal/journal.h"
 #include "platform/dbus_notifications.h"
+#include "platform/instance_lock.h"
 
 class JournalPanel;
 class MessagesPanel;
 class PlugNotice;
 class QAbstractButton;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -31,7 +35,10 @@ class FormPort : public QMainWindow, public MainWindowLink {
     Q_OBJECT
 
 public:
-    explicit FormPort(const QString& installation_folder, QWidget* parent = nullptr);
+    // update_address: the page "Проверить обновление" opens; empty hides
+    // the link.
+    explicit FormPort(const QString& installation_folder,
+                      const QString& update_address = main_window::download_page_url(), QWidget* parent = nullptr);
     ~FormPort() override;
 
     // The start-up before the window is shown: the controllers of the
@@ -49,6 +56,7 @@ public:
     PhoneFrame* frame(int slot) const { return frames_[slot - 1]; }
     QLineEdit* number_field() const { return Text2; }
     QPushButton* call_button() const { return Commanda1; }
+    QComboBox* via_choice() const { return via_; }
     QLineEdit* last_call_number() const { return Text1; }
     QLineEdit* last_call_time() const { return Text3; }
     JournalPanel* journal_panel() const { return journal_panel_; }
@@ -62,7 +70,19 @@ public:
     QAction* ussd_action() const { return ussd_action_; }
     PlugNotice* plug_notice() const { return plug_notice_; }
 
+    // Whether this window holds the lock that makes it the user's main
+    // window for the store (false: another one ran first). While it holds
+    // it, dials and hand-overs of this user come to it.
+    bool holds_main_window_lock() const { return main_window_lock_.held(); }
+
+    // Whether the controllers are let run ("Подключиться") or were let go
+    // ("Разорвать связь").
+    bool phones_connected() const { return phones_connected_; }
+
 public slots:
+    // A later start of the dialer handed a number over (empty: it only
+    // asked for this window to come forward).
+    void take_hand_over(const QString& text);
     void run_status_pass();         // Timer1
     void run_incoming_watcher();    // Timer2
     void run_call_request_watcher();  // Timer5
@@ -70,13 +90,23 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void build_menus();
     void build_controls(QWidget* surface);
+    // Places what follows the window's size: the tabs take the room below
+    // the phones (below the plug-in offer while one shows).
+    void lay_out();
+    void refresh_via_choices();
+    void add_talk_times(std::array<main_window::SlotView, main_window::kSerialSlots>& views);
     void start_controllers();
     void disconnect_phones();
     void call_typed_number();
+    // Every dial of this window: refused while the phones are disconnected.
+    void dial(const QString& text);
+    void set_phones_connected(bool connected);
+    void update_connect_commands();
     void on_call_button(int slot, main_window::CallButton button);
     void hold_on_top_briefly();
     void connect_call_notifier();
@@ -90,8 +120,11 @@ private:
     void write_message(const QString& number);
 
     QString installation_folder_;
+    QString update_address_;
+    platform::InstanceLock main_window_lock_;
     SkinPictures pictures_;
     int poisk_aktiv_ = 0;
+    bool phones_connected_ = false;
     main_window::CallRequestRaise request_raise_;
     std::unique_ptr<SerialComponent> serial_port_;
 
@@ -101,6 +134,9 @@ private:
     QAction* nastr_menu = nullptr;
     QLineEdit* Text2 = nullptr;
     QPushButton* Commanda1 = nullptr;
+    QComboBox* via_ = nullptr;
+    QList<main_window::ViaChoice> via_choices_;
+    qint64 next_via_look_ms_ = 0;
     QAbstractButton* Label22 = nullptr;
     QTabWidget* SSTab1 = nullptr;
     QLineEdit* Text1 = nullptr;

@@ -1,5 +1,7 @@
 #include "dialer/main_window/journal_panel.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -8,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -29,7 +32,11 @@ JournalPanel::JournalPanel(std::function<void(const QString&)> call_back, QWidge
       model_(std::make_unique<journal::JournalTableModel>(journal_))
 {
     build();
-    connect(&refresh_timer_, &QTimer::timeout, this, [this] { model_->refresh_if_changed(); });
+    connect(&refresh_timer_, &QTimer::timeout, this, [this] {
+        if (!model_->refresh_if_changed())
+            model_->tick_running_calls();
+        show_nothing_found();
+    });
     refresh_timer_.start(refresh_period_ms);
 }
 
@@ -63,19 +70,32 @@ void JournalPanel::build()
     table_->verticalHeader()->hide();
     table_->verticalHeader()->setDefaultSectionSize(18);
     table_->horizontalHeader()->setStretchLastSection(true);
-    // Widths for the texts the columns hold, not measured over the rows:
-    // measuring would read a thousand calls.
+    // A click on a header orders the calls by that column; newest first
+    // until then.
+    table_->setSortingEnabled(true);
+    table_->horizontalHeader()->setSortIndicator(journal::JournalTableModel::Time, Qt::DescendingOrder);
+    // Widths for the texts the columns hold, not measured over the rows
+    // (measuring would read a thousand calls), and never narrower than the
+    // column's title with the sort mark beside it.
     const QFontMetrics metrics = table_->fontMetrics();
-    const auto width_of = [&metrics](const QString& sample) { return metrics.horizontalAdvance(sample) + 16; };
+    const QFontMetrics header_metrics = table_->horizontalHeader()->fontMetrics();
     using Model = journal::JournalTableModel;
+    const auto fit = [&](int column, const QString& sample) {
+        const QString title = model_->headerData(column, Qt::Horizontal).toString();
+        const int width =
+            std::max(metrics.horizontalAdvance(sample) + 16, header_metrics.horizontalAdvance(title) + 32);
+        table_->setColumnWidth(column, width);
+        table_->horizontalHeader()->resizeSection(column, width);
+    };
     // A late hour of a late day: the widest time in either language.
     const QDateTime late(QDate(2000, 12, 28), QTime(20, 58, 58));
-    table_->setColumnWidth(Model::Time, width_of(journal::time_label(late.toMSecsSinceEpoch())));
-    table_->setColumnWidth(Model::Line, width_of(journal::line_label(QStringLiteral("4"))));
-    table_->setColumnWidth(Model::DirectionColumn, width_of(journal::direction_label(journal::Direction::Out)));
-    table_->setColumnWidth(Model::Number, width_of(QStringLiteral("+380000000000")));
-    table_->setColumnWidth(Model::Duration, width_of(QStringLiteral("000:00")));
-    table_->setColumnWidth(Model::Name, width_of(QStringLiteral("Бухгалтерия Иван")));
+    fit(Model::Time, journal::time_label(late.toMSecsSinceEpoch()));
+    fit(Model::Line, journal::line_label(QStringLiteral("4")));
+    fit(Model::DirectionColumn, journal::direction_label(journal::Direction::Out));
+    fit(Model::Number, QStringLiteral("+380000000000"));
+    fit(Model::Name, QStringLiteral("Бухгалтерия Иван"));
+    fit(Model::Duration, QStringLiteral("000:00"));
+    fit(Model::OutcomeColumn, journal::outcome_label(journal::Outcome::Unanswered));
     table_->setContextMenuPolicy(Qt::CustomContextMenu);
     table_->installEventFilter(this);
 
@@ -84,10 +104,16 @@ void JournalPanel::build()
     tools->addWidget(search_, 1);
     tools->addWidget(missed_only_);
     tools->addWidget(export_);
+    // Said where the rows would be, so that an empty table is not taken for
+    // an empty journal.
+    nothing_found_ = new QLabel(tr("Ничего не найдено"), this);
+    nothing_found_->setObjectName(QStringLiteral("journal_nothing_found"));
+    nothing_found_->hide();
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(4);
     layout->addLayout(tools);
+    layout->addWidget(nothing_found_);
     layout->addWidget(table_, 1);
 
     connect(search_, &QLineEdit::textChanged, this, [this] { apply_filter(); });
@@ -106,11 +132,17 @@ void JournalPanel::remove_expired(int days)
 void JournalPanel::apply_filter()
 {
     journal::Filter filter;
-    const QString typed = search_->text().trimmed();
-    const QString digits = journal::typed_digits(typed);
-    filter.number_part = digits.isEmpty() ? typed : digits;
+    filter.number_part = journal::number_search_text(search_->text().trimmed());
     filter.missed_only = missed_only_->isChecked();
     model_->set_filter(filter);
+    show_nothing_found();
+}
+
+void JournalPanel::show_nothing_found()
+{
+    const journal::Filter& filter = model_->filter();
+    const bool searching = !filter.number_part.isEmpty() || filter.missed_only;
+    nothing_found_->setVisible(searching && model_->rowCount() == 0);
 }
 
 bool JournalPanel::eventFilter(QObject* watched, QEvent* event)
@@ -183,10 +215,15 @@ bool JournalPanel::export_shown_rows()
         return false;
     QSaveFile file(path);
     const QByteArray text = journal::export_records(model_->all_records(), journal::ExportFormat::Csv, true);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
+    // The calls are as private as the journal they come from: the owner's
+    // alone, from the first byte on.
+    const auto owner_only = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(owner_only) || file.write(text) != text.size() ||
+        !file.commit() || !QFile::setPermissions(path, owner_only)) {
         platform::show_message(tr("Не удалось записать файл: ") + path + QStringLiteral("\r\n\r\n") +
                                file.errorString());
         return false;
     }
+    platform::show_message(tr("Журнал звонков сохранён в файл: ") + path, platform::MessageIcon::None);
     return true;
 }

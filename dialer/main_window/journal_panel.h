@@ -8,6 +8,7 @@
 #include "journal/journal_table_model.h"
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTableView;
@@ -56,6 +57,7 @@ protected:
 private:
     void build();
     void apply_filter();
+    void show_nothing_found();
     void show_context_menu(const QPoint& position);
 
     std::function<void(const QString&)> call_back_;
@@ -64,6 +66,7 @@ private:
     QLineEdit* search_ = nullptr;
     QCheckBox* missed_only_ = nullptr;
     QPushButton* export_ = nullptr;
+    QLabel* nothing_found_ = nullptr;
     QTableView* table_ = nullptr;
     QTimer refresh_timer_;
 };

@@ -3,12 +3,14 @@
 #include <cstdlib>
 
 #include "dialer/dial/dial_entry.h"
+#include "dialer/dial/main_window_presence.h"
 #include "dialer/dial/number_chooser_window.h"
 #include "dialer/main_window/controllers.h"
 #include "dialer/main_window/form_port.h"
 #include "dialer/main_window/start_mode.h"
 #include "language/translations.h"
 #include "platform/file_dialog.h"
+#include "platform/instance_lock.h"
 #include "platform/message_box.h"
 #include "platform/messages.h"
 #include "platform/termination.h"
@@ -39,13 +41,27 @@ int main(int argc, char** argv)
     install_number_chooser();
 
     const QString text = main_window::argument_text(arguments);
+    const QString lock_name = main_window_lock_name();
     if (main_window::start_mode(text) == main_window::StartMode::HandOver) {
+        // A running main window dials it, with its own messages and phones.
+        if (main_window_runs() && platform::send_to_instance(lock_name, text))
+            return 0;
         // No window and no timers: a hidden process must not consume the
         // incoming-call announcements meant for the main window.
         return call_number(text, DialCaller::HandOver) == DialOutcome::NotHandedOver ? 1 : 0;
     }
 
+    // One main window per user and store: the running one comes forward.
+    if (main_window_runs()) {
+        platform::send_to_instance(lock_name, QString());
+        return 0;
+    }
     FormPort window(main_window::installation_folder());
+    // Another start took the lock in between.
+    if (!window.holds_main_window_lock()) {
+        platform::send_to_instance(lock_name, QString());
+        return 0;
+    }
     window.start_up();
     window.show();
     // Ended by the desktop's session or by a signal, the dialer still

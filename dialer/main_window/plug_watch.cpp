@@ -56,8 +56,20 @@ QList<SlotPort> PlugWatch::phone_slots()
     return phones;
 }
 
+bool PlugWatch::defer_while_probing(std::function<void()> work)
+{
+    // While a probe waits, the window's events run, and with them this
+    // watch's: its offers are not to change under the probe.
+    if (!probing_)
+        return false;
+    QTimer::singleShot(kDeferMs, this, std::move(work));
+    return true;
+}
+
 void PlugWatch::on_appeared(const SerialDevice& device)
 {
+    if (defer_while_probing([this, device] { on_appeared(device); }))
+        return;
     // A device that has just appeared is not the one its slot is connected
     // to, whatever the store still says (it lags by up to a status tick).
     QList<SlotPort> phones = phone_slots();
@@ -74,6 +86,8 @@ void PlugWatch::on_appeared(const SerialDevice& device)
 
 void PlugWatch::on_left(const SerialDevice& device)
 {
+    if (defer_while_probing([this, device] { on_left(device); }))
+        return;
     offers_.left(device);
     emit device_left(device);
     schedule_poll();
@@ -91,7 +105,11 @@ void PlugWatch::schedule_poll()
 
 void PlugWatch::poll()
 {
+    if (defer_while_probing([this] { poll(); }))
+        return;
+    probing_ = true;
     const QList<PhoneOffer> offers = offers_.poll(phone_slots(), platform::clock().now_ms());
+    probing_ = false;
     for (const PhoneOffer& offer : offers) {
         qCDebug(lcPlug) << "offering" << offer.model << "on" << offer.device.node;
         emit offered(offer);
@@ -129,11 +147,12 @@ PlugOffers::Probe PlugWatch::model_probe(SerialComponent& serial)
 {
     return [&serial](const SerialDevice& device) {
         const int port = device.port_entries.isEmpty() ? port_of_device(device.node) : device.port_entries.first();
-        // A search of the settings window has the port in use: its list
-        // shows the phone anyway.
+        // A test call of the settings window has the port in use.
         if (port == 0 || serial.PortOpen())
             return QString();
-        const QString model = Get_model(serial, port);
+        // Off the window's thread: a phone takes half a second or more to
+        // answer, and the window goes on meanwhile.
+        const QString model = ask_model_in_background(port).model;
         // "ERROR" to every model query is a device that is no phone to offer.
         return model == kNoModel || model == QLatin1String("ERROR") ? QString() : model;
     };

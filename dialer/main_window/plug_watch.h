@@ -2,6 +2,7 @@
 #include <QList>
 #include <QObject>
 #include <QTimer>
+#include <functional>
 
 #include "blackboard/keys.h"
 #include "platform/notifications.h"
@@ -57,11 +58,16 @@ private:
     void on_left(const SerialDevice& device);
     void poll();
     void schedule_poll();
+    // Runs work a little later when a probe is under way; false otherwise.
+    bool defer_while_probing(std::function<void()> work);
+
+    static constexpr int kDeferMs = 50;
 
     DeviceEvents* events_;
     PlugOffers offers_;
     MainWindowLink& main_window_;
     QTimer poll_timer_;
+    bool probing_ = false;
 };
 
 // The desktop notification of an offer, beside the notice in the window:

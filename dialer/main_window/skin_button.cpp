@@ -135,15 +135,38 @@ void SkinButton::mouseReleaseEvent(QMouseEvent* event)
 }
 
 SkinPlaceholder::SkinPlaceholder(main_window::Placeholder placeholder, QWidget* parent)
-    : QLabel(parent), placeholder_(placeholder)
+    : QAbstractButton(parent), placeholder_(placeholder)
 {
     setObjectName(main_window::placeholder_name(placeholder));
+    setText(main_window::placeholder_caption(placeholder));
     setAccessibleName(main_window::placeholder_caption(placeholder));
+    setEnabled(false);
+    setFocusPolicy(Qt::NoFocus);
     setFixedSize(main_window::kPictureWidth, main_window::kPictureHeight);
     move(main_window::position_left(main_window::family_of(placeholder)), main_window::kPictureTop);
 }
 
 void SkinPlaceholder::load_picture(SkinPictures& pictures)
 {
-    setPixmap(pictures.picture(main_window::family_of(placeholder_), SkinRole::Inactive));
+    picture_ = pictures.picture(main_window::family_of(placeholder_), SkinRole::Inactive);
+    update();
+}
+
+QSize SkinPlaceholder::sizeHint() const { return {main_window::kPictureWidth, main_window::kPictureHeight}; }
+
+bool SkinPlaceholder::event(QEvent* event)
+{
+    // Disabled, it would pass movements on to the frame, which takes them
+    // for the pointer over its bare surface.
+    if (event->type() == QEvent::MouseMove) {
+        event->accept();
+        return true;
+    }
+    return QAbstractButton::event(event);
+}
+
+void SkinPlaceholder::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, picture_);
 }

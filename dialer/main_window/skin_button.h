@@ -64,15 +64,24 @@ private:
     bool primary_pressed_ = false;
 };
 
-// An inactive placeholder picture; it takes the pointer's movements so that
-// they do not reach the frame below it.
-class SkinPlaceholder : public QLabel {
+// The inactive picture of a position where no call button is offered now.
+// To screen readers it is the position's button, disabled: "Ответить" that
+// cannot be pressed, not a picture of one. It takes the pointer's movements
+// so that they do not reach the frame below it.
+class SkinPlaceholder : public QAbstractButton {
     Q_OBJECT
 
 public:
     SkinPlaceholder(main_window::Placeholder placeholder, QWidget* parent);
     void load_picture(SkinPictures& pictures);
+    const QPixmap& pixmap() const { return picture_; }
+    QSize sizeHint() const override;
+
+protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     main_window::Placeholder placeholder_;
+    QPixmap picture_;
 };

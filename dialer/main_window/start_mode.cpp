@@ -4,6 +4,8 @@
 
 namespace main_window {
 
+QString download_page_url() { return QStringLiteral(VEKORRA_UPDATE_URL); }
+
 QString argument_text(const QStringList& arguments_after_program)
 {
     const QString text = arguments_after_program.join(QLatin1Char(' '));

@@ -4,9 +4,11 @@
 
 namespace main_window {
 
-// The address of the product's download page, opened by the update link.
-inline constexpr char kDownloadPageUrl[] = "https://vekorra.example/download";
 inline constexpr char kProgramVersion[] = "2.1.3";
+
+// The address of the product's download page, opened by the update link:
+// the build option VEKORRA_UPDATE_URL. Empty (the default) hides the link.
+QString download_page_url();
 
 // The dialer's argument text: the command-line arguments after the program
 // name joined by single spaces, so that `vekorra 8 (067) 123-45-67` and

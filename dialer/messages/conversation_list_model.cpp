@@ -1,6 +1,7 @@
 #include "dialer/messages/conversation_list_model.h"
 
 #include <QSet>
+#include <algorithm>
 #include <utility>
 
 #include "contacts/shown_names.h"
@@ -64,7 +65,12 @@ void ConversationListModel::apply_search()
     if (search_.isEmpty()) {
         shown_ = all_;
     } else {
-        const QStringList keys = store_.matching_conversations(search_, journal::typed_digits(search_));
+        // Digits typed with spaces or dashes look for a number.
+        QString digits = journal::number_search_text(search_);
+        digits.remove(QLatin1Char('+'));
+        if (!std::all_of(digits.cbegin(), digits.cend(), [](QChar c) { return c.isDigit(); }))
+            digits.clear();
+        const QStringList keys = store_.matching_conversations(search_, digits);
         const QSet<QString> matching(keys.cbegin(), keys.cend());
         shown_.clear();
         for (const messages::Conversation& c : std::as_const(all_))

@@ -365,8 +365,9 @@ bool MessagesPanel::remove_conversation()
     const int count = int(store_.conversation(number).size());
     if (number.isEmpty() || count == 0)
         return false;
-    if (!platform::ask(tr("Удалить переписку с %1? Будет удалено сообщений: %n.", nullptr, count)
-                           .arg(contacts::with_name(number))))
+    if (!platform::ask_to_confirm(
+            tr("Удалить переписку с %1? Будет удалено сообщений: %n.", nullptr, count).arg(contacts::with_name(number)),
+            tr("Удалить")))
         return false;
     if (store_.remove_conversation(number) < 0)
         return false;

@@ -1,6 +1,7 @@
 #include "dialer/settings/modem_model.h"
 
 #include <QCoreApplication>
+#include <QThread>
 #include <exception>
 
 #include "blackboard/phone_text.h"
@@ -8,6 +9,8 @@
 #include "platform/clock.h"
 #include "platform/messages.h"
 #include "serial/port_holders.h"
+#include "serial/port_search.h"
+#include "serial/qt_serial_component.h"
 #include "serial/serial_component.h"
 
 namespace {
@@ -18,6 +21,13 @@ constexpr int kTestCallWaitMs = 500;
 constexpr int kMaxDrains = 7;
 
 void pump() { platform::clock().pump(); }
+
+// The window thread's waits: through the clock seam, with its events.
+const ReplyWaits& window_waits()
+{
+    static const ReplyWaits waits{[](int ms) { platform::clock().sleep_ms(ms); }, pump};
+    return waits;
+}
 
 // Never throws: the close is part of every failure path.
 void close_quietly(SerialComponent& serial)
@@ -56,14 +66,14 @@ bool open_port(SerialComponent& serial, int port)
     }
 }
 
-QString read_reply(SerialComponent& serial)
+QString read_reply(SerialComponent& serial, const ReplyWaits& waits)
 {
     QString reply;
     for (int drains = 0; drains < kMaxDrains; ++drains) {
-        pump();
+        waits.pump();
         if (serial.InBufferCount() == 0)
             break;
-        pump();
+        waits.pump();
         reply += serial.Input();
     }
     return reply;
@@ -85,17 +95,19 @@ void modem_error(const QString& held_note)
 
 }  // namespace
 
-ModelAnswer ask_model(SerialComponent& serial, int port)
+ModelAnswer ask_model(SerialComponent& serial, int port) { return ask_model(serial, port, window_waits()); }
+
+ModelAnswer ask_model(SerialComponent& serial, int port, const ReplyWaits& waits)
 {
     if (!open_port(serial, port))
         return {kNoModel, true};
     ModelAnswer answer;
     try {
-        answer.model = blackboard::ask_for_model([&serial](const QString& command) {
+        answer.model = blackboard::ask_for_model([&serial, &waits](const QString& command) {
             serial.Output(command + QStringLiteral("\r\n"));
-            pump();
-            platform::clock().sleep_ms(kReplyWaitMs);
-            return blackboard::clean_model_reply(read_reply(serial), command);
+            waits.pump();
+            waits.sleep_ms(kReplyWaitMs);
+            return blackboard::clean_model_reply(read_reply(serial, waits), command);
         });
         if (answer.model.isEmpty())
             answer.model = kNoModel;
@@ -108,6 +120,31 @@ ModelAnswer ask_model(SerialComponent& serial, int port)
 }
 
 QString Get_model(SerialComponent& serial, int port) { return ask_model(serial, port).model; }
+
+ModelAnswer ask_model_on_worker(int port)
+{
+    QtSerialComponent serial;
+    const ReplyWaits waits{[](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); }, [] {}};
+    return ask_model(serial, port, waits);
+}
+
+ModelAnswer ask_model_in_background(int port)
+{
+    ModelAnswer result{kNoModel, false};
+    PortSearch one(1);
+    PortSearch::Observer events;
+    events.pump = [] { platform::clock().pump(); };
+    events.answered = [&result](int, const PortSearch::Answer& answer) {
+        result = {answer.model.isEmpty() ? kNoModel : answer.model, answer.open_failed};
+    };
+    one.run({port},
+            [](int asked) -> PortSearch::Answer {
+                const ModelAnswer answer = ask_model_on_worker(asked);
+                return {answer.model == kNoModel ? QString() : answer.model, answer.open_failed};
+            },
+            events);
+    return result;
+}
 
 bool Test_call(SerialComponent& serial, int port, const QString& number, DialCommand command)
 {

@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <functional>
 
 #include "blackboard/phone_text.h"
 
@@ -27,6 +28,24 @@ struct ModelAnswer {
 // nothing. The port is closed afterwards in every case. Waits 500 ms for
 // each reply through the clock seam.
 ModelAnswer ask_model(SerialComponent& serial, int port);
+
+// How a model query waits for the reply: asked on the window's thread it
+// sleeps through the clock seam and lets the window's events run; asked on
+// a worker thread of the search it just sleeps.
+struct ReplyWaits {
+    std::function<void(int ms)> sleep_ms;
+    std::function<void()> pump;
+};
+ModelAnswer ask_model(SerialComponent& serial, int port, const ReplyWaits& waits);
+
+// Asks port N on a worker thread: a serial component of its own and plain
+// sleeps (the clock seam and the windows belong to the window's thread).
+ModelAnswer ask_model_on_worker(int port);
+
+// Asks port N off the calling (window) thread and waits for the answer
+// with the window's events handled meanwhile (through the clock seam), so
+// that no pass of the window waits more than a few ms for the phone.
+ModelAnswer ask_model_in_background(int port);
 QString Get_model(SerialComponent& serial, int port);
 
 enum class DialCommand {

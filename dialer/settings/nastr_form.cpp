@@ -23,6 +23,9 @@
 #include "dialer/settings/nastr_logic.h"
 #include "blackboard/language_keys.h"
 #include "blackboard/notify_keys.h"
+#include "journal/journal.h"
+#include "platform/clock.h"
+#include "platform/messages.h"
 #include "blackboard/slot.h"
 #include "settings_store/settings_store.h"
 
@@ -99,8 +102,10 @@ void Nastr_form::connect_handlers()
     connect(uvedomleniya, &QCheckBox::toggled, this, [](bool on) { blackboard::notify::set_notifications_on(on); });
     connect(sms_tekst, &QCheckBox::toggled, this, [](bool on) { blackboard::notify::set_message_text_shown(on); });
     write_on_edit(sip_program, Reestr::kSipProgram);
-    connect(journal_days, &QSpinBox::valueChanged, this,
-            [](int days) { write(Reestr::kJournalDays, QString::number(days)); });
+    // Queued: the question it may ask is not to open inside the change
+    // (a screen reader that set the value waits for its answer meanwhile).
+    connect(journal_days, &QSpinBox::valueChanged, this, [this](int days) { on_journal_days_changed(days); },
+            Qt::QueuedConnection);
     connect(yazyk, &QComboBox::currentIndexChanged, this, [this](int position) {
         if (position >= 0)
             blackboard::language::set_interface_language(yazyk->itemData(position).toString());
@@ -189,6 +194,27 @@ void Nastr_form::apply_cascade()
         }
         main_window_.set_phone_panel_visible(slot, enabled);
     }
+}
+
+void Nastr_form::on_journal_days_changed(int days)
+{
+    // The stored value again (the window's own load): nothing new to remove.
+    if (days == Reestr::journal_days()) {
+        write(Reestr::kJournalDays, QString::number(days));
+        return;
+    }
+    journal::Journal journal;
+    const qint64 now_ms = platform::clock().wall_clock_ms();
+    const int doomed = journal.count_older_than_days(days, now_ms);
+    if (doomed > 0 && !platform::ask_to_confirm(nastr_logic::retention_question(days, doomed),
+                                                 tr("Удалить"))) {
+        const QSignalBlocker keep_quiet(journal_days);
+        journal_days->setValue(Reestr::journal_days());
+        return;
+    }
+    write(Reestr::kJournalDays, QString::number(days));
+    if (doomed > 0)
+        journal.remove_older_than_days(days, now_ms);
 }
 
 void Nastr_form::on_city_code_changed(QLineEdit* box, const Reestr::Setting& setting, int width)

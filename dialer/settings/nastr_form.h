@@ -70,6 +70,7 @@ private:
     void load();
     void on_enable_changed(int slot, bool checked);
     void apply_cascade();
+    void on_journal_days_changed(int days);
     void on_city_code_changed(QLineEdit* box, const Reestr::Setting& setting, int width);
     void refresh_models();
     void close_by_button();

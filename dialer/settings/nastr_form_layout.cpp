@@ -56,9 +56,17 @@ Widget* keeps_room(Widget* widget)
     return widget;
 }
 
-QLineEdit* short_box(const QString& name, int width = 60)
+// A text box is read by screen readers under the name of what it holds.
+QLineEdit* text_box(const QString& name, const QString& accessible_name)
 {
     auto* box = named(new QLineEdit, name);
+    box->setAccessibleName(accessible_name);
+    return box;
+}
+
+QLineEdit* short_box(const QString& name, const QString& accessible_name, int width = 60)
+{
+    auto* box = text_box(name, accessible_name);
     box->setFixedWidth(width);
     return box;
 }
@@ -81,8 +89,10 @@ void Nastr_form::build()
     buttons->addWidget(OKButton);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(SSTab1);
+    layout->addWidget(SSTab1, 1);
     layout->addLayout(buttons);
+    // The found-phones list takes what the window grows by.
+    setSizeGripEnabled(true);
 
     Timer1 = named(new QTimer(this), QStringLiteral("Timer1"));
     Timer1->setInterval(200);
@@ -112,7 +122,8 @@ QWidget* Nastr_form::build_phones_tab()
 
     auto* tab = new QWidget;
     auto* layout = new QHBoxLayout(tab);
-    layout->addLayout(left);
+    // The found-phones list shares the room the window grows by.
+    layout->addLayout(left, 1);
     layout->addLayout(frames, 1);
     return tab;
 }
@@ -126,7 +137,8 @@ QGroupBox* Nastr_form::build_phone_frame(int index)
     Option1[index] = named(new QRadioButton(tr("GSM телефон")), indexed("Option1", index));
     Option2[index] = named(new QRadioButton(tr("CDMA телефон")), indexed("Option2", index));
     Option3[index] = named(new QRadioButton(tr("Проводной модем")), indexed("Option3", index));
-    Text6[index] = short_box(indexed("Text6", index));
+    Text6[index] = short_box(indexed("Text6", index),
+                             tr("Порт телефона %1").arg(index + 1));
     Label5[index] = named(new QLabel, indexed("Label5", index));
     Label5[index]->setMinimumWidth(120);
     Command5[index] = keeps_room(button(tr("Назначить >"), indexed("Command5", index)));
@@ -176,6 +188,7 @@ QWidget* Nastr_form::build_search_area()
     // Two columns, so that a screen reader reads the model and the device
     // as cells of their own, and the model cell holds just the model.
     List1 = named(new QTreeWidget, QStringLiteral("List1"));
+    List1->setAccessibleName(tr("Найденные телефоны"));
     List1->setRootIsDecorated(false);
     List1->setHeaderLabels({tr("Телефон"), tr("Устройство")});
     zanyatye_porty = named(new QLabel, QStringLiteral("zanyatye_porty"));
@@ -186,7 +199,8 @@ QWidget* Nastr_form::build_search_area()
 
     Frame3 = named(new QGroupBox(tr("Проверка вызова номера")), QStringLiteral("Frame3"));
     test_phone_label = named(new QLabel, QStringLiteral("Frame3_phone"));
-    Text2 = named(new QLineEdit(QStringLiteral("911")), QStringLiteral("Text2"));
+    // Empty at first: a number typed by mistake, not one given, is dialled.
+    Text2 = text_box(QStringLiteral("Text2"), tr("Номер для проверки вызова"));
     Command3 = button(tr("Позвонить"), QStringLiteral("Command3"));
     Command6 = button(QStringLiteral("(CDMA)"), QStringLiteral("Command6"));
     auto* test_layout = new QGridLayout(Frame3);
@@ -220,16 +234,16 @@ QWidget* Nastr_form::build_rules_tab()
         Combo1[list] = named(new QComboBox, indexed("Combo1", list));
         Combo1[list]->setMinimumWidth(180);
     }
-    Text3 = short_box(QStringLiteral("Text3"));
-    Text4 = short_box(QStringLiteral("Text4"));
-    Text5 = short_box(QStringLiteral("Text5"));
+    Text3 = short_box(QStringLiteral("Text3"), tr("Код города для семизначных номеров"));
+    Text4 = short_box(QStringLiteral("Text4"), tr("Код города для шестизначных номеров"));
+    Text5 = short_box(QStringLiteral("Text5"), tr("Код города для пятизначных номеров"));
     Check1 = named(new QCheckBox(tr("Если номер без кода, то добавлять код моего города")),
                    QStringLiteral("Check1"));
-    Text1 = short_box(QStringLiteral("Text1"));
+    Text1 = short_box(QStringLiteral("Text1"), tr("Код моей страны"));
     Check2 = named(new QCheckBox(tr("При звонке заменять \"+\" на:")), QStringLiteral("Check2"));
     // Holds a text of its own until loading puts the stored one in, so the
     // stored text is always written back on the first load.
-    Text7 = short_box(QStringLiteral("Text7"));
+    Text7 = short_box(QStringLiteral("Text7"), tr("Замена \"+\""));
     Text7->setText(QStringLiteral("Text7"));
 
     Frame2 = named(new QGroupBox, QStringLiteral("Frame2"));
@@ -292,7 +306,7 @@ QWidget* Nastr_form::build_other_tab()
                          QStringLiteral("uvedomleniya"));
     sms_tekst = named(new QCheckBox(tr("Показывать текст сообщений в уведомлениях")),
                       QStringLiteral("sms_tekst_v_uvedoml"));
-    sip_program = named(new QLineEdit, QStringLiteral("sip_program"));
+    sip_program = text_box(QStringLiteral("sip_program"), tr("Программа SIP-телефона"));
     sip_program->setMinimumWidth(300);
 
     auto* sip_row = new QHBoxLayout;
@@ -304,6 +318,9 @@ QWidget* Nastr_form::build_other_tab()
     auto* days_label = new QLabel(tr("Хранить журнал звонков (дней, 0 — всегда):"));
     days_label->setBuddy(journal_days);
     journal_days->setAccessibleName(tr("Хранить журнал звонков, дней"));
+    // A change that removes calls asks first: once, when the value is set,
+    // not at every digit typed.
+    journal_days->setKeyboardTracking(false);
     auto* days_row = new QHBoxLayout;
     days_row->addWidget(days_label);
     days_row->addWidget(journal_days);

@@ -8,6 +8,7 @@
 
 #include "dialer/settings/main_window_link.h"
 #include "dialer/settings/nastr_form.h"
+#include "dialer/settings/nastr_logic.h"
 #include "platform/messages.h"
 #include "blackboard/slot.h"
 #include "blackboard/stored_texts.h"
@@ -122,5 +123,19 @@ void Nastr_form::test_call(DialCommand command)
         no_phone_selected();
         return;
     }
-    Test_call(main_window_.serial_port(), entry->data(0, kPortRole).toInt(), Text2->text(), command);
+    const QString number = Text2->text().trimmed();
+    if (number.isEmpty()) {
+        platform::show_message(tr("Не введён номер!"), platform::MessageIcon::Error);
+        return;
+    }
+    // On a GSM phone these reach the emergency services, even without a SIM.
+    if (nastr_logic::is_emergency_number(number) &&
+        !platform::ask_to_confirm(
+            tr("%1 — номер экстренной службы. Проверочный звонок дойдёт до неё.\n"
+               "Всё равно позвонить?")
+                .arg(number),
+            tr("Позвонить"))) {
+        return;
+    }
+    Test_call(main_window_.serial_port(), entry->data(0, kPortRole).toInt(), number, command);
 }

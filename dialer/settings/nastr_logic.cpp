@@ -32,6 +32,24 @@ bool all_digits(const QString& text)
 
 }  // namespace
 
+QString retention_question(int days, int doomed_calls)
+{
+    return Text::tr("Из журнала будут сразу удалены звонки старше %1 дн.: %2.\nУдалить их?")
+        .arg(days)
+        .arg(doomed_calls);
+}
+
+bool is_emergency_number(const QString& number)
+{
+    static const QStringList emergency{QStringLiteral("112"), QStringLiteral("911"), QStringLiteral("101"),
+                                       QStringLiteral("102"), QStringLiteral("103"), QStringLiteral("104")};
+    QString digits;
+    for (const QChar c : number)
+        if (c.isDigit())
+            digits += c;
+    return emergency.contains(digits);
+}
+
 bool slot_enabled(int slot)
 {
     return blackboard::Slot(slot).enabled();

@@ -22,6 +22,14 @@ int rule_position(const QString& class_key);
 // phone 1 and the rules have nothing to choose.
 bool any_extra_slot_enabled();
 
+// The question before a retention that removes calls at once.
+QString retention_question(int days, int doomed_calls);
+
+// A number that reaches the emergency services (112, 911, 101 to 104),
+// whatever blanks or signs surround its digits: a test call to it asks
+// first.
+bool is_emergency_number(const QString& number);
+
 // True when the slot's ON is exactly "1".
 bool slot_enabled(int slot);
 

@@ -13,6 +13,7 @@
 #include "serial/qt_serial_component.h"
 #include "settings_store/settings_store.h"
 #include "tests/support/phonesim_driver.h"
+#include "tests/support/main_window_stand_in.h"
 #include "tests/support/test_env.h"
 
 using namespace faults;
@@ -111,7 +112,9 @@ void TestHostileInput::numbers_with_line_breaks_reach_the_phone_as_one_dial()
     }
 
     // Through the dialer: the "+" replacement is the user's text too, and
-    // the cleaning of the handed-over number does not touch it.
+    // the cleaning of the handed-over number does not touch it. (A window
+    // that takes no texts: the hand-over starts no main window of its own.)
+    const MainWindowStandIn main_window;
     write_setting("MyApp", "vekorra", "Plus_repl", "1");
     write_setting("MyApp", "vekorra", "Plus_repl_nom", "00\r\nAT+CHUP\r\n;ATH");
     HandOver hand_over({"+44", "20", "7946", "0000\nATH"}, env.root());
@@ -140,6 +143,10 @@ void TestHostileInput::pasted_test_call_number_reaches_the_phone_as_one_dial()
 void TestHostileInput::hand_over_arguments_of_any_length_or_bytes()
 {
     TestEnv env;
+    // A main window that takes no texts: each hand-over shows its own
+    // refusal, and none starts a main window that would take the next.
+    const MainWindowStandIn main_window;
+    QVERIFY(main_window.held());
     PhoneSim phone;
     QVERIFY(phone.ready());
     set_board("1", "port", "1");
@@ -202,7 +209,7 @@ void TestHostileInput::user_text_reaches_the_softphone_only_as_one_argument()
     script.write("#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > '" + QFile::encodeName(recorded) + "'\n");
     script.close();
     script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
-    set_board("1", "on_przv_exe", "1");  // a main window runs
+    const MainWindowStandIn main_window;
     set_board("6", "ON", "1");
     write_setting("Vekorra", "drugoe", "sip_program", softphone);
     write_setting("Vekorra", "pravila", "KS", "5");

@@ -14,6 +14,7 @@
 #include "tests/support/env_override.h"
 #include "tests/support/phonesim_driver.h"
 #include "tests/support/small_file_system.h"
+#include "tests/support/main_window_stand_in.h"
 #include "tests/support/test_env.h"
 
 using namespace faults;
@@ -136,7 +137,7 @@ void TestStoreMoved::full_disk_hand_over_tells_the_user()
     const QString path = disk.path() + "/settings.sqlite";
     qputenv("VEKORRA_SETTINGS", path.toLocal8Bit());
     settings_store::reopen();
-    set_board("1", "on_przv_exe", "1");
+    const MainWindowStandIn main_window;
     set_board("1", "on_pr", "True");
     QCOMPARE(RawStore(path).exec("PRAGMA wal_checkpoint(TRUNCATE)"), SQLITE_OK);
     QVERIFY(disk.fill());

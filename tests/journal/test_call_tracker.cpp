@@ -186,25 +186,37 @@ private slots:
     void restart_interrupts_the_open_calls_of_its_line()
     {
         TestEnv env;
-        const QString a = "0671112233", b = "0502223344";
+        const QString a = "0671112233", b = "0502223344", c = "0633334455";
         {
             journal::Journal journal;
             CallTracker line1(journal, "1");
             CallTracker line2(journal, "2");
+            CallTracker line3(journal, "3");
             for (const QString& step : {"0 list 1,1,4," + a, "2 list 1,1,0," + a, "3 list 1,1,0," + a,
                                         "4 list 1,1,0," + a, "5 list 1,1,0," + a, "5 list 1,1,0," + a})
                 run_step(line1, step);
             run_step(line2, "1 list 1,0,3," + b);
-            // Both controllers die here: no orderly end.
+            run_step(line3, "2 list 1,0,0," + c);
+            // The controllers die here: no orderly end.
         }
         journal::Journal journal;
         CallTracker restarted(journal, "1");
         restarted.controller_started();
-        QCOMPARE(recorded(journal), QStringList({"1 in " + a + " interrupted 0-2-5", "2 out " + b + " open 1----"}));
+        // The first list tells: the call ended meanwhile.
+        run_step(restarted, "8 list");
+        QCOMPARE(recorded(journal).mid(0, 2),
+                 QStringList({"1 in " + a + " interrupted 0-2-5", "2 out " + b + " open 1----"}));
         CallTracker line2(journal, "2");
         line2.controller_started();
-        QCOMPARE(recorded(journal).last(), "2 out " + b + " interrupted 1---1");
-        QCOMPARE(journal.fetch_all({}).first().talk_seconds(), 0);
+        run_step(line2, "8 list");
+        QCOMPARE(recorded(journal).at(1), "2 out " + b + " interrupted 1---1");
+        // A call that goes on through the restart keeps its one record.
+        CallTracker line3(journal, "3");
+        line3.controller_started();
+        run_step(line3, "8 list 1,0,0," + c);
+        run_step(line3, "9 list");
+        QCOMPARE(recorded(journal).at(2), "3 out " + c + " answered 2-2-9");
+        QCOMPARE(recorded(journal).size(), 3);
         QCOMPARE(journal.fetch_all({}).last().talk_seconds(), 3);
     }
 

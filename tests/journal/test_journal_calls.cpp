@@ -137,10 +137,25 @@ void JournalCallsTest::controller_records_every_kind_of_call()
     QVERIFY2(interrupted.talk_seconds() >= 1, qPrintable(QString::number(interrupted.talk_seconds())));
     QCOMPARE(interrupted.model, QStringLiteral("Journal GSM"));
 
+    // Killed and back while the call still goes on: the call keeps its one
+    // record, and ends answered.
+    QVERIFY(phone.control("incoming 0501000013"));
+    QVERIFY(wait_for_call("1 in 0501000013 open"));
+    press("vzat_t");
+    QVERIFY(wait_for_call("1 in 0501000013 talking"));
+    faults::kill_hard(controller->pid());
+    QVERIFY(wait_until([&] { return !controller->running(); }, 5000));
+    const int polls = phone.count_received("AT+CLCC");
+    controller = std::make_unique<faults::Controller>();
+    QVERIFY(phone.wait_for_command("AT+CLCC", 10000, polls + 2));
+    QCOMPARE(journal_watch::calls().filter("0501000013"), QStringList{"1 in 0501000013 talking"});
+    QVERIFY(phone.control("hangup"));
+    QVERIFY(wait_for_call("1 in 0501000013 answered"));
+
     // An orderly end leaves nothing open, and every call is there once.
     QVERIFY(controller->end_in_order(10000));
     const QStringList calls = journal_watch::calls();
-    QCOMPARE(calls.size(), 12);
+    QCOMPARE(calls.size(), 13);
     QVERIFY2(calls.filter(QRegularExpression(" (open|talking)$")).isEmpty(), qPrintable(calls.join(" | ")));
 }
 

@@ -2,8 +2,13 @@
 // folder 1 of the build on the phone simulator, the journal it writes shown
 // within a second, retention at the start, search, missed only, call back,
 // delete, export, and the Skype and SIP hand-overs recorded.
+#include <algorithm>
+
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -150,10 +155,46 @@ void JournalTabTest::tab_shows_searches_calls_back_and_exports()
     QCOMPARE(panel.model().data(panel.model().index(0, journal::JournalTableModel::OutcomeColumn)).toString(),
              journal::outcome_label(journal::Outcome::HandedOver));
 
-    // Delete a record; export what is shown.
+    // "Через:" sends one call past the rules (KS goes to Skype), then the
+    // rules decide again.
+    QComboBox* via = form.via_choice();
+    QVERIFY(wait_until([&] { return via->count() == 4; }, 2000));  // auto, phone 1, Skype, SIP
+    QVERIFY(via->itemText(1).startsWith(QStringLiteral("Телефон 1")));
+    via->setCurrentIndex(1);
+    form.number_field()->setText("067 111 22 33");
+    QTest::mouseClick(form.call_button(), Qt::LeftButton);
+    QVERIFY2(phone.wait_for_command("ATD0671112233;", 10000), qPrintable(phone.received().join('|')));
+    QCOMPARE(via->currentIndex(), 0);
+    QVERIFY(wait_for_call("1 out 0671112233 open"));
+    QVERIFY(phone.control("busy"));
+    QVERIFY(wait_for_call("1 out 0671112233 unanswered"));
+    QVERIFY(wait_until([&] { return panel.model().rowCount() == 7; }, 1000 + JournalPanel::refresh_period_ms));
+
+    // A click on a column's title orders the rows by it; the title fits.
+    QHeaderView* header = table->horizontalHeader();
+    const int number_column = journal::JournalTableModel::Number;
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(number_column) + 5, header->height() / 2));
+    QStringList numbers;
+    for (int row = 0; row < panel.model().rowCount(); ++row)
+        numbers << panel.model().record(row).number;
+    QStringList sorted = numbers;
+    std::sort(sorted.begin(), sorted.end());
+    QVERIFY2(numbers == sorted || numbers == QStringList(sorted.rbegin(), sorted.rend()), qPrintable(numbers.join(',')));
+    const int duration = journal::JournalTableModel::Duration;
+    QVERIFY(header->sectionSize(duration) >
+            header->fontMetrics().horizontalAdvance(panel.model().headerData(duration, Qt::Horizontal).toString()));
+
+    // Delete a record; a search that finds nothing says so; digits typed
+    // with blanks and dashes find the number; export what is shown.
+    header->setSortIndicator(journal::JournalTableModel::Time, Qt::DescendingOrder);
     panel.remove_record(0);
-    QCOMPARE(panel.model().rowCount(), 5);
-    panel.search_field()->setText("0672223344");
+    QCOMPARE(panel.model().rowCount(), 6);
+    auto* nothing_found = panel.findChild<QLabel*>(QStringLiteral("journal_nothing_found"));
+    panel.search_field()->setText("999 999");
+    QVERIFY(nothing_found->isVisibleTo(&panel));
+    panel.search_field()->setText("067 222-33 44");
+    QVERIFY(!nothing_found->isVisibleTo(&panel));
     ChosenPath chooser;
     chooser.path = env.root() + "/export.csv";
     platform::set_file_chooser(&chooser);
@@ -165,7 +206,10 @@ void JournalTabTest::tab_shows_searches_calls_back_and_exports()
     QCOMPARE(lines.size(), 3);  // the header, the call back, the missed call
     QVERIFY2(lines[1].contains(",1,out,0672223344,unanswered,0,Tab GSM"), lines[1].constData());
     QVERIFY2(lines[2].contains(",2,in,0672223344,missed,0,Old phone"), lines[2].constData());
-    QVERIFY(messages.texts.isEmpty());
+    // As private as the journal, and the user is told where it went.
+    QCOMPARE(exported.permissions() & 0x7777, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                  QFileDevice::ReadUser | QFileDevice::WriteUser);
+    QCOMPARE(messages.texts, QStringList{QStringLiteral("Журнал звонков сохранён в файл: ") + chooser.path});
 
     form.close();
     QVERIFY(wait_until([&] { return controllers.running() == 0; }, 10000));

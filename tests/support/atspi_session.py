@@ -177,13 +177,15 @@ def action_names(accessible):
     return [action.getName(index).lower() for index in range(action.nActions)]
 
 
-def find(root, role_name, name, showing=True, timeout=10):
+def find(root, role_name, name, showing=True, timeout=10, enabled=False):
     """The object below root with this role and name (showing, unless told
-    otherwise); waits for it to come."""
+    otherwise; enabled when asked: a disabled button of the same name may
+    stand in its place); waits for it to come."""
     def look():
         for accessible in descendants(root):
             if role(accessible) == role_name and accessible.name == name \
-                    and (not showing or is_showing(accessible)):
+                    and (not showing or is_showing(accessible)) \
+                    and (not enabled or accessible.getState().contains(pyatspi.STATE_ENABLED)):
                 return accessible
         return None
     return wait_for(look, timeout, "%s %r" % (role_name, name))

@@ -24,16 +24,19 @@ public:
         icons.append(icon);
     }
 
-    bool ask(const QString& caption, const QString& text) override
+    // A question is written down like a box; answer is what the user chose.
+    bool ask(const QString& caption, const QString& text, const QString& confirm) override
     {
         show(caption, text, platform::MessageIcon::None);
-        return answer_yes;
+        questions.append(confirm);
+        return answer;
     }
 
-    bool answer_yes = true;  // the answer to every question
     QStringList captions;
     QStringList texts;
     QList<platform::MessageIcon> icons;
+    QStringList questions;  // the confirming button of each question
+    bool answer = true;
     // Runs while the box would be open (e.g. to log it among other events).
     std::function<void(const QString& caption, const QString& text, platform::MessageIcon icon)> on_show;
 };

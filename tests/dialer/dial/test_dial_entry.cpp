@@ -12,6 +12,7 @@
 #include "tests/support/store_fixture.h"
 #include "settings_store/settings_store.h"
 #include "tests/support/small_file_system.h"
+#include "tests/support/main_window_stand_in.h"
 #include "tests/support/test_env.h"
 
 Q_DECLARE_METATYPE(DialCaller)
@@ -23,9 +24,11 @@ const QString kNoNumberBox = QStringLiteral("message Vekorra error: Не вве�
 
 // A main window runs and phone 1 is the only, connected phone; completion
 // is off, so pozvonit of slot 1 shows exactly what reached the dispatcher.
+std::unique_ptr<MainWindowStandIn> main_window;
+
 void set_up_single_connected_phone()
 {
-    write_setting("Kestrum", "1", "on_przv_exe", "1");
+    main_window = std::make_unique<MainWindowStandIn>();
     write_setting("Kestrum", "1", "on_pr", "True");
     write_setting("MyApp", "vekorra", "kodGor_Plus", "0");
 }

@@ -7,6 +7,7 @@
 #include "dialer/dial/dispatcher.h"
 #include "recording_seams.h"
 #include "settings_store/settings_store.h"
+#include "tests/support/main_window_stand_in.h"
 #include "tests/support/test_env.h"
 
 namespace {
@@ -14,9 +15,20 @@ namespace {
 const QString kNoPozvonit = QStringLiteral("-");
 
 // "App/Section/key=value"
+const QString kMainRunning = QStringLiteral("main window runs");
+// The main window of the current test, while it "runs".
+std::unique_ptr<MainWindowStandIn> main_window;
+
+// "APP/SECTION/KEY=VALUE" written to the store; kMainRunning holds the
+// main window's lock as a running window does.
 void apply_settings(const QStringList& settings)
 {
     for (const QString& setting : settings) {
+        if (setting == kMainRunning) {
+            main_window = std::make_unique<MainWindowStandIn>();
+            QVERIFY(main_window->held());
+            continue;
+        }
         const qsizetype equals = setting.indexOf(QLatin1Char('='));
         const QStringList path = setting.left(equals).split(QLatin1Char('/'));
         write_setting(path[0], path[1], path[2], setting.mid(equals + 1));
@@ -52,7 +64,6 @@ const QString kRuleNotConnected = QStringLiteral("Телефон, выбранн
 const QString kRuleNotEnabled = QStringLiteral("Телефон, выбранный для этого оператора, не включен в настройках программы!");
 const QString kNoSoftphone = QStringLiteral("Программа Express Talk не установлена!");
 
-const QString kMainRunning = QStringLiteral("Kestrum/1/on_przv_exe=1");
 const QString kPhone1Connected = QStringLiteral("Kestrum/1/on_pr=True");
 const QString kSkypeOn = QStringLiteral("Kestrum/5/ON=1");
 const QString kSipOn = QStringLiteral("Kestrum/6/ON=1");
@@ -65,6 +76,7 @@ class TestDispatcher : public QObject
     Q_OBJECT
 
 private slots:
+    void cleanup() { main_window.reset(); }
     void dispatch_data();
     void dispatch();
     void open_link_reports_failure();
@@ -223,8 +235,8 @@ void TestDispatcher::open_link_reports_failure()
     open_link(QStringLiteral("skype:+380671234567"));
     QCOMPARE(seams.events,
              (QStringList{"open skype:+380671234567",
-                          QString::fromUtf8("message frmAbout::ExecuteLink none: Невозможно открыть страницу: "
-                                            "skype:+380671234567\r\n\r\n3")}));
+                          QString::fromUtf8("message Vekorra error: Невозможно открыть адрес: "
+                                            "skype:+380671234567")}));
 
     // A failed Skype call shows the same box, after the open.
     seams.events.clear();
@@ -232,7 +244,7 @@ void TestDispatcher::open_link_reports_failure()
     QString number = QStringLiteral("0671234567");
     dispatch_number(number);
     QCOMPARE(seams.events.size(), 2);
-    QVERIFY(seams.events[1].startsWith("message frmAbout::ExecuteLink none: "));
+    QVERIFY(seams.events[1].startsWith(QString::fromUtf8("message Vekorra error: Невозможно открыть адрес: ")));
 }
 
 void TestDispatcher::softphone_program_choice()

@@ -62,7 +62,7 @@ def main_window_with_a_call(session, build_dir, env, phone):
     set_text(find(main, "text", "Номер телефона"), NUMBER)
     press(find(main, "push button", "Позвонить"))
     assert phone.wait_for_command("ATD" + NUMBER + ";", 10), phone.received()
-    hang_up = find(main, "push button", "Положить трубку", timeout=10)
+    hang_up = find(main, "push button", "Положить трубку", timeout=10, enabled=True)
     wait_for(lambda: NUMBER in text_of(display), 10, "the call on the display")
     # The call button, the update link, the eleven skinned buttons and the
     # keypad button of each of the four phones.

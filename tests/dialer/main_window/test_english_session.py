@@ -83,7 +83,7 @@ def main_window_windows(session, build_dir, env, phone):
     wait_for(lambda: "PhoneSim 3000" in text_of(display), 20, "phone 1 connected")
     set_text(find(main, "text", "Phone number"), NUMBER)
     press(find(main, "push button", "Call"))
-    hang_up = find(main, "push button", "Hang up", timeout=10)
+    hang_up = find(main, "push button", "Hang up", timeout=10, enabled=True)
     # The controller's "Разг. / (Исх. вызов)", as the display shows it.
     wait_for(lambda: "Talk / (Outgoing) " + NUMBER in text_of(display), 10, "the active call on the display")
     check(main, "the main window in a call")

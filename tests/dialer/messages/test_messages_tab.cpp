@@ -14,7 +14,6 @@
 #include "blackboard/slot.h"
 #include "dialer/main_window/form_port.h"
 #include "dialer/messages/messages_panel.h"
-#include "journal/journal.h"
 #include "message_recorder.h"
 #include "messages/message_store.h"
 #include "platform/clock.h"
@@ -51,28 +50,9 @@ class MessagesTabTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void digits_typed_with_spaces_search_numbers_data();
-    void digits_typed_with_spaces_search_numbers();
     void messages_are_listed_notified_read_and_answered();
     void main_window_shows_unread_and_writes_to_the_typed_number();
 };
-
-void MessagesTabTest::digits_typed_with_spaces_search_numbers_data()
-{
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("digits");
-    QTest::newRow("spaces") << "067 123" << "067123";
-    QTest::newRow("dashes and brackets") << "(067) 12-3" << "067123";
-    QTest::newRow("plus") << "+38 067" << "38067";
-    QTest::newRow("a word") << "Мама 067" << "";
-}
-
-void MessagesTabTest::digits_typed_with_spaces_search_numbers()
-{
-    QFETCH(QString, typed);
-    QFETCH(QString, digits);
-    QCOMPARE(journal::typed_digits(typed), digits);
-}
 
 void MessagesTabTest::messages_are_listed_notified_read_and_answered()
 {
