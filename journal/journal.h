@@ -102,6 +102,9 @@ public:
     bool read_ok() const { return read_ok_; }
     // The file was found damaged: nothing reads or writes it any more.
     bool damaged() const { return db_.damaged(); }
+    // A whole-file check made off this journal's thread (see
+    // JournalDatabase::check_file) is taken as this journal's own finding.
+    void take_check(const JournalDatabase::FileCheck& check) { db_.take_check(check); }
     // Moves a damaged journal and its -wal and -shm aside, as
     // "<path>.damaged-<time>", so that a new journal starts at the path and
     // the damaged one stays for a repair. The name it now has; empty when

@@ -235,6 +235,41 @@ bool JournalDatabase::verify_whole_file()
     return false;
 }
 
+JournalDatabase::FileCheck JournalDatabase::check_file(const QString& path)
+{
+    FileCheck result;
+    result.file = settings_store::store_files(path).db;
+    if (!result.file)
+        return result;
+    sqlite3* db = nullptr;
+    sqlite3_stmt* stmt = nullptr;
+    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX,
+                             nullptr);
+    if (rc == SQLITE_OK) {
+        sqlite3_busy_timeout(db, background_busy_timeout_ms);
+        rc = sqlite3_prepare_v2(db, "PRAGMA quick_check(1)", -1, &stmt, nullptr);
+    }
+    if (rc == SQLITE_OK)
+        rc = sqlite3_step(stmt);
+    if (rc == SQLITE_ROW) {
+        const QString verdict = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+        if (verdict != QLatin1String("ok"))
+            result.damage = QStringLiteral("check: ") + verdict;
+    } else if ((rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_NOTADB) {
+        result.damage = QStringLiteral("check: ") + QString::fromUtf8(sqlite3_errmsg(db));
+    }
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return result;
+}
+
+void JournalDatabase::take_check(const FileCheck& check)
+{
+    if (check.damage.isEmpty() || damaged() || settings_store::store_files(path_).db != check.file)
+        return;
+    mark_damaged(check.damage);
+}
+
 std::optional<int> JournalDatabase::stored_version()
 {
     sqlite3_stmt* stmt = nullptr;

@@ -48,6 +48,18 @@ public:
 
     explicit JournalDatabase(const QString& path = journal_path(), Use use = Use::Background);
     ~JournalDatabase();
+
+    // The file at a path checked whole on a read-only connection of its
+    // own, for a window to run off its thread: the damage found (empty when
+    // sound or when it could not be checked now) and which file it was.
+    struct FileCheck {
+        std::optional<settings_store::FileId> file;
+        QString damage;
+    };
+    static FileCheck check_file(const QString& path);
+    // Such a check found the file damaged: from now on as if this connection
+    // had found it, provided the path still names that file.
+    void take_check(const FileCheck& check);
     JournalDatabase(const JournalDatabase&) = delete;
     JournalDatabase& operator=(const JournalDatabase&) = delete;
 

@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QStringList>
 
 namespace journal {
@@ -35,16 +36,49 @@ QString tsv_field(const QString& value)
     return escaped;
 }
 
+// A field a spreadsheet would run as a formula: it begins (after any
+// blanks) with "=", "+", "-" or "@", or with a tab or CR, which some
+// programs drop before looking.
+bool formula_like(const QString& value)
+{
+    static const QString leads = QStringLiteral("=+-@\t\r");
+    for (const QChar c : value) {
+        if (c == u' ')
+            continue;
+        return leads.contains(c);
+    }
+    return false;
+}
+
+// An international number as the journal keeps it: "+" and digits only.
+bool plain_international_number(const QString& value)
+{
+    static const QRegularExpression number(QRegularExpression::anchoredPattern(QStringLiteral("\\+[0-9]{1,20}")));
+    return number.match(value).hasMatch();
+}
+
+QString quoted(const QString& value)
+{
+    QString text = value;
+    text.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
+// RFC 4180, and no field that a spreadsheet runs: a formula-like field
+// goes with a leading apostrophe, the mark spreadsheets take for "text as
+// typed". A plain "+380..." would lose its "+" and show in exponent form;
+// it goes as the text formula ="+380...", which Excel, LibreOffice and
+// Google Sheets show as the number itself.
 QString csv_field(const QString& value)
 {
+    if (plain_international_number(value))
+        return quoted(QStringLiteral("=\"%1\"").arg(value));
+    if (formula_like(value))
+        return quoted(QLatin1Char('\'') + value);
     static const QString needs_quotes = QStringLiteral(",\"\r\n");
-    for (const QChar c : value) {
-        if (needs_quotes.contains(c)) {
-            QString quoted = value;
-            quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
-            return QLatin1Char('"') + quoted + QLatin1Char('"');
-        }
-    }
+    for (const QChar c : value)
+        if (needs_quotes.contains(c))
+            return quoted(value);
     return value;
 }
 

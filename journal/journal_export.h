@@ -18,7 +18,10 @@ bool export_format_from_text(const QString& text, ExportFormat& format);
 
 // TSV: one record a line, fields separated by tabs; tabs, newlines and
 // backslashes inside a field written as \t, \n and \\.
-// CSV: RFC 4180, fields quoted where they need it, CRLF line ends.
+// CSV: RFC 4180, fields quoted where they need it, CRLF line ends; a field
+// a spreadsheet would run as a formula (beginning with "=", "+", "-", "@",
+// a tab or CR) is written as text with a leading apostrophe, and a plain
+// international number "+380..." as ="+380...", shown as the number.
 // JSON: an array of objects with the keys start, line, direction, number,
 // outcome, talk_seconds, model.
 // The header line (names of the fields) is written for TSV and CSV only

@@ -1,21 +1,32 @@
 #pragma once
 #include <QDBusConnection>
+#include <QHash>
 #include <QStringList>
+#include <optional>
 
 #include "platform/notifications.h"
 
+class QDBusPendingCallWatcher;
 class QDBusServiceWatcher;
 
 namespace platform {
 
 // The notification service org.freedesktop.Notifications on the session bus.
 //
-// Every call waits for its reply at most a short time on the caller's
-// thread: a hung server costs that once per call, never the default 25 s.
-// Without a session bus or a server nothing is shown, every call returns at
-// once (0 / an empty list), and one line goes to the log category
-// "vekorra.notify" until a server appears. Capabilities are asked once per
-// server and asked again when another program takes the name over.
+// No call waits for the bus: every method call goes out asynchronously and
+// its reply is taken in the event loop, so a server that hangs or answers
+// late costs the window nothing. notify() therefore hands out an id of its
+// own at once; the server's id is learnt from the reply, and every later
+// replace, close, action and closing is translated between the two. A
+// replace or close asked for before the server's reply waits for it.
+// Signals about notifications that are not this service's (another
+// program's) are not passed on.
+//
+// Capabilities are asked at the start and once per owner of the service's
+// name, again when another program takes the name over; until the answer
+// comes they are empty. Without a session bus or a server nothing is shown, a failed call
+// is reported as the notification closed, and one line goes to the log
+// category "vekorra.notify" until a server answers.
 class DBusNotificationService : public NotificationService {
     Q_OBJECT
 
@@ -28,23 +39,43 @@ public:
     quint32 notify(const Notification& notification) override;
     void close(quint32 id) override;
 
-    static constexpr int kReplyTimeoutMs = 1000;
+    // How long a reply is awaited (in the event loop, never blocking).
+    static constexpr int kReplyTimeoutMs = 10000;
 
 private slots:
     void on_action_invoked(uint id, const QString& action_key);
     void on_closed(uint id, uint reason);
-    void on_owner_changed();
+    void on_owner_changed(const QString& name, const QString& old_owner, const QString& new_owner);
 
 private:
+    // One notification of this service, by its own id.
+    struct Shown {
+        quint32 server_id = 0;           // 0 until the server's first reply
+        bool awaiting = false;           // a Notify is on its way
+        std::optional<Notification> next;  // a replace asked for meanwhile
+        bool close_wanted = false;       // closed by this service, not yet confirmed
+    };
+
     void connect_signals();
     bool reachable();
     void report_unavailable(const QString& why);
+    void ask_capabilities();
+    void send_notify(quint32 id, Notification notification);
+    void notify_answered(quint32 id, QDBusPendingCallWatcher* call);
+    void send_close(quint32 server_id);
+    quint32 own_id(quint32 server_id) const;
 
     QDBusConnection bus_;
     QDBusServiceWatcher* watcher_ = nullptr;
     QStringList capabilities_;
-    bool capabilities_known_ = false;
+    bool capabilities_asked_ = false;
+    bool capabilities_asking_ = false;  // a GetCapabilities is on its way
+    QString capabilities_from_;         // unique name of the owner that answered
+    QString owner_;                     // the name's owner, as last announced
+    quint64 owner_generation_ = 0;      // owner changes seen
     bool unavailable_reported_ = false;
+    QHash<quint32, Shown> shown_;
+    quint32 next_id_ = 1;
 };
 
 }  // namespace platform

@@ -420,6 +420,26 @@
         <translation>Could not write the file: </translation>
     </message>
     <message>
+        <source>Отложить повреждённый журнал и начать новый</source>
+        <translation>Set the damaged journal aside and start a new one</translation>
+    </message>
+    <message>
+        <source>Журнал звонков не читается: файл повреждён. Он остаётся как есть, новые звонки в него не записываются.</source>
+        <translation>The call journal cannot be read: the file is damaged. It is left as it is; new calls are not written to it.</translation>
+    </message>
+    <message>
+        <source>Журнал звонков не читается: %1</source>
+        <translation>The call journal cannot be read: %1</translation>
+    </message>
+    <message>
+        <source>Не удалось отложить повреждённый журнал звонков: %1</source>
+        <translation>Could not set the damaged call journal aside: %1</translation>
+    </message>
+    <message>
+        <source>Повреждённый журнал звонков сохранён как %1</source>
+        <translation>The damaged call journal was kept as %1</translation>
+    </message>
+    <message>
         <source>Ничего не найдено</source>
         <translation>Nothing found</translation>
     </message>
@@ -575,6 +595,10 @@
         </translation>
     </message>
     <message>
+        <source>Удалить</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
         <source>Копировать текст</source>
         <translation>Copy text</translation>
     </message>
@@ -589,10 +613,6 @@
     <message>
         <source>Позвонить по этому номеру</source>
         <translation>Call this number</translation>
-    </message>
-    <message>
-        <source>Удалить</source>
-        <translation>Delete</translation>
     </message>
 </context>
 <context>
@@ -1500,6 +1520,17 @@ and run: sudo udevadm control --reload &amp;&amp; sudo udevadm trigger, then con
     <message>
         <source>Перезвонить</source>
         <translation>Call back</translation>
+    </message>
+    <message numerus="yes">
+        <source>Пропущено звонков: %n</source>
+        <translation>
+            <numerusform>Missed call: %n</numerusform>
+            <numerusform>Missed calls: %n</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Последний: %1</source>
+        <translation>Last: %1</translation>
     </message>
     <message>
         <source>Сообщение</source>

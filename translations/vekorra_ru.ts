@@ -12,4 +12,15 @@
         </translation>
     </message>
 </context>
+<context>
+    <name>main_window::CallNotifier</name>
+    <message numerus="yes">
+        <source>Пропущено звонков: %n</source>
+        <translation>
+            <numerusform>Пропущено звонков: %n</numerusform>
+            <numerusform>Пропущено звонков: %n</numerusform>
+            <numerusform>Пропущено звонков: %n</numerusform>
+        </translation>
+    </message>
+</context>
 </TS>

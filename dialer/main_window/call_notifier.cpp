@@ -88,9 +88,19 @@ void CallNotifier::missed_call(const MissedCall& call)
 {
     if (!blackboard::notify::notifications_on())
         return;
-    const quint32 id = service_.notify(missed_notification(call));
-    if (id != 0)
-        missed_.insert(id, call.number);
+    // A row ends when the user has seen to all of it.
+    if (missed_.isEmpty() && missed_summary_id_ == 0)
+        missed_in_row_ = 0;
+    ++missed_in_row_;
+    if (missed_in_row_ <= kMissedShownSingly) {
+        const quint32 id = service_.notify(missed_notification(call));
+        if (id != 0)
+            missed_.insert(id, call.number);
+        return;
+    }
+    platform::Notification sum = missed_summary(call);
+    sum.replaces_id = missed_summary_id_;
+    missed_summary_id_ = service_.notify(sum);
 }
 
 void CallNotifier::close_ringing(Ringing& ringing)
@@ -127,6 +137,10 @@ void CallNotifier::on_action(quint32 id, const QString& action_key)
             emit decline(slot, waiting ? CallButton::otklon1_k : CallButton::otklon2_k);
         return;
     }
+    if (id == missed_summary_id_ && action_key == kDefault) {
+        emit raise_main_window();
+        return;
+    }
     const auto missed = missed_.constFind(id);
     if (missed == missed_.constEnd())
         return;  // another program's notification
@@ -148,6 +162,8 @@ void CallNotifier::on_closed(quint32 id)
     if (id == 0)
         return;
     missed_.remove(id);
+    if (id == missed_summary_id_)
+        missed_summary_id_ = 0;
     for (Ringing& ringing : ringing_) {
         if (ringing.id == id) {
             // Dismissed by the user (or by the server): the phone rings on,
@@ -205,6 +221,22 @@ platform::Notification CallNotifier::missed_notification(const MissedCall& call)
     if (with_actions && !call.number.isEmpty())
         notification.actions << platform::NotificationAction{kCallBack, tr("Перезвонить")}
                              << platform::NotificationAction{kMessage, tr("Сообщение")};
+    notification.urgency = platform::Urgency::Normal;
+    notification.category = QStringLiteral("call.unanswered");
+    return notification;
+}
+
+platform::Notification CallNotifier::missed_summary(const MissedCall& last)
+{
+    const QStringList capabilities = service_.capabilities();
+    platform::Notification notification = base_notification(capabilities.contains(QStringLiteral("actions")));
+    notification.summary = tr("Пропущено звонков: %n", nullptr, missed_in_row_);
+    QString body = tr("Последний: %1").arg(number_text(last.number)) + QLatin1Char('\n')
+                   + phone_text(last.slot, last.model) + QLatin1Char('\n')
+                   + last.time.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+    if (capabilities.contains(QStringLiteral("body-markup")))
+        body = body.toHtmlEscaped();
+    notification.body = body;
     notification.urgency = platform::Urgency::Normal;
     notification.category = QStringLiteral("call.unanswered");
     return notification;

@@ -49,7 +49,10 @@ struct MissedCall {
 // them to what its call buttons and "Позвонить" do.
 //
 // Only the ids of its own notifications count: the service reports actions
-// of every program. Nothing is shown while the setting `uvedomleniya` is off;
+// of every program. Missed calls beyond the first three of a row (while
+// those are still up) are summed up in one notification, "Пропущено
+// звонков: N", replaced as more come: a flood of calls is no flood of
+// notifications. Nothing is shown while the setting `uvedomleniya` is off;
 // turning it off closes what rings.
 class CallNotifier : public QObject {
     Q_OBJECT
@@ -59,6 +62,9 @@ public:
 
     void phone_pass(const PhoneCallState& phone);
     void missed_call(const MissedCall& call);
+
+    // Missed calls shown one by one before they are summed up.
+    static constexpr int kMissedShownSingly = 3;
 
 signals:
     // `button` is the frame's button the action stands for: prin2_k or
@@ -84,11 +90,14 @@ private:
     void close_ringing(Ringing& ringing);
     platform::Notification ringing_notification(const PhoneCallState& phone);
     platform::Notification missed_notification(const MissedCall& call);
+    platform::Notification missed_summary(const MissedCall& last);
     platform::Notification base_notification(bool with_actions);
 
     platform::NotificationService& service_;
     std::array<Ringing, 4> ringing_;  // index = slot - 1
     QHash<quint32, QString> missed_;  // id -> number to call back
+    int missed_in_row_ = 0;           // missed calls since none was up
+    quint32 missed_summary_id_ = 0;   // 0: no sum on screen
 };
 
 }  // namespace main_window

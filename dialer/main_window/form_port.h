@@ -154,7 +154,7 @@ private:
     contacts::ContactBook contact_book_;
     platform::DBusNotificationService notifications_;
     main_window::CallNotifier call_notifier_{notifications_};
-    journal::Journal journal_;
+    journal::Journal journal_{journal::journal_path(), journal::JournalDatabase::Use::Window};
     main_window::MissedCallWatch missed_calls_;
     qint64 next_missed_look_ms_ = 0;
     // Phones plugged in and out while the dialer runs.

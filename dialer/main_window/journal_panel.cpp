@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QTableView>
+#include <QtConcurrent/QtConcurrentRun>
 #include <QVBoxLayout>
 
 #include "journal/call_record.h"
@@ -29,12 +30,16 @@
 
 JournalPanel::JournalPanel(std::function<void(const QString&)> call_back, QWidget* parent)
     : QWidget(parent), call_back_(std::move(call_back)),
+      journal_(journal::journal_path(), journal::JournalDatabase::Use::Window),
       model_(std::make_unique<journal::JournalTableModel>(journal_))
 {
     build();
+    show_readability();
+    check_file_off_thread();
     connect(&refresh_timer_, &QTimer::timeout, this, [this] {
         if (!model_->refresh_if_changed())
             model_->tick_running_calls();
+        show_readability();
         show_nothing_found();
     });
     refresh_timer_.start(refresh_period_ms);
@@ -58,6 +63,13 @@ void JournalPanel::build()
     export_ = new QPushButton(tr("Экспорт…"), this);
     export_->setObjectName(QStringLiteral("journal_export"));
     export_->setAccessibleName(tr("Экспорт журнала в файл CSV"));
+
+    unreadable_ = new QLabel(this);
+    unreadable_->setObjectName(QStringLiteral("journal_unreadable"));
+    unreadable_->setWordWrap(true);
+    set_aside_ = new QPushButton(tr("Отложить повреждённый журнал и начать новый"), this);
+    set_aside_->setObjectName(QStringLiteral("journal_set_aside"));
+    set_aside_->setAccessibleName(set_aside_->text());
 
     table_ = new QTableView(this);
     table_->setObjectName(QStringLiteral("journal_table"));
@@ -113,12 +125,18 @@ void JournalPanel::build()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(4);
     layout->addLayout(tools);
+    auto* notice = new QHBoxLayout;
+    notice->setContentsMargins(0, 0, 0, 0);
+    notice->addWidget(unreadable_, 1);
+    notice->addWidget(set_aside_);
+    layout->addLayout(notice);
     layout->addWidget(nothing_found_);
     layout->addWidget(table_, 1);
 
     connect(search_, &QLineEdit::textChanged, this, [this] { apply_filter(); });
     connect(missed_only_, &QCheckBox::toggled, this, [this] { apply_filter(); });
     connect(export_, &QPushButton::clicked, this, [this] { export_shown_rows(); });
+    connect(set_aside_, &QPushButton::clicked, this, [this] { set_damaged_journal_aside(); });
     connect(table_, &QTableView::doubleClicked, this, [this](const QModelIndex& index) { call_back_row(index.row()); });
     connect(table_, &QWidget::customContextMenuRequested, this, &JournalPanel::show_context_menu);
 }
@@ -135,6 +153,7 @@ void JournalPanel::apply_filter()
     filter.number_part = journal::number_search_text(search_->text().trimmed());
     filter.missed_only = missed_only_->isChecked();
     model_->set_filter(filter);
+    show_readability();
     show_nothing_found();
 }
 
@@ -142,7 +161,51 @@ void JournalPanel::show_nothing_found()
 {
     const journal::Filter& filter = model_->filter();
     const bool searching = !filter.number_part.isEmpty() || filter.missed_only;
-    nothing_found_->setVisible(searching && model_->rowCount() == 0);
+    // A journal that cannot be read says so itself; nothing was searched.
+    nothing_found_->setVisible(searching && model_->readable() && model_->rowCount() == 0);
+}
+
+void JournalPanel::show_readability()
+{
+    const bool readable = model_->readable();
+    unreadable_->setVisible(!readable);
+    set_aside_->setVisible(journal_.damaged());
+    if (readable)
+        return;
+    const QString text = journal_.damaged()
+                             ? tr("Журнал звонков не читается: файл повреждён. Он остаётся как есть, "
+                                  "новые звонки в него не записываются.")
+                             : tr("Журнал звонков не читается: %1").arg(journal_.last_error());
+    if (unreadable_->text() != text)
+        unreadable_->setText(text);
+}
+
+// A damaged page is met only by a query that reads it, perhaps never by
+// the tab's first look; a check of the whole file takes longer than the
+// window may wait, so it runs in the pool and its finding comes back here.
+void JournalPanel::check_file_off_thread()
+{
+    connect(&file_check_, &QFutureWatcherBase::finished, this, [this] {
+        journal_.take_check(file_check_.result());
+        if (!journal_.damaged())
+            return;
+        model_->refresh();
+        show_readability();
+    });
+    file_check_.setFuture(QtConcurrent::run(&journal::JournalDatabase::check_file, journal_.path()));
+}
+
+QString JournalPanel::set_damaged_journal_aside()
+{
+    const QString aside = journal_.move_damaged_aside(QDateTime::currentDateTime());
+    if (aside.isEmpty())
+        platform::show_message(tr("Не удалось отложить повреждённый журнал звонков: %1").arg(journal_.last_error()));
+    else
+        platform::show_message(tr("Повреждённый журнал звонков сохранён как %1").arg(aside),
+                               platform::MessageIcon::None);
+    model_->refresh();
+    show_readability();
+    return aside;
 }
 
 bool JournalPanel::eventFilter(QObject* watched, QEvent* event)

@@ -1,4 +1,5 @@
 #pragma once
+#include <QFutureWatcher>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -18,6 +19,8 @@ class QTableView;
 // call back by double click or Enter, copy and delete from the context
 // menu, and the export of the rows shown to a CSV file. The table follows
 // the journal that the controllers write, a look every half second.
+// A journal that cannot be read says so above the table; a damaged one is
+// left as it is until the user chooses to set it aside and start anew.
 class JournalPanel : public QWidget {
     Q_OBJECT
 
@@ -36,6 +39,8 @@ public:
     QLineEdit* search_field() const { return search_; }
     QCheckBox* missed_only_box() const { return missed_only_; }
     QPushButton* export_button() const { return export_; }
+    QLabel* unreadable_notice() const { return unreadable_; }
+    QPushButton* set_aside_button() const { return set_aside_; }
     journal::JournalTableModel& model() { return *model_; }
 
     // The actions of the context menu, for a row.
@@ -46,6 +51,9 @@ public:
     void remove_record(int row);
     // Writes the rows the filter shows; false when nothing was written.
     bool export_shown_rows();
+    // The user's choice to keep a damaged journal aside and start a new
+    // one; the name the damaged file now has, empty when none was moved.
+    QString set_damaged_journal_aside();
 
 signals:
     // "Написать сообщение" on a row.
@@ -57,6 +65,8 @@ protected:
 private:
     void build();
     void apply_filter();
+    void show_readability();
+    void check_file_off_thread();
     void show_nothing_found();
     void show_context_menu(const QPoint& position);
 
@@ -66,7 +76,10 @@ private:
     QLineEdit* search_ = nullptr;
     QCheckBox* missed_only_ = nullptr;
     QPushButton* export_ = nullptr;
+    QLabel* unreadable_ = nullptr;
+    QPushButton* set_aside_ = nullptr;
     QLabel* nothing_found_ = nullptr;
     QTableView* table_ = nullptr;
     QTimer refresh_timer_;
+    QFutureWatcher<journal::JournalDatabase::FileCheck> file_check_;
 };

@@ -7,9 +7,10 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
-#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -24,9 +25,11 @@
 #include "platform/link_opener.h"
 #include "recording_seams.h"
 #include "settings_store/settings_store.h"
+#include "tests/journal/journal_test_util.h"
 #include "tests/journal/journal_watch.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/phonesim_driver.h"
+#include "tests/support/programs.h"
 #include "tests/support/test_env.h"
 
 using journal_watch::wait_for_call;
@@ -71,6 +74,9 @@ class JournalTabTest : public QObject {
 
 private slots:
     void tab_shows_searches_calls_back_and_exports();
+    void unreadable_journal_is_said_and_set_aside_on_request();
+    void exports_write_no_formula_data();
+    void exports_write_no_formula();
 };
 
 void JournalTabTest::tab_shows_searches_calls_back_and_exports()
@@ -213,6 +219,89 @@ void JournalTabTest::tab_shows_searches_calls_back_and_exports()
 
     form.close();
     QVERIFY(wait_until([&] { return controllers.running() == 0; }, 10000));
+}
+
+// A journal of an unknown schema, then a damaged one: the tab says it
+// cannot read them and lists nothing; only the user's press sets the
+// damaged file aside, and the tab then shows the new journal.
+void JournalTabTest::unreadable_journal_is_said_and_set_aside_on_request()
+{
+    TestEnv env;
+    MessageRecorder messages;
+    QVERIFY(journal_test::run_sql(env.journal_path(), "CREATE TABLE calls (id INTEGER); PRAGMA user_version=-3"));
+    {
+        JournalPanel panel([](const QString&) {});
+        QVERIFY(!panel.unreadable_notice()->isHidden());
+        QVERIFY2(panel.unreadable_notice()->text().contains("schema version -3 is unknown"),
+                 qPrintable(panel.unreadable_notice()->text()));
+        QVERIFY(panel.set_aside_button()->isHidden());
+    }
+    QFile::remove(env.journal_path());
+    journal_test::write_damaged_journal(env.journal_path(), 3000, 4096);
+    JournalPanel panel([](const QString&) {});
+    panel.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&panel));
+    // The first page may be sound; the whole-file check finds the damage.
+    QVERIFY(wait_until([&] { return panel.unreadable_notice()->isVisible(); }, 10000));
+    QCOMPARE(panel.model().rowCount(), 0);
+    QVERIFY(panel.unreadable_notice()->text().contains("файл повреждён"));
+    QVERIFY(panel.set_aside_button()->isVisible());
+    QTest::qWait(2 * JournalPanel::refresh_period_ms);
+    QVERIFY(QDir(env.root()).entryList({"*.damaged-*"}).isEmpty());
+
+    QTest::mouseClick(panel.set_aside_button(), Qt::LeftButton);
+    const QStringList aside = QDir(env.root()).entryList({"journal.sqlite.damaged-*"});
+    QCOMPARE(aside.size(), 1);
+    QCOMPARE(messages.texts, QStringList{"Повреждённый журнал звонков сохранён как " + env.root() + "/" + aside[0]});
+    QVERIFY(!panel.unreadable_notice()->isVisible());
+    journal::Journal(env.journal_path()).handed_over("skype", "0671112233", 1714550400000);
+    QVERIFY(wait_until([&] { return panel.model().rowCount() == 1; }, 1000 + JournalPanel::refresh_period_ms));
+}
+
+void JournalTabTest::exports_write_no_formula_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("=") << "=HYPERLINK(\"http://x\",\"y\")" << "\"'=HYPERLINK(\"\"http://x\"\",\"\"y\"\")\"";
+    QTest::newRow("+ formula") << "+1+cmd|' /C calc'!A0" << "\"'+1+cmd|' /C calc'!A0\"";
+    QTest::newRow("-") << "-2+3" << "\"'-2+3\"";
+    QTest::newRow("@") << "@SUM(A1:A9)" << "\"'@SUM(A1:A9)\"";
+    QTest::newRow("tab") << "\t=1+1" << "\"'\t=1+1\"";
+    QTest::newRow("CR") << "\r=1+1" << "\"'\r=1+1\"";
+    QTest::newRow("blanks first") << "  =1+1" << "\"'  =1+1\"";
+    QTest::newRow("international number") << "+380501234567" << "\"=\"\"+380501234567\"\"\"";
+    QTest::newRow("national number") << "0501234567" << "0501234567";
+    QTest::newRow("inner =") << "a=b" << "a=b";
+}
+
+// The tool's CSV and the tab's export write the same fields.
+void JournalTabTest::exports_write_no_formula()
+{
+    QFETCH(QString, value);
+    QFETCH(QString, written);
+    TestEnv env;
+    {
+        journal::Journal journal;
+        const qint64 id = journal.call_started("1", value, journal::Direction::In, value, 1714550400000);
+        QVERIFY(journal.call_ended(id, 1714550460000, journal::Outcome::Missed));
+    }
+    const QString line = ",1,in," + written + ",missed,0," + written + "\r\n";
+    const ToolRun tool = run_tool(TestEnv::build_dir() + "/vekorra-journal", {"list", "--format", "csv"});
+    QCOMPARE(tool.exit_code, 0);
+    QVERIFY2(tool.out.endsWith(line), qPrintable(tool.out));
+
+    MessageRecorder messages;
+    JournalPanel panel([](const QString&) {});
+    ChosenPath chooser;
+    chooser.path = env.root() + "/export.csv";
+    platform::set_file_chooser(&chooser);
+    const bool exported = panel.export_shown_rows();
+    platform::set_file_chooser(nullptr);
+    QVERIFY(exported);
+    QFile file(chooser.path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    QVERIFY2(text.endsWith(line), qPrintable(text));
 }
 
 QTEST_MAIN(JournalTabTest)

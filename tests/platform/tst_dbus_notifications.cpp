@@ -2,6 +2,7 @@
 // own server (exact calls, actions, another program's actions), with no
 // server and no bus at all, and against dunst under Xvfb (what a user sees).
 #include <QDir>
+#include <QJsonObject>
 #include <QImage>
 #include <QSignalSpy>
 #include <QTest>
@@ -72,6 +73,8 @@ private slots:
     void capabilities_follow_the_server();
     void notifier_over_the_bus_ignores_other_programs_actions();
     void no_server_and_no_bus_cost_one_log_line();
+    void hung_or_slow_server_costs_no_wait_data();
+    void hung_or_slow_server_costs_no_wait();
     void dunst_shows_the_call_and_takes_it_away();
 
 private:
@@ -101,10 +104,10 @@ void DBusNotificationsTest::calls_reach_the_server_exactly()
 
     const quint32 id = service.notify(incoming_call());
     QVERIFY(id != 0);
+    QVERIFY(server.wait_for(QStringLiteral("Notify"), 1, 5000));
     const QList<QJsonObject> notifies = server.calls(QStringLiteral("Notify"));
     QCOMPARE(notifies.size(), 1);
     const QJsonObject call = notifies.first();
-    QCOMPARE(call.value("id").toInt(), int(id));
     QCOMPARE(call.value("replaces_id").toInt(), 0);
     QCOMPARE(call.value("app_name").toString(), QStringLiteral("Vekorra"));
     QCOMPARE(call.value("app_icon").toString(), QStringLiteral("vekorra"));
@@ -134,16 +137,19 @@ void DBusNotificationsTest::replace_close_and_the_servers_signals()
     Notification changed = incoming_call();
     changed.summary = QStringLiteral("Второй вызов");
     changed.replaces_id = id;
-    QCOMPARE(service.notify(changed), id);
+    QCOMPARE(service.notify(changed), id);  // waits for the server's id, then replaces
+    QVERIFY(server.wait_for(QStringLiteral("Notify"), 2, 5000));
+    const uint server_id = server.calls(QStringLiteral("Notify")).first().value("id").toInt();
+    QCOMPARE(server.calls(QStringLiteral("Notify")).last().value("replaces_id").toInt(), int(server_id));
 
-    QVERIFY(server.invoke(id, QStringLiteral("answer")));
+    QVERIFY(server.invoke(server_id, QStringLiteral("answer")));
     QVERIFY(wait_until([&] { return actions.size() == 1; }, 5000));
     QCOMPARE(actions.first().at(0).toUInt(), id);
     QCOMPARE(actions.first().at(1).toString(), QStringLiteral("answer"));
 
     service.close(id);
     QVERIFY(server.wait_for(QStringLiteral("CloseNotification"), 1, 5000));
-    QCOMPARE(server.calls(QStringLiteral("CloseNotification")).first().value("id").toInt(), int(id));
+    QCOMPARE(server.calls(QStringLiteral("CloseNotification")).first().value("id").toInt(), int(server_id));
     QVERIFY(wait_until([&] { return closes.size() == 1; }, 5000));
     QCOMPARE(closes.first().at(0).toUInt(), id);
     QCOMPARE(closes.first().at(1).value<platform::CloseReason>(), platform::CloseReason::Closed);
@@ -157,7 +163,7 @@ void DBusNotificationsTest::capabilities_follow_the_server()
     {
         TestNotificationServer plain(bus, false);
         QVERIFY2(plain.ready(), qPrintable(plain.output()));
-        QCOMPARE(service.capabilities(), QStringList{"body"});
+        QVERIFY(wait_until([&] { return service.capabilities() == QStringList{"body"}; }, 5000));
         service.capabilities();
         QCOMPARE(plain.calls(QStringLiteral("GetCapabilities")).size(), 1);  // asked once per server
     }
@@ -179,7 +185,7 @@ void DBusNotificationsTest::notifier_over_the_bus_ignores_other_programs_actions
     QSignalSpy answers(&notifier, &main_window::CallNotifier::answer);
 
     notifier.phone_pass({1, QStringLiteral("Nokia 6300"), main_window::RingingCall{QStringLiteral("0501234567"), false}});
-    QCOMPARE(server.calls(QStringLiteral("Notify")).size(), 1);
+    QVERIFY(server.wait_for(QStringLiteral("Notify"), 1, 5000));
     const uint ours = server.calls(QStringLiteral("Notify")).first().value("id").toInt();
 
     // Another program's notification with the same action key.
@@ -198,10 +204,15 @@ void DBusNotificationsTest::no_server_and_no_bus_cost_one_log_line()
         PrivateBus bus;
         QVERIFY2(bus.ready(), qPrintable(bus.error()));
         DBusNotificationService service(bus.connection());
+        QSignalSpy closes(&service, &platform::NotificationService::closed);
         QVERIFY(service.capabilities().isEmpty());
-        QCOMPARE(service.notify(incoming_call()), 0u);
-        QCOMPARE(service.notify(incoming_call()), 0u);
+        const quint32 first = service.notify(incoming_call());
+        service.notify(incoming_call());
         service.close(5);
+        // Nobody answers: each is reported closed, and the log has one line.
+        QVERIFY(wait_until([&] { return closes.size() == 2; }, 5000));
+        QCOMPARE(closes.first().at(0).toUInt(), first);
+        QVERIFY(service.capabilities().isEmpty());
         QCOMPARE(notify_log.size(), 1);
         QVERIFY2(notify_log.first().contains(QStringLiteral("not shown")), qPrintable(notify_log.first()));
     }
@@ -217,6 +228,49 @@ void DBusNotificationsTest::no_server_and_no_bus_cost_one_log_line()
     QDBusConnection::disconnectFromBus(QStringLiteral("nowhere"));
 }
 
+void DBusNotificationsTest::hung_or_slow_server_costs_no_wait_data()
+{
+    QTest::addColumn<QString>("reply_after");
+    QTest::newRow("never answers") << "never";
+    QTest::newRow("answers after 2 s") << "2000";
+}
+
+// A call rings for many passes and 300 calls are missed while the server
+// does not answer: capabilities are asked once, the missed calls after the
+// third are one sum replaced in place, and a replace asked for before the
+// server's answer waits for it instead of piling up calls.
+void DBusNotificationsTest::hung_or_slow_server_costs_no_wait()
+{
+    QFETCH(QString, reply_after);
+    PrivateBus bus;
+    QVERIFY2(bus.ready(), qPrintable(bus.error()));
+    TestNotificationServer server(bus, true, reply_after);
+    QVERIFY2(server.ready(), qPrintable(server.output()));
+    DBusNotificationService service(bus.connection());
+    main_window::CallNotifier notifier(service);
+    const QDateTime at(QDate(2024, 5, 1), QTime(10, 0));
+    for (int pass = 0; pass < 30; ++pass)
+        notifier.phone_pass({1, QStringLiteral("Nokia 6300"), main_window::RingingCall{QStringLiteral("0501234567"), false}});
+    for (int n = 1; n <= 300; ++n)
+        notifier.missed_call({QStringLiteral("0500%1").arg(n, 6, 10, QLatin1Char('0')), 1, QStringLiteral("Nokia 6300"), at});
+    QVERIFY(server.wait_for(QStringLiteral("Notify"), 5, 5000));
+    QCOMPARE(server.calls(QStringLiteral("GetCapabilities")).size(), 1);
+    const QList<QJsonObject> sent = server.calls(QStringLiteral("Notify"));
+    QCOMPARE(sent[3].value("summary").toString(), QStringLiteral("Пропущенный звонок"));
+    QCOMPARE(sent[4].value("summary").toString(), QStringLiteral("Пропущено звонков: 4"));
+    if (reply_after == "never") {
+        QTest::qWait(300);
+        QCOMPARE(server.calls(QStringLiteral("Notify")).size(), 5);
+        return;
+    }
+    // The answers come: the sum is replaced once, with the count now.
+    QVERIFY(server.wait_for(QStringLiteral("Notify"), 6, 15000));
+    const QJsonObject replaced = server.calls(QStringLiteral("Notify")).last();
+    QCOMPARE(replaced.value("summary").toString(), QStringLiteral("Пропущено звонков: 300"));
+    QCOMPARE(replaced.value("replaces_id").toInt(), sent[4].value("id").toInt());
+    QCOMPARE(server.calls(QStringLiteral("GetCapabilities")).size(), 1);
+}
+
 void DBusNotificationsTest::dunst_shows_the_call_and_takes_it_away()
 {
     VirtualScreen screen;
@@ -226,7 +280,7 @@ void DBusNotificationsTest::dunst_shows_the_call_and_takes_it_away()
     Dunst dunst(bus, screen);
     QVERIFY2(dunst.ready(), qPrintable(dunst.output()));
     DBusNotificationService service(bus.connection());
-    QVERIFY(service.capabilities().contains(QStringLiteral("actions")));
+    QVERIFY(wait_until([&] { return service.capabilities().contains(QStringLiteral("actions")); }, 5000));
 
     const quint32 id = service.notify(incoming_call());
     QVERIFY(id != 0);

@@ -1,6 +1,9 @@
 #include "notification_server.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDateTime>
+#include <QTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -36,12 +39,26 @@ void NotificationServer::record(QVariantMap entry)
     log_.flush();
 }
 
+bool NotificationServer::held_back(const QVariant& answer)
+{
+    if (reply_delay_ms == 0 || !calledFromDBus())
+        return false;
+    setDelayedReply(true);
+    if (reply_delay_ms > 0) {
+        const QDBusMessage reply = message().createReply(answer);
+        QDBusConnection bus = connection();
+        QTimer::singleShot(reply_delay_ms, this, [bus, reply]() mutable { bus.send(reply); });
+    }
+    return true;
+}
+
 QStringList NotificationServer::GetCapabilities()
 {
     record({{QStringLiteral("call"), QStringLiteral("GetCapabilities")}});
     QStringList capabilities{QStringLiteral("body")};
     if (with_actions_)
         capabilities << QStringLiteral("actions");
+    held_back(capabilities);
     return capabilities;
 }
 
@@ -73,6 +90,7 @@ uint NotificationServer::Notify(const QString& app_name, uint replaces_id, const
             {QStringLiteral("category"), hints.value(QStringLiteral("category"))},
             {QStringLiteral("desktop_entry"), hints.value(QStringLiteral("desktop-entry"))},
             {QStringLiteral("expire_timeout"), expire_timeout}});
+    held_back(id);
     return id;
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include <QDBusContext>
 #include <QFile>
 #include <QObject>
 #include <QSet>
@@ -7,13 +8,16 @@
 
 // The freedesktop notification service as the tests run it: it shows
 // nothing, records every call with its time (one JSON object a line in the
-// log, flushed at once) and keeps the ids it has handed out.
-class NotificationServer : public QObject {
+// log, flushed at once) and keeps the ids it has handed out. A slow server
+// answers GetCapabilities and Notify only after reply_delay_ms, a hung one
+// (-1) never.
+class NotificationServer : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 
 public:
     NotificationServer(const QString& log_path, bool with_actions, QObject* parent = nullptr);
+    int reply_delay_ms = 0;
 
 public slots:
     QStringList GetCapabilities();
@@ -33,6 +37,8 @@ public:
 
 private:
     void record(QVariantMap entry);
+    // Holds the reply back as the server is set to; true when it did.
+    bool held_back(const QVariant& answer);
 
     QFile log_;
     bool with_actions_;

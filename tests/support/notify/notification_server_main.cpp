@@ -1,4 +1,4 @@
-// test_notification_server [--no-actions] --log PATH
+// test_notification_server [--no-actions] [--reply-after MS|never] --log PATH
 // Registers org.freedesktop.Notifications on the session bus
 // ($DBUS_SESSION_BUS_ADDRESS), prints "ready" and serves until ended.
 #include <QCoreApplication>
@@ -18,6 +18,9 @@ int main(int argc, char** argv)
         return 2;
     }
     NotificationServer server(args.at(log_at + 1), !args.contains(QStringLiteral("--no-actions")));
+    const int delay_at = args.indexOf(QStringLiteral("--reply-after"));
+    if (delay_at >= 0 && delay_at + 1 < args.size())
+        server.reply_delay_ms = args.at(delay_at + 1) == QLatin1String("never") ? -1 : args.at(delay_at + 1).toInt();
     NotificationControl control(server);
     QDBusConnection bus = QDBusConnection::sessionBus();
     const auto everything = QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals;

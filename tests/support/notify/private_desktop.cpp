@@ -149,11 +149,14 @@ int Dunst::displayed() const
     return number ? value : -1;
 }
 
-TestNotificationServer::TestNotificationServer(const PrivateBus& bus, bool with_actions) : bus_(bus)
+TestNotificationServer::TestNotificationServer(const PrivateBus& bus, bool with_actions, const QString& reply_after)
+    : bus_(bus)
 {
     QStringList arguments{QStringLiteral("--log"), dir_.filePath(QStringLiteral("calls.jsonl"))};
     if (!with_actions)
         arguments << QStringLiteral("--no-actions");
+    if (!reply_after.isEmpty())
+        arguments << QStringLiteral("--reply-after") << reply_after;
     process_.setProcessEnvironment(environment_of(bus));
     end_with_parent(process_);
     process_.start(QStringLiteral(VEKORRA_TEST_NOTIFICATION_SERVER), arguments);

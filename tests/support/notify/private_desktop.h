@@ -76,7 +76,8 @@ private:
 // notification_server.*): records every call, and plays the user.
 class TestNotificationServer {
 public:
-    explicit TestNotificationServer(const PrivateBus& bus, bool with_actions = true);
+    // reply_after: "" answers at once; a number of ms; "never".
+    explicit TestNotificationServer(const PrivateBus& bus, bool with_actions = true, const QString& reply_after = {});
     ~TestNotificationServer();
     bool ready() const { return ready_; }
     QString output();
