@@ -18,7 +18,13 @@ struct Setting {
 // when absent; like every flag, only exactly "1" counts as on.
 inline constexpr Setting kNotificationsOn{"Vekorra", "drugoe", "uvedomleniya", "1"};
 
+// sms_tekst_v_uvedoml: "1" shows the text of a new message in its
+// notification (the sender alone otherwise); on when absent.
+inline constexpr Setting kMessageTextShown{"Vekorra", "drugoe", "sms_tekst_v_uvedoml", "1"};
+
 bool notifications_on();
 void set_notifications_on(bool on);
+bool message_text_shown();
+void set_message_text_shown(bool shown);
 
 }  // namespace blackboard::notify

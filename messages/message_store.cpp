@@ -325,6 +325,28 @@ int MessageStore::unread_total()
     return count.next() ? sqlite3_column_int(count.get(), 0) : -1;
 }
 
+QStringList MessageStore::matching_conversations(const QString& text, const QString& digits)
+{
+    // LIKE folds ASCII letters only; a Cyrillic word is mostly typed in
+    // lower case or starts a sentence, so those two forms are tried too.
+    QString pattern = text;
+    pattern.replace(QLatin1Char('\\'), QStringLiteral("\\\\"))
+        .replace(QLatin1Char('%'), QStringLiteral("\\%"))
+        .replace(QLatin1Char('_'), QStringLiteral("\\_"));
+    const QString lower = text.toLower();
+    const QString capital = lower.isEmpty() ? lower : lower.left(1).toUpper() + lower.mid(1);
+    Statement rows(db_,
+                   "SELECT DISTINCT conversation FROM messages WHERE (?1 <> '' AND (text LIKE '%' || ?1 || '%'"
+                   " ESCAPE '\\' OR instr(text, ?2) > 0 OR instr(text, ?3) > 0 OR instr(text, ?5) > 0))"
+                   " OR (?4 <> '' AND instr(number, ?4) > 0)",
+                   "search");
+    rows.text(1, pattern).text(2, lower).text(3, capital).text(4, digits).text(5, text);
+    QStringList keys;
+    while (rows.next())
+        keys.append(column_text(rows.get(), 0));
+    return keys;
+}
+
 bool MessageStore::mark_read(const QString& number)
 {
     return Statement(db_, "UPDATE messages SET state = 'read' WHERE conversation = ?1 AND state = 'received'",

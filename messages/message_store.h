@@ -49,6 +49,10 @@ public:
     QList<Message> conversation(const QString& number, int limit = -1);  // oldest first
     QList<Message> fetch(const ListFilter& filter);  // newest first
     int unread_total();
+    // The keys of the conversations with a message that holds `text` (ASCII
+    // letters in any case; other letters as typed, in lower case, or with a
+    // capital first) or whose number holds `digits`; "" matches nothing.
+    QStringList matching_conversations(const QString& text, const QString& digits);
     bool mark_read(const QString& number);         // every received message of its conversation
     bool remove(qint64 id);
     int remove_conversation(const QString& number);  // how many, -1 on failure

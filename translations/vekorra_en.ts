@@ -348,6 +348,22 @@
         <source>Телефоны отключены: Связь → Подключиться</source>
         <translation>The phones are disconnected: Connection → Connect</translation>
     </message>
+    <message>
+        <source>Сообщение</source>
+        <translation>Message</translation>
+    </message>
+    <message>
+        <source>Написать сообщение на этот номер</source>
+        <translation>Write a message to this number</translation>
+    </message>
+    <message>
+        <source>Сообщения (%1)</source>
+        <translation>Messages (%1)</translation>
+    </message>
+    <message>
+        <source>Сообщения</source>
+        <translation>Messages</translation>
+    </message>
 </context>
 <context>
     <name>JournalPanel</name>
@@ -431,6 +447,10 @@
         <source>Журнал звонков сохранён в файл: </source>
         <translation>The call journal was saved to the file: </translation>
     </message>
+    <message>
+        <source>Написать сообщение</source>
+        <translation>Write a message</translation>
+    </message>
 </context>
 <context>
     <name>Keypad</name>
@@ -471,6 +491,187 @@
     <message>
         <source>Отмена</source>
         <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>MessagesPanel</name>
+    <message>
+        <source>Поиск</source>
+        <translation>Search</translation>
+    </message>
+    <message>
+        <source>Поиск по сообщениям и номерам</source>
+        <translation>Search messages and numbers</translation>
+    </message>
+    <message>
+        <source>Новое сообщение</source>
+        <translation>New message</translation>
+    </message>
+    <message>
+        <source>Переписки</source>
+        <translation>Conversations</translation>
+    </message>
+    <message>
+        <source>Номер</source>
+        <translation>Number</translation>
+    </message>
+    <message>
+        <source>Номер получателя</source>
+        <translation>Recipient&apos;s number</translation>
+    </message>
+    <message>
+        <source>Отправить снова</source>
+        <translation>Send again</translation>
+    </message>
+    <message>
+        <source>Экспорт…</source>
+        <translation>Export…</translation>
+    </message>
+    <message>
+        <source>Экспорт переписки в текстовый файл</source>
+        <translation>Export the conversation to a text file</translation>
+    </message>
+    <message>
+        <source>Переписка</source>
+        <translation>Conversation</translation>
+    </message>
+    <message>
+        <source>Текст сообщения</source>
+        <translation>Message text</translation>
+    </message>
+    <message>
+        <source>Сообщение (Ctrl+Enter — отправить)</source>
+        <translation>Message (Ctrl+Enter sends)</translation>
+    </message>
+    <message>
+        <source>Счётчик символов</source>
+        <translation>Character counter</translation>
+    </message>
+    <message>
+        <source>Отправить через</source>
+        <translation>Send through</translation>
+    </message>
+    <message>
+        <source>Авто (по правилам)</source>
+        <translation>Auto (by the rules)</translation>
+    </message>
+    <message>
+        <source>Через:</source>
+        <translation>Through:</translation>
+    </message>
+    <message>
+        <source>Отправить</source>
+        <translation>Send</translation>
+    </message>
+    <message>
+        <source>Не введён номер!</source>
+        <translation>No number entered!</translation>
+    </message>
+    <message>
+        <source>Не удалось сохранить сообщение: </source>
+        <translation>Could not save the message: </translation>
+    </message>
+    <message>
+        <source>переписка-%1.txt</source>
+        <translation>conversation-%1.txt</translation>
+    </message>
+    <message>
+        <source>Экспорт переписки</source>
+        <translation>Export the conversation</translation>
+    </message>
+    <message>
+        <source>Текст (*.txt)</source>
+        <translation>Text (*.txt)</translation>
+    </message>
+    <message>
+        <source>Не удалось записать файл: </source>
+        <translation>Could not write the file: </translation>
+    </message>
+    <message numerus="yes">
+        <source>Удалить переписку с %1? Будет удалено сообщений: %n.</source>
+        <translation>
+            <numerusform>Delete the conversation with %1? %n message will be deleted.</numerusform>
+            <numerusform>Delete the conversation with %1? %n messages will be deleted.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Удалить</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>Копировать текст</source>
+        <translation>Copy text</translation>
+    </message>
+    <message>
+        <source>Удалить сообщение</source>
+        <translation>Delete message</translation>
+    </message>
+    <message>
+        <source>Удалить переписку…</source>
+        <translation>Delete conversation…</translation>
+    </message>
+    <message>
+        <source>Позвонить по этому номеру</source>
+        <translation>Call this number</translation>
+    </message>
+</context>
+<context>
+    <name>MessagesWindow</name>
+    <message>
+        <source>Вы: %1</source>
+        <translation>You: %1</translation>
+    </message>
+    <message>
+        <source>Отправляется</source>
+        <translation>Sending</translation>
+    </message>
+    <message>
+        <source>Отправлено</source>
+        <translation>Sent</translation>
+    </message>
+    <message>
+        <source>Доставлено</source>
+        <translation>Delivered</translation>
+    </message>
+    <message>
+        <source>Ошибка: %1</source>
+        <translation>Error: %1</translation>
+    </message>
+    <message>
+        <source>Осталось %1, частей: %2 (%3)</source>
+        <translation>%1 left, parts: %2 (%3)</translation>
+    </message>
+    <message>
+        <source>Исходящее</source>
+        <translation>Outgoing</translation>
+    </message>
+    <message>
+        <source>Входящее</source>
+        <translation>Incoming</translation>
+    </message>
+    <message>
+        <source>Входящий звонок</source>
+        <translation>Incoming call</translation>
+    </message>
+    <message>
+        <source>Исходящий звонок</source>
+        <translation>Outgoing call</translation>
+    </message>
+    <message>
+        <source>Новое сообщение</source>
+        <translation>New message</translation>
+    </message>
+    <message>
+        <source>Открыть</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>Телефон %1</source>
+        <translation>Phone %1</translation>
+    </message>
+    <message>
+        <source>Переписка с %1</source>
+        <translation>Conversation with %1</translation>
     </message>
 </context>
 <context>
@@ -760,6 +961,10 @@ Call anyway?</translation>
 Удалить их?</source>
         <translation>Calls older than %1 days will be deleted from the journal at once: %2.
 Delete them?</translation>
+    </message>
+    <message>
+        <source>Показывать текст сообщений в уведомлениях</source>
+        <translation>Show the text of messages in notifications</translation>
     </message>
 </context>
 <context>
@@ -1326,6 +1531,10 @@ and run: sudo udevadm control --reload &amp;&amp; sudo udevadm trigger, then con
     <message>
         <source>Последний: %1</source>
         <translation>Last: %1</translation>
+    </message>
+    <message>
+        <source>Сообщение</source>
+        <translation>Message</translation>
     </message>
 </context>
 <context>

@@ -199,6 +199,14 @@ bool dispatch_number(QString& number, std::optional<int> via)
     return true;
 }
 
+int message_slot_for(const QString& number)
+{
+    if (only_slot_one_in_use())
+        return 1;
+    const int rule = route_rule(classify_number(clean_copy(number)));
+    return rule >= 0 && rule <= 3 ? rule + 1 : 0;
+}
+
 bool open_link(const QString& address)
 {
     set_busy(true);

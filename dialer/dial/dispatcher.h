@@ -10,6 +10,12 @@
 // of the rules (and of the single-phone mode); none: the rules decide.
 bool dispatch_number(QString& number, std::optional<int> via = std::nullopt);
 
+// The serial phone (1 to 4) that the routing rules choose for a text
+// message to `number`: phone 1 when it is the only phone in use, the
+// rule's phone when the rule names a serial phone; 0 when the rule names
+// Skype or the SIP softphone, which carry no messages.
+int message_slot_for(const QString& number);
+
 // Opens the address with the desktop's default handler; a failure is shown
 // with the address under the program's title. True when the desktop took it.
 bool open_link(const QString& address);

@@ -12,6 +12,7 @@ namespace {
 const QString kAnswer = QStringLiteral("answer");
 const QString kDecline = QStringLiteral("decline");
 const QString kCallBack = QStringLiteral("call-back");
+const QString kMessage = QStringLiteral("message");
 const QString kDefault = QStringLiteral("default");
 
 QString number_text(const QString& number)
@@ -136,11 +137,14 @@ void CallNotifier::on_action(quint32 id, const QString& action_key)
         return;  // another program's notification
     if (action_key == kDefault) {
         emit raise_main_window();
-    } else if (action_key == kCallBack && !missed->isEmpty()) {
+    } else if ((action_key == kCallBack || action_key == kMessage) && !missed->isEmpty()) {
         const QString number = *missed;
         service_.close(id);
         missed_.remove(id);
-        emit call_back(number);
+        if (action_key == kCallBack)
+            emit call_back(number);
+        else
+            emit write_message(number);
     }
 }
 
@@ -206,7 +210,8 @@ platform::Notification CallNotifier::missed_notification(const MissedCall& call)
     notification.body = body;
     // A withheld caller cannot be called back.
     if (with_actions && !call.number.isEmpty())
-        notification.actions << platform::NotificationAction{kCallBack, tr("Перезвонить")};
+        notification.actions << platform::NotificationAction{kCallBack, tr("Перезвонить")}
+                             << platform::NotificationAction{kMessage, tr("Сообщение")};
     notification.urgency = platform::Urgency::Normal;
     notification.category = QStringLiteral("call.unanswered");
     return notification;

@@ -72,6 +72,8 @@ signals:
     void answer(int slot, main_window::CallButton button);
     void decline(int slot, main_window::CallButton button);
     void call_back(const QString& number);
+    // "Сообщение" on a missed call: a message to the caller.
+    void write_message(const QString& number);
     void raise_main_window();
 
 private:

@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QCloseEvent>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QSignalBlocker>
@@ -19,6 +20,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QVBoxLayout>
 #include <QWindow>
 #include <functional>
 
@@ -30,6 +32,7 @@
 #include "dialer/dial/reestr.h"
 #include "dialer/main_window/controllers.h"
 #include "dialer/main_window/journal_panel.h"
+#include "dialer/messages/messages_panel.h"
 #include "dialer/main_window/plug_notice.h"
 #include "dialer/main_window/start_mode.h"
 #include "dialer/main_window/talk_times.h"
@@ -194,6 +197,9 @@ FormPort::FormPort(const QString& installation_folder, const QString& update_add
 
 FormPort::~FormPort()
 {
+    // The tab's notifier uses the notification service, a member that
+    // goes before the window's children.
+    delete messages_panel_;
     contacts::show_names_from(nullptr);
 }
 
@@ -229,13 +235,20 @@ void FormPort::build_controls(QWidget* surface)
     // takes Enter from the number field).
     Commanda1->setAutoDefault(true);
     connect(Commanda1, &QPushButton::clicked, this, [this] { call_typed_number(); });
+    soobshenie_ = new QPushButton(tr("Сообщение"), surface);
+    soobshenie_->setObjectName(QStringLiteral("soobshenie"));
+    soobshenie_->setGeometry(341, 5, 80, 25);
+    soobshenie_->setAccessibleName(tr("Написать сообщение на этот номер"));
+    connect(soobshenie_, &QPushButton::clicked, this, [this] { write_message(Text2->text().trimmed()); });
 
     // "Через:": the phone for the next call only; the rules by default.
     auto* via_label = new QLabel(tr("Через:"), surface);
-    via_label->setGeometry(345, 9, 40, 17);
+    via_label->setGeometry(426, 9, 36, 17);
     via_ = new QComboBox(surface);
     via_->setObjectName(QStringLiteral("via"));
-    via_->setGeometry(385, 6, 160, 23);
+    via_->setGeometry(462, 6, 86, 23);
+    // Narrow beside "Сообщение": the open list shows the names whole.
+    via_->view()->setMinimumWidth(200);
     via_->setAccessibleName(tr("Через"));
     via_label->setBuddy(via_);
     refresh_via_choices();
@@ -303,6 +316,8 @@ void FormPort::build_controls(QWidget* surface)
     // The name column asks the contacts as it paints: a change repaints it.
     connect(&contact_book_, &contacts::ContactBook::changed, journal_panel_, [this] { journal_panel_->update(); });
     SSTab1->addTab(call_log, tr("Журнал звонков"));
+    connect(journal_panel_, &JournalPanel::write_message, this, &FormPort::write_message);
+    build_messages_tab();
 
     // Above the tabs while a phone just plugged in is offered: the tabs
     // move down for it (lay_out()).
@@ -310,6 +325,34 @@ void FormPort::build_controls(QWidget* surface)
     plug_notice_->installEventFilter(this);
 
     Text2->setFocus();
+}
+
+void FormPort::build_messages_tab()
+{
+    messages_panel_ = new MessagesPanel(notifications_, [](const QString& number) {
+        call_number(number, DialCaller::MainWindow);
+    });
+    messages_panel_->setObjectName(QStringLiteral("messages_panel"));
+    const auto title = [](int unread) {
+        return unread > 0 ? tr("Сообщения (%1)").arg(unread) : tr("Сообщения");
+    };
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->addWidget(messages_panel_);
+    const int tab = SSTab1->addTab(page, title(messages_panel_->unread_total()));
+    connect(messages_panel_, &MessagesPanel::unread_changed, this,
+            [this, tab, title](int unread) { SSTab1->setTabText(tab, title(unread)); });
+    connect(messages_panel_, &MessagesPanel::show_requested, this, [this, page] {
+        SSTab1->setCurrentWidget(page);
+        raise_window();
+    });
+}
+
+void FormPort::write_message(const QString& number)
+{
+    SSTab1->setCurrentWidget(messages_panel_->parentWidget());
+    messages_panel_->new_message(number);
 }
 
 void FormPort::lay_out()
@@ -479,6 +522,10 @@ void FormPort::connect_call_notifier()
     connect(&call_notifier_, &main_window::CallNotifier::call_back, this,
             [this](const QString& number) { dial(number); });
     connect(&call_notifier_, &main_window::CallNotifier::raise_main_window, this, &FormPort::raise_window);
+    connect(&call_notifier_, &main_window::CallNotifier::write_message, this, [this](const QString& number) {
+        write_message(number);
+        raise_window();
+    });
 }
 
 void FormPort::raise_window()

@@ -20,6 +20,7 @@
 #include "platform/instance_lock.h"
 
 class JournalPanel;
+class MessagesPanel;
 class PlugNotice;
 class QAbstractButton;
 class QComboBox;
@@ -60,6 +61,9 @@ public:
     QLineEdit* last_call_number() const { return Text1; }
     QLineEdit* last_call_time() const { return Text3; }
     JournalPanel* journal_panel() const { return journal_panel_; }
+    MessagesPanel* messages_panel() const { return messages_panel_; }
+    QPushButton* message_button() const { return soobshenie_; }
+    QTabWidget* tabs() const { return SSTab1; }
     QAbstractButton* update_link() const { return Label22; }
     QAction* connect_action() const { return podkluchitsa; }
     QAction* disconnect_action() const { return razorv_sv; }
@@ -112,6 +116,9 @@ private:
     void accept_offer(const PhoneOffer& offer, int slot, blackboard::PhoneType type);
     void decline_offer(const PhoneOffer& offer);
     void raise_window();
+    void build_messages_tab();
+    // The messages tab, with the conversation of the number ("" for a new one).
+    void write_message(const QString& number);
 
     QString installation_folder_;
     QString update_address_;
@@ -136,6 +143,8 @@ private:
     QLineEdit* Text1 = nullptr;
     QLineEdit* Text3 = nullptr;
     JournalPanel* journal_panel_ = nullptr;
+    MessagesPanel* messages_panel_ = nullptr;
+    QPushButton* soobshenie_ = nullptr;  // "Сообщение" beside "Позвонить"
     PlugNotice* plug_notice_ = nullptr;
     std::array<PhoneFrame*, main_window::kSerialSlots> frames_{};
 

@@ -261,6 +261,8 @@ void JournalPanel::show_context_menu(const QPoint& position)
     menu.addAction(tr("Копировать номер"), this, [this, row] { copy_number(row); });
     menu.addAction(tr("Удалить запись"), this, [this, row] { remove_record(row); });
     const QString number = model_->record(row).number;
+    if (!number.isEmpty())
+        menu.addAction(tr("Написать сообщение"), this, [this, number] { emit write_message(number); });
     if (!number.isEmpty() && contacts::shown_name(number).isEmpty())
         menu.addAction(tr("Добавить в контакты…"), this, [this, number] { add_contact(number); });
     menu.exec(table_->viewport()->mapToGlobal(position));

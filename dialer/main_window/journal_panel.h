@@ -55,6 +55,10 @@ public:
     // one; the name the damaged file now has, empty when none was moved.
     QString set_damaged_journal_aside();
 
+signals:
+    // "Написать сообщение" on a row.
+    void write_message(const QString& number);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -100,6 +100,7 @@ void Nastr_form::connect_handlers()
     write_on_toggle(Check2, Reestr::kPlusRepl);
     write_on_toggle(Check4, Reestr::kWind);
     connect(uvedomleniya, &QCheckBox::toggled, this, [](bool on) { blackboard::notify::set_notifications_on(on); });
+    connect(sms_tekst, &QCheckBox::toggled, this, [](bool on) { blackboard::notify::set_message_text_shown(on); });
     write_on_edit(sip_program, Reestr::kSipProgram);
     // Queued: the question it may ask is not to open inside the change
     // (a screen reader that set the value waits for its answer meanwhile).
@@ -137,6 +138,7 @@ void Nastr_form::load()
     Text7->setText(Reestr::read(Reestr::kPlusReplNom));
     Check4->setChecked(Reestr::read(Reestr::kWind) == QLatin1String("1"));
     uvedomleniya->setChecked(blackboard::notify::notifications_on());
+    sms_tekst->setChecked(blackboard::notify::message_text_shown());
     sip_program->setText(Reestr::read(Reestr::kSipProgram));
     journal_days->setValue(Reestr::journal_days());
     yazyk->setCurrentIndex(std::max(0, yazyk->findData(blackboard::language::interface_language())));

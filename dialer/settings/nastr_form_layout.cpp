@@ -304,6 +304,8 @@ QWidget* Nastr_form::build_other_tab()
                    QStringLiteral("Check4"));
     uvedomleniya = named(new QCheckBox(tr("Показывать уведомления о звонках")),
                          QStringLiteral("uvedomleniya"));
+    sms_tekst = named(new QCheckBox(tr("Показывать текст сообщений в уведомлениях")),
+                      QStringLiteral("sms_tekst_v_uvedoml"));
     sip_program = text_box(QStringLiteral("sip_program"), tr("Программа SIP-телефона"));
     sip_program->setMinimumWidth(300);
 
@@ -342,6 +344,7 @@ QWidget* Nastr_form::build_other_tab()
     auto* layout = new QVBoxLayout(tab);
     layout->addWidget(Check4);
     layout->addWidget(uvedomleniya);
+    layout->addWidget(sms_tekst);
     layout->addLayout(sip_row);
     layout->addLayout(days_row);
     layout->addLayout(language_row);

@@ -238,8 +238,8 @@ void CallNotifierTest::missed_call_offers_a_call_back()
     QCOMPARE(first.notification.summary, QStringLiteral("Пропущенный звонок"));
     QCOMPARE(first.notification.body, QStringLiteral("0501234567\nТелефон 2 (Nokia 6300)\n12.03.2024 14:05:33"));
     QCOMPARE(first.notification.category, QStringLiteral("call.unanswered"));
-    QCOMPARE(RecordingNotifications::action_keys(first.notification), (QStringList{"default", "call-back"}));
-    QCOMPARE(labels(first.notification).last(), QStringLiteral("Перезвонить"));
+    QCOMPARE(RecordingNotifications::action_keys(first.notification), (QStringList{"default", "call-back", "message"}));
+    QCOMPARE(labels(first.notification).mid(1), (QStringList{"Перезвонить", "Сообщение"}));
 
     server_->invoke(first.id, "default");
     QCOMPARE(raises.size(), 1);
@@ -248,6 +248,13 @@ void CallNotifierTest::missed_call_offers_a_call_back()
     QCOMPARE(call_backs.first().first().toString(), QStringLiteral("0501234567"));
     QVERIFY(!server_->on_screen.contains(first.id));
     server_->invoke(first.id, "call-back");  // gone: a late repeat dials nothing
+    QCOMPARE(call_backs.size(), 1);
+
+    // "Сообщение" on the other: a message to the caller, no call.
+    QSignalSpy messages(notifier_, &CallNotifier::write_message);
+    server_->invoke(server_->sent.last().id, "message");
+    QCOMPARE(messages.size(), 1);
+    QCOMPARE(messages.first().first().toString(), QStringLiteral("0671112233"));
     QCOMPARE(call_backs.size(), 1);
 }
 
