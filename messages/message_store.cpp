@@ -325,6 +325,17 @@ int MessageStore::unread_total()
     return count.next() ? sqlite3_column_int(count.get(), 0) : -1;
 }
 
+Message MessageStore::newest_unread(const QString& number)
+{
+    Statement row(db_,
+                  "SELECT id, line, model, direction, number, text, sent_ms, received_ms, parts, state, reason"
+                  " FROM messages WHERE conversation = ?1 AND state = 'received'"
+                  " ORDER BY received_ms DESC, id DESC LIMIT 1",
+                  "newest unread");
+    row.text(1, conversation_key(number));
+    return row.next() ? read_message(row.get()) : Message();
+}
+
 QStringList MessageStore::matching_conversations(const QString& text, const QString& digits)
 {
     // LIKE folds ASCII letters only; a Cyrillic word is mostly typed in

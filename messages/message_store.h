@@ -49,6 +49,9 @@ public:
     QList<Message> conversation(const QString& number, int limit = -1);  // oldest first
     QList<Message> fetch(const ListFilter& filter);  // newest first
     int unread_total();
+    // The newest unread message of a conversation (through its index); id 0
+    // when none.
+    Message newest_unread(const QString& number);
     // The keys of the conversations with a message that holds `text` (ASCII
     // letters in any case; other letters as typed, in lower case, or with a
     // capital first) or whose number holds `digits`; "" matches nothing.

@@ -4,7 +4,7 @@
 //  - the tab opened: the panel built, read and shown (10 runs);
 //  - the long conversation opened and laid out (10 runs);
 //  - a message kept by another connection (as a controller keeps one)
-//    until listed and notified (20 runs; the tab looks every 500 ms);
+//    until listed and notified (20 runs; the tab looks every 250 ms);
 //  - the resident memory the tab added, with the long conversation open.
 #include <QApplication>
 #include <QElapsedTimer>

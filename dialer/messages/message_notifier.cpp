@@ -29,15 +29,12 @@ void MessageNotifier::pass(const QList<messages::Conversation>& conversations, m
         if (c.unread <= 0)
             continue;
         unread_keys.insert(c.key);
-        messages::ListFilter filter;
-        filter.number = c.number;
-        filter.unread_only = true;
-        const QList<messages::Message> unread = store.fetch(filter);
-        if (unread.isEmpty() || unread.first().id <= newest_seen_.value(c.key))
+        const messages::Message newest = store.newest_unread(c.number);
+        if (newest.id == 0 || newest.id <= newest_seen_.value(c.key))
             continue;
-        newest_seen_[c.key] = unread.first().id;
+        newest_seen_[c.key] = newest.id;
         if (!first_pass_ && blackboard::notify::notifications_on())
-            show(unread.first(), int(unread.size()), c.key);
+            show(newest, c.unread, c.key);
     }
     // Read (or deleted) conversations take their notification with them.
     for (auto shown = shown_.begin(); shown != shown_.end();) {

@@ -20,13 +20,13 @@ class QPushButton;
 // as typed, "Новое сообщение"), the open conversation on the right with
 // the number it goes to, its messages and calls, and the compose field
 // with its counter, the phone to send through and "Отправить". It follows
-// the messages database that the controllers write, a look every half
+// the messages database that the controllers write, a look every quarter
 // second; it writes only through the message store and the blackboard.
 class MessagesPanel : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr int refresh_period_ms = 500;
+    static constexpr int refresh_period_ms = 250;
 
     // call_number dials a number as the number field and "Позвонить" do.
     MessagesPanel(platform::NotificationService& notifications, std::function<void(const QString&)> call_number,
