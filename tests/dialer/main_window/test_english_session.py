@@ -97,7 +97,8 @@ def main_window_windows(session, build_dir, env, phone):
 
     # A call missed: its notification, and the journal's rows.
     phone.control("incoming " + CALLER)
-    find(main, "push button", "Answer", timeout=10)
+    # Offered (enabled) only while the call rings.
+    find(main, "push button", "Answer", timeout=10, enabled=True)
     phone.control("hangup")
     press(find(main, "page tab", "Call journal"))
     wait_for(lambda: find_all(main, "table cell", showing=False), 10, "the journal's rows")
@@ -165,6 +166,8 @@ def run(build_dir, notification_server):
         "VEKORRA_SETTINGS": os.path.join(root, "settings.sqlite"),
         "VEKORRA_PORTS": os.path.join(root, "ports"),
         "XDG_RUNTIME_DIR": runtime,
+        "VEKORRA_JOURNAL": os.path.join(root, "journal.sqlite"),
+        "XDG_DATA_HOME": os.path.join(root, "data"),
         "QT_LOGGING_RULES": "*.debug=false",
         "LANG": "en_US.UTF-8", "LANGUAGE": "", "LC_ALL": "", "LC_MESSAGES": "",
     }
