@@ -103,6 +103,10 @@ def main_window_windows(session, build_dir, env, phone):
     press(find(main, "page tab", "Call journal"))
     wait_for(lambda: find_all(main, "table cell", showing=False), 10, "the journal's rows")
     check(main, "the main window with the journal")
+    messages = wait_for(lambda: [t for t in find_all(main, "page tab", showing=False) if t.name.startswith("Messages")],
+                        10, "the messages tab")
+    press(messages[0])
+    check(main, "the main window with the messages")
 
     settings = open_window(session, find(main, "menu item", "Settings"), "vekorra", "Program settings",
                            "the settings window")
