@@ -103,8 +103,10 @@ void Controller::dial_pending_number()
 
 QString Controller::poll_call_list()
 {
-    call_poll_wanted_ = false;
-    const QString reply = at_exchange(QStringLiteral("AT+CLCC"), 0);
+    const bool heard = std::exchange(call_poll_wanted_, false);
+    const QString command = QStringLiteral("AT+CLCC");
+    // A call event was heard: the list is wanted now.
+    const QString reply = heard ? exchange_at_once(command) : at_exchange(command, 0);
     link_up();
     if (!reply.contains(QLatin1String("OK"))) {
         show_link({QStringLiteral("Потеряна связь (нет ОК)"), std::nullopt, std::nullopt});

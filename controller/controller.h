@@ -103,6 +103,12 @@ public:
 
     // The serial link.
     QString at_exchange(const QString& command, int port);
+    // The same exchange on the slot's open port, read the moment the phone's
+    // final result comes rather than after the fixed pause: for what the
+    // user waits on (a call just heard, a USSD request). Returns the reply
+    // in at_exchange's form; without a final result in time, at_exchange
+    // is run instead, with its failure handling.
+    QString exchange_at_once(const QString& command);
     QString port_check();
     // The call-list probe of a freshly opened port: asked until a final
     // result comes, a few times at most.
@@ -226,6 +232,7 @@ private:
     bool call_command_pending() const;
     void dial_pending_number();
     QString poll_call_list();
+
     void evaluate_call_list(const at::CallListView& calls);
     void show_summaries_and_rows(const at::CallListView& calls);
     void offer_call_buttons(const at::CallListView& calls);

@@ -24,6 +24,9 @@ constexpr qint64 kBusyCheckIntervalMs = 2000;
 // again, at most this often, rather than the wrong engine being chosen for
 // as long as the port stays open.
 constexpr int kCallListProbes = 3;
+// A phone answers within milliseconds; one that does not within this time
+// is asked again the ticks' own way.
+constexpr int kAtOnceLimitMs = 1000;
 }  // namespace
 
 void Controller::send(const QString& text)
@@ -153,6 +156,17 @@ QString Controller::at_exchange(const QString& command, int port)
         write_board(blackboard::key::on_pr, blackboard::flag::port_state(false));
         return QStringLiteral("ER");
     }
+}
+
+QString Controller::exchange_at_once(const QString& command)
+{
+    if (!port_open_quietly())
+        return at_exchange(command, 0);
+    const AtChannel::Reply reply = channel_.exchange(command, kAtOnceLimitMs);
+    if (reply.final == AtChannel::Final::None)
+        return at_exchange(command, 0);
+    const QString text = (reply.lines + QStringList{reply.final_line}).join(QStringLiteral("\r\n"));
+    return normalise_reply(take_ussd_lines(text, command), command);
 }
 
 QString Controller::probe_call_list()

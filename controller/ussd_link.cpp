@@ -52,7 +52,7 @@ void Controller::send_ussd_command()
     const QString command = ussd_.next_command(now);
     if (command.isEmpty())
         return;
-    if (at_exchange(command, 0) == QLatin1String("ER"))
+    if (exchange_at_once(command) == QLatin1String("ER"))
         ussd_.command_failed();
     publish_ussd();
 }
