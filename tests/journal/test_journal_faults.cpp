@@ -191,11 +191,13 @@ void JournalFaultsTest::refused_paths_leave_their_folders_alone()
 
     if (::geteuid() != 0)
         QSKIP("the system folders are tried as root only");
+    // The tools are copied out first: the build may lie below /tmp.
     const QString script = QStringLiteral(
+        "mount -t tmpfs tmpfs /mnt && cp \"$1\"/vekorra-journal \"$1\"/vekorra-settings /mnt/ && "
         "mount -t tmpfs -o mode=0755 tmpfs /dev && mknod -m 666 /dev/null c 1 3 && "
         "mount -t tmpfs -o mode=0755 tmpfs /tmp && "
-        "VEKORRA_JOURNAL=/dev/null \"$1\"/vekorra-journal list; echo journal $?; "
-        "VEKORRA_SETTINGS=/tmp/settings.sqlite \"$1\"/vekorra-settings set a b c d; echo store $?; "
+        "VEKORRA_JOURNAL=/dev/null /mnt/vekorra-journal list; echo journal $?; "
+        "VEKORRA_SETTINGS=/tmp/settings.sqlite /mnt/vekorra-settings set a b c d; echo store $?; "
         "stat -c %a /dev /tmp");
     QProcess namespaced;
     namespaced.start("unshare", {"-m", "--propagation", "private", "sh", "-c", script, "sh", TestEnv::build_dir()});

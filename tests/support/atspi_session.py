@@ -16,6 +16,7 @@ import os
 import shutil
 import signal
 import subprocess
+import tempfile
 import time
 
 BUS_LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
@@ -43,6 +44,25 @@ def wait_for(condition, timeout, what):
         if time.monotonic() > deadline:
             raise AssertionError("timed out waiting for " + what)
         time.sleep(0.05)
+
+
+def private_folders(prefix, journal=True):
+    """A temporary root with the ports and runtime folders of one test's
+    programs, and the environment that points them there (the store, the
+    journal and the ports kept apart from the user's own)."""
+    root = tempfile.mkdtemp(prefix=prefix)
+    runtime = os.path.join(root, "run")
+    os.makedirs(os.path.join(root, "ports"))
+    os.makedirs(runtime, mode=0o700)
+    env = {
+        "VEKORRA_SETTINGS": os.path.join(root, "settings.sqlite"),
+        "VEKORRA_PORTS": os.path.join(root, "ports"),
+        "XDG_RUNTIME_DIR": runtime,
+        "QT_LOGGING_RULES": "*.debug=false",
+    }
+    if journal:
+        env["VEKORRA_JOURNAL"] = os.path.join(root, "journal.sqlite")
+    return root, env
 
 
 class AtspiSession:

@@ -1,6 +1,7 @@
 #include "pty_line.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSocketNotifier>
 
 #include <cerrno>
@@ -96,9 +97,31 @@ void PtyLine::close(bool keep_link)
         *fd = -1;
     }
     if (keep_link)
-        link_path_.clear();
+        point_link_nowhere();
     else
         remove_link();
+}
+
+// The link stays as an unplugged device leaves it: dangling. Not at the
+// closed terminal's name, which the kernel hands to the next terminal that
+// anyone opens, but at a name in the ports folder that is never made.
+void PtyLine::point_link_nowhere()
+{
+    if (link_path_.isEmpty())
+        return;
+    const QByteArray link = QFile::encodeName(link_path_);
+    char target[PATH_MAX];
+    const ssize_t length = ::readlink(link.constData(), target, sizeof target - 1);
+    if (length > 0 && QString::fromLocal8Bit(target, int(length)) == slave_path_) {
+        const QFileInfo info(link_path_);
+        const QByteArray nowhere = QFile::encodeName(info.path() + QStringLiteral("/.unplugged-") + info.fileName());
+        const QByteArray temporary = link + ".new." + QByteArray::number(getpid());
+        ::unlink(temporary.constData());
+        if (::symlink(nowhere.constData(), temporary.constData()) != 0
+            || ::rename(temporary.constData(), link.constData()) != 0)
+            ::unlink(temporary.constData());
+    }
+    link_path_.clear();
 }
 
 // Removes comN only while it still names this line: another simulator

@@ -52,6 +52,7 @@ private:
     void discard_unread();
     void reset_after_client();
     void remove_link();
+    void point_link_nowhere();
 
     int master_ = -1;
     int slave_ = -1;

@@ -12,13 +12,12 @@ import os
 import shutil
 import subprocess
 import sys
-import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
 
 from atspi_session import (AtspiSession, button_faults, find, find_all, press,  # noqa: E402
-                           set_text, text_of, wait_for)
+                           private_folders, set_text, text_of, wait_for)
 from phonesim_driver import PhoneSim  # noqa: E402
 import pyatspi  # noqa: E402
 
@@ -156,16 +155,7 @@ def controller_windows(session, build_dir, env, root):
 
 
 def run(build_dir):
-    root = tempfile.mkdtemp(prefix="vekorra-a11y-")
-    runtime = os.path.join(root, "run")
-    os.makedirs(os.path.join(root, "ports"))
-    os.makedirs(runtime, mode=0o700)
-    env = {
-        "VEKORRA_SETTINGS": os.path.join(root, "settings.sqlite"),
-        "VEKORRA_PORTS": os.path.join(root, "ports"),
-        "XDG_RUNTIME_DIR": runtime,
-        "QT_LOGGING_RULES": "*.debug=false",
-    }
+    root, env = private_folders("vekorra-a11y-", journal=False)
     store = Store(build_dir, {**os.environ, **env})
     store.set("Kestrum", "1", "port", "1")
     phone = PhoneSim(build_dir, env["VEKORRA_PORTS"], 1, ["--auto-answer", "300"])

@@ -12,13 +12,12 @@ import re
 import shutil
 import subprocess
 import sys
-import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
 
 from atspi_session import (AtspiSession, descendants, find, find_all, press,  # noqa: E402
-                           set_text, text_of, wait_for)
+                           private_folders, set_text, text_of, wait_for)
 from phonesim_driver import PhoneSim  # noqa: E402
 import pyatspi  # noqa: E402
 
@@ -161,20 +160,12 @@ def notifications(log_path):
 
 
 def run(build_dir, notification_server):
-    root = tempfile.mkdtemp(prefix="vekorra-english-")
-    runtime = os.path.join(root, "run")
-    os.makedirs(os.path.join(root, "ports"))
-    os.makedirs(runtime, mode=0o700)
+    root, env = private_folders("vekorra-english-")
     log_path = os.path.join(root, "notifications.log")
-    env = {
-        "VEKORRA_SETTINGS": os.path.join(root, "settings.sqlite"),
-        "VEKORRA_PORTS": os.path.join(root, "ports"),
-        "XDG_RUNTIME_DIR": runtime,
-        "VEKORRA_JOURNAL": os.path.join(root, "journal.sqlite"),
+    env.update({
         "XDG_DATA_HOME": os.path.join(root, "data"),
-        "QT_LOGGING_RULES": "*.debug=false",
         "LANG": "en_US.UTF-8", "LANGUAGE": "", "LC_ALL": "", "LC_MESSAGES": "",
-    }
+    })
     subprocess.run([os.path.join(build_dir, "vekorra-settings"), "set", "Kestrum", "1", "port", "1"],
                    env={**os.environ, **env}, check=True)
     phone = PhoneSim(build_dir, env["VEKORRA_PORTS"], 1, ["--auto-answer", "300"])

@@ -15,14 +15,13 @@ import re
 import shutil
 import subprocess
 import sys
-import tempfile
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "support"))
 sys.path.insert(0, HERE)
 
-from atspi_session import AtspiSession, find, find_all, press, set_text, text_of, wait_for  # noqa: E402
+from atspi_session import AtspiSession, find, find_all, press, private_folders, set_text, text_of, wait_for  # noqa: E402
 from phonesim_driver import PhoneSim  # noqa: E402
 from test_accessibility import Store, enabled, find_showing  # noqa: E402
 
@@ -134,17 +133,7 @@ def window_grows(main):
 
 
 def run(build_dir):
-    root = tempfile.mkdtemp(prefix="vekorra-mends-")
-    runtime = os.path.join(root, "run")
-    os.makedirs(os.path.join(root, "ports"))
-    os.makedirs(runtime, mode=0o700)
-    env = {
-        "VEKORRA_SETTINGS": os.path.join(root, "settings.sqlite"),
-        "VEKORRA_JOURNAL": os.path.join(root, "journal.sqlite"),
-        "VEKORRA_PORTS": os.path.join(root, "ports"),
-        "XDG_RUNTIME_DIR": runtime,
-        "QT_LOGGING_RULES": "*.debug=false",
-    }
+    root, env = private_folders("vekorra-mends-")
     store = Store(build_dir, {**os.environ, **env})
     store.set("Kestrum", "1", "port", "1")
     phone = PhoneSim(build_dir, env["VEKORRA_PORTS"], 1, ["--auto-answer", "300"])

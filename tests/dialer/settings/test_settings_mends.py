@@ -14,15 +14,14 @@ import shutil
 import sqlite3
 import subprocess
 import sys
-import tempfile
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "support"))
 sys.path.insert(0, os.path.join(HERE, "..", "main_window"))
 
-from atspi_session import (AtspiSession, action_names, children, descendants, find, find_all, press, role, set_text,  # noqa: E402
-                           text_of, wait_for)
+from atspi_session import (AtspiSession, action_names, children, descendants, find, find_all,  # noqa: E402
+                           press, private_folders, role, set_text, text_of, wait_for)
 from phonesim_driver import PhoneSim  # noqa: E402
 from test_accessibility import Store  # noqa: E402
 
@@ -114,17 +113,7 @@ def old_calls(journal_path, now_ms):
 
 
 def run(build_dir):
-    root = tempfile.mkdtemp(prefix="vekorra-settings-mends-")
-    runtime = os.path.join(root, "run")
-    os.makedirs(os.path.join(root, "ports"))
-    os.makedirs(runtime, mode=0o700)
-    env = {
-        "VEKORRA_SETTINGS": os.path.join(root, "settings.sqlite"),
-        "VEKORRA_JOURNAL": os.path.join(root, "journal.sqlite"),
-        "VEKORRA_PORTS": os.path.join(root, "ports"),
-        "XDG_RUNTIME_DIR": runtime,
-        "QT_LOGGING_RULES": "*.debug=false",
-    }
+    root, env = private_folders("vekorra-settings-mends-")
     store = Store(build_dir, {**os.environ, **env})
     store.set("Kestrum", "1", "port", "1")
     phone = PhoneSim(build_dir, env["VEKORRA_PORTS"], 1, [])
