@@ -107,12 +107,8 @@ void PtyLine::close(bool keep_link)
 // anyone opens, but at a name in the ports folder that is never made.
 void PtyLine::point_link_nowhere()
 {
-    if (link_path_.isEmpty())
-        return;
-    const QByteArray link = QFile::encodeName(link_path_);
-    char target[PATH_MAX];
-    const ssize_t length = ::readlink(link.constData(), target, sizeof target - 1);
-    if (length > 0 && QString::fromLocal8Bit(target, int(length)) == slave_path_) {
+    if (link_names_this_line()) {
+        const QByteArray link = QFile::encodeName(link_path_);
         const QFileInfo info(link_path_);
         const QByteArray nowhere = QFile::encodeName(info.path() + QStringLiteral("/.unplugged-") + info.fileName());
         const QByteArray temporary = link + ".new." + QByteArray::number(getpid());
@@ -128,14 +124,18 @@ void PtyLine::point_link_nowhere()
 // may have taken the port over since.
 void PtyLine::remove_link()
 {
-    if (link_path_.isEmpty())
-        return;
-    const QByteArray link = QFile::encodeName(link_path_);
-    char target[PATH_MAX];
-    const ssize_t length = ::readlink(link.constData(), target, sizeof target - 1);
-    if (length > 0 && QString::fromLocal8Bit(target, int(length)) == slave_path_)
-        ::unlink(link.constData());
+    if (link_names_this_line())
+        ::unlink(QFile::encodeName(link_path_).constData());
     link_path_.clear();
+}
+
+bool PtyLine::link_names_this_line() const
+{
+    if (link_path_.isEmpty())
+        return false;
+    char target[PATH_MAX];
+    const ssize_t length = ::readlink(QFile::encodeName(link_path_).constData(), target, sizeof target - 1);
+    return length > 0 && QString::fromLocal8Bit(target, int(length)) == slave_path_;
 }
 
 void PtyLine::write(const QByteArray& bytes)

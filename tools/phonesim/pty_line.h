@@ -53,6 +53,9 @@ private:
     void reset_after_client();
     void remove_link();
     void point_link_nowhere();
+    // comN still names this line: another simulator may have taken the
+    // port over since.
+    bool link_names_this_line() const;
 
     int master_ = -1;
     int slave_ = -1;
