@@ -22,8 +22,11 @@ void Controller::call_engine_tick()
             return;
         }
         if (send_pending_command()) {
-            // What the command changed is read at once after the pause.
+            // What the command changed is read at once after the pause,
+            // the tick's own way: its reply may still be on the way, and
+            // would pass for the list's.
             call_poll_wanted_ = true;
+            command_reply_pending_ = true;
             clock.sleep_ms(200);
             --state_.sch;
             return;
@@ -103,7 +106,8 @@ void Controller::dial_pending_number()
 
 QString Controller::poll_call_list()
 {
-    const bool heard = std::exchange(call_poll_wanted_, false);
+    const bool heard = std::exchange(call_poll_wanted_, false) && !command_reply_pending_;
+    command_reply_pending_ = false;
     const QString command = QStringLiteral("AT+CLCC");
     // A call event was heard: the list is wanted now.
     const QString reply = heard ? exchange_at_once(command) : at_exchange(command, 0);

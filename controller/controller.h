@@ -262,6 +262,8 @@ private:
     // A call event was heard (or a call command sent) since the last
     // call-list poll began.
     bool call_poll_wanted_ = false;
+    // A call command went out without its reply being read.
+    bool command_reply_pending_ = false;
     bool arrival_queued_ = false;
     std::unique_ptr<settings_store::StoreWatch> store_watch_;
     ControllerState state_;
