@@ -7,14 +7,13 @@
 //    median and maximum of 20 runs, and one conversation of 100 messages.
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
-#include <sqlite3.h>
 #include <vector>
 
+#include "message_fill.h"
 #include "messages/message_store.h"
 #include "messages/pdu.h"
 
@@ -45,33 +44,7 @@ void listing(int count)
 {
     QTemporaryDir dir;
     messages::MessageStore store(dir.filePath(QStringLiteral("journal.sqlite")));
-    store.queue(QStringLiteral("1"), QStringLiteral("0"), QStringLiteral("x"), 0);  // creates the schema
-    // One transaction for the fill: the figure is the listing, not the fill.
-    sqlite3* db = nullptr;
-    sqlite3_open(QFile::encodeName(store.path()).constData(), &db);
-    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-    sqlite3_stmt* insert = nullptr;
-    sqlite3_prepare_v2(db,
-                       "INSERT INTO messages (line, direction, number, conversation, text, received_ms, state)"
-                       " VALUES ('1', ?1, ?2, ?3, ?4, ?5, ?6)",
-                       -1, &insert, nullptr);
-    const qint64 start_ms = 1733817600000;
-    for (int i = 0; i < count; ++i) {
-        const QByteArray number = "+38067" + QByteArray::number(1000000 + i % 1000);
-        const QByteArray key = number.right(10);
-        const QByteArray text = "Message number " + QByteArray::number(i) + " with some ordinary text in it";
-        sqlite3_bind_text(insert, 1, i % 3 ? "in" : "out", -1, SQLITE_STATIC);
-        sqlite3_bind_text(insert, 2, number.constData(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(insert, 3, key.constData(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(insert, 4, text.constData(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_int64(insert, 5, start_ms + qint64(i) * 60000);
-        sqlite3_bind_text(insert, 6, i % 3 ? (i % 7 ? "read" : "received") : "delivered", -1, SQLITE_STATIC);
-        sqlite3_step(insert);
-        sqlite3_reset(insert);
-    }
-    sqlite3_finalize(insert);
-    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
+    bench::fill_messages(store.path(), count, 1000);
 
     std::vector<double> runs;
     qsizetype shown = 0;

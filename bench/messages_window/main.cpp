@@ -15,10 +15,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
-#include <sqlite3.h>
 
 #include "dialer/messages/messages_panel.h"
 #include "messages/message_store.h"
+#include "message_fill.h"
 #include "recording_notifications.h"
 #include "test_env.h"
 
@@ -29,34 +29,6 @@ constexpr int kConversations = 1000;
 constexpr int kLongConversation = 5000;
 const QByteArray kLongNumber = "+380670000000";
 
-void fill(const QString& path)
-{
-    messages::MessageStore(path).queue(QStringLiteral("1"), QStringLiteral("0"), QStringLiteral("x"), 0);
-    sqlite3* db = nullptr;
-    sqlite3_open(QFile::encodeName(path).constData(), &db);
-    sqlite3_exec(db, "DELETE FROM messages; BEGIN", nullptr, nullptr, nullptr);
-    sqlite3_stmt* insert = nullptr;
-    sqlite3_prepare_v2(db,
-                       "INSERT INTO messages (line, direction, number, conversation, text, received_ms, state)"
-                       " VALUES ('1', ?1, ?2, ?3, ?4, ?5, ?6)",
-                       -1, &insert, nullptr);
-    const qint64 start_ms = 1733817600000;
-    for (int i = 0; i < kMessages; ++i) {
-        const QByteArray number = i < kLongConversation ? kLongNumber : "+38067" + QByteArray::number(1000000 + i % kConversations);
-        const QByteArray text = "Сообщение номер " + QByteArray::number(i) + " с обычным текстом, как пишут люди";
-        sqlite3_bind_text(insert, 1, i % 3 ? "in" : "out", -1, SQLITE_STATIC);
-        sqlite3_bind_text(insert, 2, number.constData(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(insert, 3, number.right(10).constData(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(insert, 4, text.constData(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_int64(insert, 5, start_ms + qint64(i) * 60000);
-        sqlite3_bind_text(insert, 6, i % 3 ? (i % 7 ? "read" : "received") : "delivered", -1, SQLITE_STATIC);
-        sqlite3_step(insert);
-        sqlite3_reset(insert);
-    }
-    sqlite3_finalize(insert);
-    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
-}
 
 long resident_kb()
 {
@@ -83,7 +55,7 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     TestEnv env;
-    fill(env.journal_path());
+    bench::fill_messages(env.journal_path(), kMessages, kConversations, kLongConversation);
     RecordingNotifications notifications;
     const long before_kb = resident_kb();
 
