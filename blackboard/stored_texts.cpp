@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <iterator>
 #include <optional>
 
 namespace blackboard {
@@ -49,6 +50,59 @@ const char* const kStoredTexts[] = {
     // Why a text message failed, kept with the message.
     QT_TRANSLATE_NOOP("StoredText", "Получены части %1 из %2"),
     QT_TRANSLATE_NOOP("StoredText", "Отправка прервана"),
+    QT_TRANSLATE_NOOP("StoredText", "телефон не ответил"),
+    QT_TRANSLATE_NOOP("StoredText", "не доставлено (код %1)"),
+    QT_TRANSLATE_NOOP("StoredText", "ошибка %1"),
+};
+
+// What the phone's "+CMS ERROR: <n>" means (3GPP TS 27.005 and the
+// network's causes of TS 24.011), in words the user can act on.
+const struct {
+    int code;
+    const char* text;
+} kSendErrors[] = {
+    {8, QT_TRANSLATE_NOOP("StoredText", "оператор запретил отправку")},
+    {10, QT_TRANSLATE_NOOP("StoredText", "исходящие сообщения запрещены")},
+    {21, QT_TRANSLATE_NOOP("StoredText", "сеть отклонила сообщение")},
+    {27, QT_TRANSLATE_NOOP("StoredText", "абонент недоступен")},
+    {28, QT_TRANSLATE_NOOP("StoredText", "неизвестный абонент")},
+    {29, QT_TRANSLATE_NOOP("StoredText", "сеть отклонила сообщение")},
+    {30, QT_TRANSLATE_NOOP("StoredText", "неизвестный абонент")},
+    {38, QT_TRANSLATE_NOOP("StoredText", "сеть не работает")},
+    {41, QT_TRANSLATE_NOOP("StoredText", "временный сбой сети")},
+    {42, QT_TRANSLATE_NOOP("StoredText", "сеть перегружена")},
+    {47, QT_TRANSLATE_NOOP("StoredText", "сеть перегружена")},
+    {50, QT_TRANSLATE_NOOP("StoredText", "услуга не подключена")},
+    {69, QT_TRANSLATE_NOOP("StoredText", "сеть не поддерживает отправку")},
+    {96, QT_TRANSLATE_NOOP("StoredText", "неверные данные сообщения")},
+    {300, QT_TRANSLATE_NOOP("StoredText", "сбой телефона")},
+    {302, QT_TRANSLATE_NOOP("StoredText", "телефон не разрешил отправку")},
+    {303, QT_TRANSLATE_NOOP("StoredText", "телефон не поддерживает отправку")},
+    {304, QT_TRANSLATE_NOOP("StoredText", "неверные данные сообщения")},
+    {305, QT_TRANSLATE_NOOP("StoredText", "неверные данные сообщения")},
+    {310, QT_TRANSLATE_NOOP("StoredText", "нет SIM-карты")},
+    {311, QT_TRANSLATE_NOOP("StoredText", "нужен PIN-код SIM-карты")},
+    {313, QT_TRANSLATE_NOOP("StoredText", "сбой SIM-карты")},
+    {314, QT_TRANSLATE_NOOP("StoredText", "SIM-карта занята")},
+    {320, QT_TRANSLATE_NOOP("StoredText", "сбой памяти телефона")},
+    {321, QT_TRANSLATE_NOOP("StoredText", "нет сообщения в этой ячейке памяти")},
+    {322, QT_TRANSLATE_NOOP("StoredText", "память телефона заполнена")},
+    {330, QT_TRANSLATE_NOOP("StoredText", "неизвестен номер центра сообщений")},
+    {331, QT_TRANSLATE_NOOP("StoredText", "нет сети")},
+    {332, QT_TRANSLATE_NOOP("StoredText", "сеть не ответила вовремя")},
+    {500, QT_TRANSLATE_NOOP("StoredText", "неизвестная ошибка телефона")},
+};
+
+// What a status report's failure (TP-ST, TS 23.040) means.
+const struct {
+    int status;
+    const char* text;
+} kReportFailures[] = {
+    {0x41, QT_TRANSLATE_NOOP("StoredText", "телефон получателя не принимает сообщения")},
+    {0x42, QT_TRANSLATE_NOOP("StoredText", "получатель отказался от сообщения")},
+    {0x46, QT_TRANSLATE_NOOP("StoredText", "срок хранения истёк")},
+    {0x47, QT_TRANSLATE_NOOP("StoredText", "сообщение удалено отправителем")},
+    {0x48, QT_TRANSLATE_NOOP("StoredText", "сообщение удалено центром сообщений")},
 };
 
 struct Piece {
@@ -60,8 +114,13 @@ struct Piece {
 // and "....".
 QList<Piece> pieces()
 {
+    QList<const char*> texts(std::begin(kStoredTexts), std::end(kStoredTexts));
+    for (const auto& error : kSendErrors)
+        texts << error.text;
+    for (const auto& failure : kReportFailures)
+        texts << failure.text;
     QList<Piece> result;
-    for (const char* text : kStoredTexts) {
+    for (const char* text : texts) {
         const QString stored = QString::fromUtf8(text);
         Piece piece{stored, std::nullopt};
         if (stored.contains(QLatin1String("%1"))) {
@@ -89,6 +148,24 @@ bool has_cyrillic(const QString& text)
 }
 
 }  // namespace
+
+QString send_error_reason(int cms_error)
+{
+    for (const auto& error : kSendErrors)
+        if (error.code == cms_error)
+            return QString::fromUtf8(error.text);
+    return QStringLiteral("ошибка %1").arg(cms_error);
+}
+
+QString report_failure_reason(int status)
+{
+    for (const auto& failure : kReportFailures)
+        if (failure.status == status)
+            return QString::fromUtf8(failure.text);
+    return QStringLiteral("не доставлено (код %1)").arg(status);
+}
+
+QString no_answer_reason() { return QStringLiteral("телефон не ответил"); }
 
 QString shown_text(const QString& stored)
 {

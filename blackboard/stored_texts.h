@@ -17,4 +17,11 @@ inline constexpr const char* kStoredTextContext = "StoredText";
 // name. Anything else (numbers, a model, an unknown text) stays as stored.
 QString shown_text(const QString& stored);
 
+// Why a text message failed, as it is kept with the message: the phone's
+// "+CMS ERROR: <n>", a status report's failure (TP-ST), a phone that gave
+// no answer.
+QString send_error_reason(int cms_error);
+QString report_failure_reason(int status);
+QString no_answer_reason();
+
 }  // namespace blackboard

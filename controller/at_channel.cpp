@@ -55,7 +55,12 @@ AtChannel::AtChannel(SerialComponent& serial) : serial_(serial) {}
 
 void AtChannel::subscribe(const QString& prefix, Handler handler, Seen seen, int following_lines)
 {
-    subscriptions_.append({prefix, std::move(handler), seen, following_lines});
+    subscribe(prefix, std::move(handler), seen, [following_lines](const QString&) { return following_lines; });
+}
+
+void AtChannel::subscribe(const QString& prefix, Handler handler, Seen seen, FollowingLines following_lines)
+{
+    subscriptions_.append({prefix, std::move(handler), seen, std::move(following_lines)});
 }
 
 AtChannel::Final AtChannel::final_of(const QString& line, const QString& command)
@@ -104,7 +109,10 @@ bool AtChannel::may_begin_unsolicited(const QString& part) const
 qsizetype AtChannel::unit_end(qsizetype from, const Subscription& subscription) const
 {
     qsizetype at = from;
-    int lines_left = 1 + subscription.following_lines;
+    const qsizetype first_end = next_break(raw_, from);
+    if (first_end < 0)
+        return -1;
+    int lines_left = 1 + subscription.following_lines(raw_.mid(from, first_end - from));
     bool quoted = false;
     for (;;) {
         while (at < raw_.size() && !is_break(raw_[at])) {

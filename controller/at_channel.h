@@ -47,6 +47,10 @@ public:
     };
     enum class Seen { Cut, Keep };
     using Handler = std::function<void(const QString& text)>;
+    // How many lines after its first belong to an unsolicited line, told
+    // by the first ("+CDS: 25" in PDU mode is followed by its PDU; the
+    // text-mode "+CDS: 6,..." stands alone).
+    using FollowingLines = std::function<int(const QString& first_line)>;
 
     explicit AtChannel(SerialComponent& serial);
 
@@ -55,6 +59,7 @@ public:
     // belong to it after its own (the PDU after "+CDS: <length>"). A quote
     // left open carries the line on over line breaks.
     void subscribe(const QString& prefix, Handler handler, Seen seen = Seen::Cut, int following_lines = 0);
+    void subscribe(const QString& prefix, Handler handler, Seen seen, FollowingLines following_lines);
 
     // Writes command + CR LF, reads until its final result or timeout_ms.
     // What came unasked before the command is no part of its reply.
@@ -92,7 +97,7 @@ private:
         QString prefix;
         Handler handler;
         Seen seen;
-        int following_lines;
+        FollowingLines following_lines;
     };
     // Reads the port into raw_, then moves what is settled into held_.
     void read_port();

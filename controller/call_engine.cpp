@@ -47,6 +47,8 @@ void Controller::call_engine_tick()
             journal_.call_list_polled(reply, calls.entries());
         }
         evaluate_call_list(calls);
+        // A dial's reply may still be on its way; a call list is read whole.
+        line_quiet_ = !dialling && reply.contains(QLatin1String("OK"));
         show_link({std::nullopt, ControllerView::Indicator::Hidden, std::nullopt});
         clock.sleep_ms(100);
         clock.pump();

@@ -10,6 +10,7 @@
 #include "controller/text_rules.h"
 #include "platform/clock.h"
 #include "serial/serial_component.h"
+#include "settings_store/settings_store.h"
 #include "settings_store/store_watch.h"
 
 namespace kestrum {
@@ -18,7 +19,7 @@ namespace key = blackboard::key;
 namespace flag = blackboard::flag;
 
 Controller::Controller(std::unique_ptr<SerialComponent> serial, QObject* parent)
-    : QObject(parent), serial_(std::move(serial)), channel_(*serial_)
+    : QObject(parent), serial_(std::move(serial)), channel_(*serial_), messages_(channel_)
 {
     engine_timer_.setInterval(300);
     service_timer_.setInterval(100);
@@ -33,6 +34,7 @@ Controller::Controller(std::unique_ptr<SerialComponent> serial, QObject* parent)
         std::_Exit(0);
     };
     subscribe_unsolicited();
+    messages_.subscribe([this] { messages_soon(); });
     // Only noted here: Qt may report arrivals from inside a read.
     serial_->set_data_arrived([this] {
         if (std::exchange(arrival_queued_, true))
@@ -80,6 +82,31 @@ void Controller::poll_calls_soon()
     });
 }
 
+void Controller::messages_soon()
+{
+    QTimer::singleShot(0, this, [this] {
+        if (engine_depth_ == 0 && engine_timer_.isActive())
+            run_messages();
+    });
+}
+
+void Controller::run_messages()
+{
+    const qint64 now = platform::clock().now_ms();
+    if (blackboard::phone_type_of(state_.tip_tlf) != blackboard::PhoneType::Gsm || call_command_pending()
+        || command_reply_pending_ || !messages_.wants_work(now) || !port_open_quietly())
+        return;
+    const bool deleting = read_setting(blackboard::app::Vekorra, blackboard::section::drugoe, key::sms_udalyat,
+                                       QString()) != flag::off;
+    const bool call_on = !state_.status_str[1].isEmpty();
+    ++engine_depth_;
+    messages_.work(now, deleting, call_on, [this] { return call_command_pending() || call_poll_wanted_; });
+    --engine_depth_;
+    write_board(key::sms_rezhim, messages_.mode_text());
+    if (call_poll_wanted_)
+        poll_calls_soon();
+}
+
 Controller::~Controller() = default;
 
 void Controller::set_end_process(std::function<void()> end_process)
@@ -95,6 +122,9 @@ void Controller::start(bool started_with_arguments)
     state_.tip_tlf = board().phone_type_text();
     view_.slot = slot_identity();
     journal_.open(view_.slot, view_.slot != development_slot());
+    // Like the calls, a controller run by hand keeps no messages, and so
+    // leaves them on the phone.
+    messages_.open(view_.slot != development_slot() ? view_.slot : QString());
     service_timer_.start();
     status_timer_.start();
     watchdog_timer_.start();
@@ -107,6 +137,7 @@ void Controller::store_changed()
     if (!status_timer_.isActive())
         return;
     status_tick();
+    messages_soon();
     if (engine_depth_ != 0 || !engine_timer_.isActive() || !engine_work_waiting())
         return;
     QTimer::singleShot(0, this, [this] {
@@ -220,10 +251,13 @@ void Controller::run_engine()
     } else if (type == blackboard::PhoneType::Gsm) {
         state_.sn_tr = flag::off;
         state_.pol_tr1 = flag::off;
+        line_quiet_ = false;
         if (state_.CLCC == 1)
             call_engine_tick();
         else
             plain_gsm_tick();
+        if (std::exchange(line_quiet_, false))
+            run_messages();
     } else if (type == blackboard::PhoneType::Cdma) {
         cdma_tick();
     }
@@ -316,6 +350,10 @@ void Controller::status_tick()
     }
     tones_.take(slot.take_dtmf());
     take_ussd(slot);
+    if (!slot.read(key::sms_ochered, QString()).isEmpty() && flag::is_on(slot.take(key::sms_ochered, QString())))
+        messages_.wake();
+    const bool gsm = blackboard::phone_type_of(state_.tip_tlf) == blackboard::PhoneType::Gsm;
+    write_board(key::sms_rezhim, gsm ? messages_.mode_text() : QString(blackboard::sms_mode::none));
     if (blackboard::flag::is_on(slot.take(key::podkl_snova, QString())))
         reconnect();
     view_.port_state = port_state;

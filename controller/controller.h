@@ -13,6 +13,7 @@
 #include "controller/tones.h"
 #include "controller/ussd.h"
 #include "controller/line_journal.h"
+#include "controller/messages_line.h"
 
 class SerialComponent;
 namespace settings_store {
@@ -167,6 +168,7 @@ public:
     SerialComponent& serial() { return *serial_; }
     AtChannel& channel() { return channel_; }
     LineJournal& line_journal() { return journal_; }
+    MessagesLine& messages_line() { return messages_; }
 
 private:
     friend struct ControllerProbe;  // the tests' way into the state
@@ -197,6 +199,11 @@ private:
     // and, when one waits, the engine carries it out at once.
     void store_changed();
     bool engine_work_waiting() const;
+    // The messages part's turn: after a tick whose last reply was read
+    // whole, or when the phone announced something between ticks; never
+    // while a call command, a dial or a call just heard waits.
+    void messages_soon();
+    void run_messages();
 
     // Writes text to the phone and logs it.
     void send(const QString& text);
@@ -265,6 +272,9 @@ private:
     // A call command went out without its reply being read.
     bool command_reply_pending_ = false;
     bool arrival_queued_ = false;
+    // The tick just ended on a reply read to its end: nothing of the
+    // phone's is still on its way, so the messages part may talk.
+    bool line_quiet_ = false;
     std::unique_ptr<settings_store::StoreWatch> store_watch_;
     ControllerState state_;
     ControllerView view_;
@@ -288,6 +298,7 @@ private:
     };
     std::optional<BusyCheck> busy_check_;
     LineJournal journal_;
+    MessagesLine messages_;
 
     QTimer engine_timer_;
     QTimer service_timer_;

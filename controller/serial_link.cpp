@@ -214,6 +214,7 @@ QString Controller::port_check()
                 call_list_reply = probe_call_list();
             state_.model = model;
             journal_.set_model(state_.model);
+            messages_.connected(state_.model);
             state_.CLCC = call_list_reply.contains(QLatin1String("OK")) ? 1 : 0;
         }
         clock.pump();

@@ -84,6 +84,7 @@ void Controller::plain_gsm_tick()
             clock.pump();
             pause_after_lost_link();
         }
+        line_quiet_ = keep_alive && reply.contains(QLatin1String("OK"));
         --state_.sch;
     } catch (const std::exception&) {
         lost_connection(kLost);
