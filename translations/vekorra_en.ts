@@ -1155,6 +1155,138 @@ and run: sudo udevadm control --reload &amp;&amp; sudo udevadm trigger, then con
         <source>Отправка прервана</source>
         <translation>Sending interrupted</translation>
     </message>
+    <message>
+        <source>телефон не ответил</source>
+        <translation>the phone did not answer</translation>
+    </message>
+    <message>
+        <source>не доставлено (код %1)</source>
+        <translation>not delivered (code %1)</translation>
+    </message>
+    <message>
+        <source>ошибка %1</source>
+        <translation>error %1</translation>
+    </message>
+    <message>
+        <source>оператор запретил отправку</source>
+        <translation>sending barred by the operator</translation>
+    </message>
+    <message>
+        <source>исходящие сообщения запрещены</source>
+        <translation>outgoing messages are barred</translation>
+    </message>
+    <message>
+        <source>сеть отклонила сообщение</source>
+        <translation>the network rejected the message</translation>
+    </message>
+    <message>
+        <source>абонент недоступен</source>
+        <translation>the recipient is out of service</translation>
+    </message>
+    <message>
+        <source>неизвестный абонент</source>
+        <translation>unknown recipient</translation>
+    </message>
+    <message>
+        <source>сеть не работает</source>
+        <translation>the network is out of order</translation>
+    </message>
+    <message>
+        <source>временный сбой сети</source>
+        <translation>temporary network failure</translation>
+    </message>
+    <message>
+        <source>сеть перегружена</source>
+        <translation>the network is congested</translation>
+    </message>
+    <message>
+        <source>услуга не подключена</source>
+        <translation>the service is not subscribed</translation>
+    </message>
+    <message>
+        <source>сеть не поддерживает отправку</source>
+        <translation>the network does not support sending</translation>
+    </message>
+    <message>
+        <source>неверные данные сообщения</source>
+        <translation>invalid message data</translation>
+    </message>
+    <message>
+        <source>сбой телефона</source>
+        <translation>phone failure</translation>
+    </message>
+    <message>
+        <source>телефон не разрешил отправку</source>
+        <translation>the phone did not allow sending</translation>
+    </message>
+    <message>
+        <source>телефон не поддерживает отправку</source>
+        <translation>the phone does not support sending</translation>
+    </message>
+    <message>
+        <source>нет SIM-карты</source>
+        <translation>no SIM card</translation>
+    </message>
+    <message>
+        <source>нужен PIN-код SIM-карты</source>
+        <translation>the SIM card's PIN is needed</translation>
+    </message>
+    <message>
+        <source>сбой SIM-карты</source>
+        <translation>SIM card failure</translation>
+    </message>
+    <message>
+        <source>SIM-карта занята</source>
+        <translation>the SIM card is busy</translation>
+    </message>
+    <message>
+        <source>сбой памяти телефона</source>
+        <translation>phone memory failure</translation>
+    </message>
+    <message>
+        <source>нет сообщения в этой ячейке памяти</source>
+        <translation>no message at this memory place</translation>
+    </message>
+    <message>
+        <source>память телефона заполнена</source>
+        <translation>the phone's memory is full</translation>
+    </message>
+    <message>
+        <source>неизвестен номер центра сообщений</source>
+        <translation>the message centre's number is unknown</translation>
+    </message>
+    <message>
+        <source>нет сети</source>
+        <translation>no network</translation>
+    </message>
+    <message>
+        <source>сеть не ответила вовремя</source>
+        <translation>the network did not answer in time</translation>
+    </message>
+    <message>
+        <source>неизвестная ошибка телефона</source>
+        <translation>unknown phone error</translation>
+    </message>
+    <message>
+        <source>телефон получателя не принимает сообщения</source>
+        <translation>the recipient's phone does not take messages</translation>
+    </message>
+    <message>
+        <source>получатель отказался от сообщения</source>
+        <translation>the recipient refused the message</translation>
+    </message>
+    <message>
+        <source>срок хранения истёк</source>
+        <translation>the validity period expired</translation>
+    </message>
+    <message>
+        <source>сообщение удалено отправителем</source>
+        <translation>the message was deleted by the sender</translation>
+    </message>
+    <message>
+        <source>сообщение удалено центром сообщений</source>
+        <translation>the message was deleted by the message centre</translation>
+    </message>
 </context>
 <context>
     <name>UssdDialog</name>
