@@ -108,11 +108,14 @@ void Controller::dial_pending_number()
 
 QString Controller::poll_call_list()
 {
-    const bool heard = std::exchange(call_poll_wanted_, false) && !command_reply_pending_;
-    command_reply_pending_ = false;
+    call_poll_wanted_ = false;
+    // The list is read the moment it ends, so that the tick is soon over
+    // and what the user or the phone does next is taken at once; right
+    // after a call command, whose own reply may still be on its way, it is
+    // read the ticks' own way.
+    const bool reply_pending = std::exchange(command_reply_pending_, false);
     const QString command = QStringLiteral("AT+CLCC");
-    // A call event was heard: the list is wanted now.
-    const QString reply = heard ? exchange_at_once(command) : at_exchange(command, 0);
+    const QString reply = reply_pending ? at_exchange(command, 0) : exchange_at_once(command);
     link_up();
     if (!reply.contains(QLatin1String("OK"))) {
         show_link({QStringLiteral("Потеряна связь (нет ОК)"), std::nullopt, std::nullopt});

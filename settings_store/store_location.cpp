@@ -3,6 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
+#include <QPair>
 #include <QStringList>
 
 #include <cerrno>
@@ -128,6 +131,35 @@ QString check_journal_file(const QString& path, QStringList& tightened)
     return QString();
 }
 
+// A descriptor of the file at the path, to examine it through. Closing
+// any descriptor of a file drops every POSIX lock this process holds on
+// it, SQLite's included: a second connection to a database in the same
+// process (the journal's and the messages') would lose its locks, and
+// another program's checkpoint could then write over what it committed.
+// So the descriptor of a regular file stays open for the life of the
+// process, one per file, and is used again. O_CREAT with 0600 creates the
+// file private from its first moment; SQLite then gives its journal files
+// the same mode. A file that exists but cannot be written may still be
+// readable: SQLite decides what it can do with it.
+int examined_descriptor(const QByteArray& native)
+{
+    static QMutex guard;
+    static QHash<QPair<dev_t, ino_t>, int> kept;
+    const QMutexLocker lock(&guard);
+    struct stat info {};
+    if (::stat(native.constData(), &info) == 0 && S_ISREG(info.st_mode)) {
+        const int known = kept.value({info.st_dev, info.st_ino}, -1);
+        if (known >= 0)
+            return known;
+    }
+    int fd = ::open(native.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0 && (errno == EACCES || errno == EROFS))
+        fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0 && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && !kept.contains({info.st_dev, info.st_ino}))
+        kept.insert({info.st_dev, info.st_ino}, fd);
+    return fd;
+}
+
 // The open store file must be the user's own and closed to others.
 QString check_store_file(int fd, const QString& path, QStringList& tightened)
 {
@@ -154,23 +186,17 @@ QString prepare_store_file(const QString& path, QStringList& tightened)
     const QString problem = make_folders(folder);
     if (!problem.isEmpty())
         return problem;
-    const QByteArray native = QFile::encodeName(path);
-    // O_CREAT with 0600 creates the file private from its first moment;
-    // SQLite then gives its journal files the same mode.
-    int fd = ::open(native.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    // A file that exists but cannot be written may still be readable:
-    // let SQLite decide what it can do with it.
-    if (fd < 0 && (errno == EACCES || errno == EROFS))
-        fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = examined_descriptor(QFile::encodeName(path));
     if (fd < 0)
         return system_error("cannot open", path);
     struct stat info {};
     QString refusal;
-    if (::fstat(fd, &info) == 0 && !S_ISREG(info.st_mode))
+    if (::fstat(fd, &info) == 0 && !S_ISREG(info.st_mode)) {
         refusal = QStringLiteral("%1 is not a regular file").arg(path);
-    else
+        ::close(fd);  // no database on it: no lock to lose
+    } else {
         refusal = check_store_file(fd, path, tightened);
-    ::close(fd);
+    }
     // Only the folder of a file this program takes is its to close.
     if (refusal.isEmpty())
         tighten_folder(folder, tightened);
