@@ -69,6 +69,9 @@ void QtSerialComponent::open_device()
     port->setParity(QSerialPort::NoParity);
     port->setStopBits(QSerialPort::OneStop);
     port->setFlowControl(QSerialPort::NoFlowControl);
+    // What waits beyond the held characters stays bounded: a phone that
+    // talks without end is read no faster than the caller takes it.
+    port->setReadBufferSize(kPortBacklog);
     if (!port->open(QIODevice::ReadWrite))
         fail(QStringLiteral("COM%1 (%2): %3").arg(comm_port_).arg(device, port->errorString()));
 
@@ -139,12 +142,11 @@ void QtSerialComponent::take_arrived(const char* operation)
     // Without an event loop Qt reads from the device only when asked to.
     port_->waitForReadyRead(0);
     require_usable(operation);
-    const QByteArray arrived = port_->readAll();
+    // What does not fit waits in the port for the next read: a long reply
+    // (a phone's list of messages) that arrives in one go is read whole.
     const qsizetype room = kReceiveCapacity - received_.size();
-    if (arrived.size() > room)
-        qCDebug(serialLog) << "COM" << comm_port_ << "receive buffer full, dropped"
-                           << arrived.size() - room << "bytes";
-    received_.append(arrived.left(qMax<qsizetype>(room, 0)));
+    if (room > 0)
+        received_.append(port_->read(room));
 }
 
 void QtSerialComponent::Output(const QString& text)

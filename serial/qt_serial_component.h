@@ -15,8 +15,11 @@
 // until the caller closes it, and every other operation throws.
 class QtSerialComponent : public SerialComponent {
 public:
-    // Characters held for the caller; what arrives beyond this is dropped.
+    // Characters held for the caller; what arrives beyond this waits in
+    // the port until the caller has read what is held.
     static constexpr int kReceiveCapacity = 1024;
+    // What the port itself keeps for later reads.
+    static constexpr int kPortBacklog = 64 * 1024;
 
     QtSerialComponent();
     ~QtSerialComponent() override;

@@ -30,8 +30,9 @@ public:
     // Hands the text to the operating system before returning. Throws on a
     // closed port or a device that went away.
     virtual void Output(const QString& text) = 0;
-    // Received characters waiting (at most 1024 are held), including what
-    // the operating system received while the caller slept.
+    // Received characters waiting (at most 1024 are held; what comes
+    // beyond waits in the port for the next reads), including what the
+    // operating system received while the caller slept.
     virtual int InBufferCount() = 0;
     // All waiting characters, removed from the buffer; "" when none.
     virtual QString Input() = 0;

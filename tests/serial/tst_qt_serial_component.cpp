@@ -53,7 +53,7 @@ private slots:
     void commandAndReply();
     void countSeesBytesReceivedWhileSleeping();
     void latin1RoundTrip();
-    void receiveBufferHoldsAtMost1024();
+    void receiveBufferHoldsAtMost1024AndTheRestWaits();
     void secondOpenerFails();
     void otherProcessHolderExcludes();
     void reopensAfterClose();
@@ -130,7 +130,7 @@ void TestQtSerialComponent::latin1RoundTrip()
     QCOMPARE(port.Input(), every_char);
 }
 
-void TestQtSerialComponent::receiveBufferHoldsAtMost1024()
+void TestQtSerialComponent::receiveBufferHoldsAtMost1024AndTheRestWaits()
 {
     TestEnv env;
     PtyPair phone;
@@ -143,12 +143,15 @@ void TestQtSerialComponent::receiveBufferHoldsAtMost1024()
         flood.append(static_cast<char>('A' + i % 26));
     phone.write(flood);
     QCOMPARE(count_after_sleeps(port, 1024), 1024);
-    // Let the rest arrive; it is dropped, not held back.
+    // Let the rest arrive; it waits in the port, so that a long reply (a
+    // phone's list of messages) is read whole by the next reads.
     for (int i = 0; i < 20; ++i) {
         QThread::msleep(10);
         QCOMPARE(port.InBufferCount(), 1024);
     }
     QCOMPARE(port.Input(), QString::fromLatin1(flood.left(1024)));
+    QCOMPARE(count_after_sleeps(port, 1500 - 1024), 1500 - 1024);
+    QCOMPARE(port.Input(), QString::fromLatin1(flood.mid(1024)));
     QCOMPARE(port.InBufferCount(), 0);
 
     phone.write("OK\r\n");
