@@ -252,7 +252,8 @@ AtChannel::Reply AtChannel::read_until_final(const QString& command, int timeout
         text += arrived;
         for (qsizetype end = next_break(text, looked); end >= 0; end = next_break(text, looked)) {
             const QString line = text.mid(looked, end - looked).trimmed();
-            looked = end + 1;
+            // CR LF ends one line, not two.
+            looked = end + (text.mid(end, 2) == QLatin1String("\r\n") ? 2 : 1);
             const Final final = final_of(line, command);
             if (final != Final::None) {
                 reply.final = final;

@@ -183,6 +183,7 @@ bool MessagesLine::set_up()
     if (mode_ == Mode::None)
         return false;
     announces_ = ask_announcements();
+    qCInfo(lcKestrumMessages) << "line" << line_ << "takes messages:" << mode_text();
     return true;
 }
 
@@ -206,7 +207,6 @@ bool MessagesLine::choose_mode()
     } else {
         mode_ = Mode::None;
     }
-    qCInfo(lcKestrumMessages) << "line" << line_ << "messages in mode" << mode_text();
     return true;
 }
 

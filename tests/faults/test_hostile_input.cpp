@@ -23,11 +23,13 @@ namespace {
 const QByteArray kNoNumber = "Vekorra: Не введён номер!";
 
 // Every command line the phone received is one the controller means to
-// send: its polls and probes, and dial commands whose number holds no
-// ';' (after it the phone would run the rest as further commands).
+// send: its polls and probes, its messages' set-up and listing, and dial
+// commands whose number holds no ';' (after it the phone would run the
+// rest as further commands).
 QStringList foreign_commands(const PhoneSim& phone)
 {
-    static const QRegularExpression own(QStringLiteral("^(AT|AT\\+CLCC|AT\\+GMM|ATD[^;]*;)$"));
+    static const QRegularExpression own(
+        QStringLiteral("^(AT|AT\\+CLCC|AT\\+GMM|ATD[^;]*;|AT\\+CMGF=[?01]|AT\\+CNMI=[0-9,]+|AT\\+CMGL=4)$"));
     QStringList foreign;
     for (const QString& line : phone.received())
         if (!own.match(line).hasMatch() || line.contains(QLatin1String("\\x")))
