@@ -4,6 +4,7 @@
 #include <QList>
 #include <functional>
 #include <QString>
+#include <QStringList>
 
 #include "journal/call_record.h"
 #include "journal/journal_database.h"
@@ -13,6 +14,9 @@ namespace journal {
 // Which records a query covers. Empty parts cover everything.
 struct Filter {
     QString number_part;       // any part of the number, as typed
+    // Numbers, as the journal writes them, covered beside those that hold
+    // number_part: the numbers of the contacts whose names hold it.
+    QStringList numbers;
     bool missed_only = false;  // outcome "missed"
     qint64 since_ms = 0;       // started at or after; 0: no limit
     // The order of the records (newest first unless told otherwise); ties
@@ -58,6 +62,8 @@ public:
     // One open call was cut off: it ends when it was last seen.
     bool interrupt_call(qint64 id);
 
+    // Every number the journal holds, once each (no empty one).
+    QStringList distinct_numbers();
     // Queries, newest first.
     int count(const Filter& filter);
     QList<CallRecord> fetch(const Filter& filter, int offset, int limit);
