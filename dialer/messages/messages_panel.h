@@ -43,6 +43,8 @@ public:
     bool send_selected_again();
     bool export_thread();
     void remove_message(int row);
+    // "Добавить в контакты…": a new own contact with the conversation's number.
+    void add_contact(const QString& number);
     bool remove_conversation();
     // Reads the store again when another program changed it.
     void refresh_if_changed();

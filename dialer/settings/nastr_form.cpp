@@ -22,6 +22,7 @@
 #include "dialer/settings/main_window_link.h"
 #include "dialer/settings/nastr_logic.h"
 #include "blackboard/language_keys.h"
+#include "contacts/number_key.h"
 #include "blackboard/notify_keys.h"
 #include "journal/journal.h"
 #include "platform/clock.h"
@@ -110,6 +111,10 @@ void Nastr_form::connect_handlers()
         if (position >= 0)
             blackboard::language::set_interface_language(yazyk->itemData(position).toString());
     });
+    connect(strana, &QComboBox::currentIndexChanged, this, [this](int position) {
+        if (position >= 0)
+            contacts::set_default_region(strana->itemData(position).toString());
+    });
 
     connect(SSTab1, &QTabWidget::currentChanged, this, [this] { Set_combo(); });
     connect(OKButton, &QPushButton::clicked, this, [this] { close_by_button(); });
@@ -142,6 +147,7 @@ void Nastr_form::load()
     sip_program->setText(Reestr::read(Reestr::kSipProgram));
     journal_days->setValue(Reestr::journal_days());
     yazyk->setCurrentIndex(std::max(0, yazyk->findData(blackboard::language::interface_language())));
+    strana->setCurrentIndex(strana->findData(contacts::default_region()));
     Check1->setChecked(Reestr::read(Reestr::kKodGorPlus) == QLatin1String("1"));
     Check2->setChecked(Reestr::read(Reestr::kPlusRepl) == QLatin1String("1"));
 

@@ -130,6 +130,7 @@ private:
     QLineEdit* sip_program = nullptr;
     QSpinBox* journal_days = nullptr;  // days the call journal keeps a call
     QComboBox* yazyk = nullptr;        // the windows' language, from the next start
+    QComboBox* strana = nullptr;       // "Страна": the numbering that reads numbers without a country code
 
     QPushButton* OKButton = nullptr;  // "Закрыть"
     QTimer* Timer1 = nullptr;         // model labels
