@@ -14,9 +14,6 @@ namespace journal {
 // Which records a query covers. Empty parts cover everything.
 struct Filter {
     QString number_part;       // any part of the number, as typed
-    // Numbers, as the journal writes them, covered beside those that hold
-    // number_part: the numbers of the contacts whose names hold it.
-    QStringList numbers;
     bool missed_only = false;  // outcome "missed"
     qint64 since_ms = 0;       // started at or after; 0: no limit
     // The order of the records (newest first unless told otherwise); ties
@@ -24,6 +21,9 @@ struct Filter {
     enum class Order { Start, Line, Direction, Number, TalkTime, Outcome };
     Order order = Order::Start;
     bool ascending = false;
+    // Numbers, as the journal writes them, covered beside those that hold
+    // number_part: the numbers of the contacts whose names hold it.
+    QStringList numbers = {};
 };
 
 // What a search typed as a phone number looks for: the digits of

@@ -110,11 +110,12 @@ void ContactsPanel::build()
     connect(create, &QPushButton::clicked, this, [this] { new_contact(); });
     connect(import_, &QPushButton::clicked, this, [this] { import_chosen(); });
     connect(export_, &QPushButton::clicked, this, [this] { export_shown(); });
-    connect(call_, &QPushButton::clicked, this, &ContactsPanel::call_selected);
+    connect(call_, &QPushButton::clicked, this, [this] { call_selected(); });
     connect(message_, &QPushButton::clicked, this, &ContactsPanel::message_selected);
     connect(edit_, &QPushButton::clicked, this, [this] { edit_selected(); });
     connect(remove_, &QPushButton::clicked, this, [this] { remove_selected(); });
-    connect(table_, &QTableView::doubleClicked, this, &ContactsPanel::call_selected);
+    // A double click or Enter calls the preferred number at once.
+    connect(table_, &QTableView::doubleClicked, this, [this] { call_selected(false); });
     connect(table_, &QWidget::customContextMenuRequested, this, &ContactsPanel::show_menu);
     connect(table_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
         if (const contacts::Contact* contact = model_.contact(current.row()))
@@ -156,7 +157,7 @@ bool ContactsPanel::eventFilter(QObject* watched, QEvent* event)
     if (watched == table_ && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && selected()) {
-            call_selected();
+            call_selected(false);
             return true;
         }
     }
@@ -177,12 +178,15 @@ QString ContactsPanel::choose_number(const contacts::Contact& contact, const QPo
     return chosen ? chosen->data().toString() : QString();
 }
 
-void ContactsPanel::call_selected()
+void ContactsPanel::call_selected(bool offer_choice)
 {
-    if (const contacts::Contact* contact = selected())
-        if (const QString number = choose_number(*contact, call_->mapToGlobal(QPoint(0, call_->height())));
-            !number.isEmpty())
-            call_number_(number);
+    const contacts::Contact* contact = selected();
+    if (!contact)
+        return;
+    const QString number = offer_choice ? choose_number(*contact, call_->mapToGlobal(QPoint(0, call_->height())))
+                                        : contacts::preferred_number(*contact);
+    if (!number.isEmpty())
+        call_number_(number);
 }
 
 void ContactsPanel::message_selected()

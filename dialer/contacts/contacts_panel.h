@@ -25,9 +25,9 @@ public:
     ContactsPanel(contacts::ContactBook& book, std::function<void(const QString&)> call_number,
                   QWidget* parent = nullptr);
 
-    // The actions, on the selected contact (its preferred number, or the
-    // one chosen from a menu when it has several).
-    void call_selected();
+    // The actions, on the selected contact: its preferred number, or (the
+    // buttons) the one chosen from a menu when it has several.
+    void call_selected(bool offer_choice = true);
     void message_selected();
     bool edit_selected();
     bool remove_selected();

@@ -27,6 +27,7 @@
 #include "settings_store/settings_store.h"
 #include "tests/journal/journal_test_util.h"
 #include "tests/journal/journal_watch.h"
+#include "tests/support/chosen_path.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/phonesim_driver.h"
 #include "tests/support/programs.h"
@@ -37,11 +38,6 @@ using journal_watch::wait_for_call;
 namespace {
 
 constexpr qint64 kDayMs = 24 * 3600 * 1000LL;
-
-struct ChosenPath : platform::FileChooser {
-    QString path;
-    QString save_path(const QString&, const QString&, const QString&) override { return path; }
-};
 
 struct AcceptingLinks : platform::LinkOpener {
     QStringList opened;

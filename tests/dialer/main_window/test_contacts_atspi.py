@@ -75,7 +75,7 @@ def contact_from_journal(session, main, phone):
     press(find(main, "push button", "Позвонить"))
     assert phone.wait_for_command("ATD" + STRANGER + ";", 10), phone.received()
     hang_up(main, phone, 2)
-    cell = find(main, "table cell", STRANGER, timeout=10)
+    cell = find(main, "table cell", STRANGER, timeout=20)
     right_click(cell)
     # The menu is a popup too: its last entry, for a number of nobody.
     time.sleep(0.5)

@@ -350,6 +350,13 @@ void TestNastrForm::boxes_write_as_typed()
     QCOMPARE(read_setting("Vekorra", "drugoe", "uvedomleniya", "?"), QStringLiteral("0"));
     control<QCheckBox>(form, "sms_tekst_v_uvedoml")->click();
     QCOMPARE(read_setting("Vekorra", "drugoe", "sms_tekst_v_uvedoml", "?"), QStringLiteral("0"));
+    // "Страна": every region libphonenumber reads, Ukraine until chosen.
+    auto* country = control<QComboBox>(form, "strana");
+    QCOMPARE(country->currentData().toString(), QStringLiteral("UA"));
+    QVERIFY(country->currentText().endsWith(" (+380)") && country->count() > 200);
+    QCOMPARE(read_setting("Vekorra", "drugoe", "strana", "<absent>"), QStringLiteral("<absent>"));
+    country->setCurrentIndex(country->findData("PL"));
+    QCOMPARE(read_setting("Vekorra", "drugoe", "strana", "?"), QStringLiteral("PL"));
     auto* sip = control<QLineEdit>(form, "sip_program");
     QTest::keyClicks(sip, "/opt/talk");
     QCOMPARE(read_setting("Vekorra", "drugoe", "sip_program", "?"), QStringLiteral("/opt/talk"));
