@@ -134,8 +134,12 @@ Kept MessageStore::keep_received(const ReceivedPart& part, qint64* message_id)
             if (!seen.text(1, part.line).text(2, part.fingerprint).number(3, part.received_ms).run())
                 return false;
             if (sqlite3_changes(db_.handle()) == 0) {
+                // Still on the phone: retention must not forget it, or it
+                // would be kept again at the next listing.
                 kept = Kept::Known;
-                return true;
+                return Statement(db_, "UPDATE message_seen SET seen_ms = ?3 WHERE line = ?1 AND fingerprint = ?2",
+                                 "keep message")
+                    .text(1, part.line).text(2, part.fingerprint).number(3, part.received_ms).run();
             }
         }
         kept = keep_part(part, message_id);
@@ -424,6 +428,12 @@ bool MessageStore::resend(qint64 id, qint64 now_ms)
                    .number(1, id).number(2, now_ms).run()
             && sqlite3_changes(db_.handle()) == 1;
     });
+}
+
+bool MessageStore::withdraw(qint64 id)
+{
+    return Statement(db_, "DELETE FROM messages WHERE id = ?1 AND state = 'queued'", "withdraw").number(1, id).run()
+        && sqlite3_changes(db_.handle()) == 1;
 }
 
 QList<Message> MessageStore::queued(const QString& line)

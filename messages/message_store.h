@@ -66,6 +66,9 @@ public:
     // failed one back.
     qint64 queue(const QString& line, const QString& number, const QString& text, qint64 now_ms);
     bool resend(qint64 id, qint64 now_ms);
+    // Takes a message out of the queue while no phone has begun to send
+    // it; false once one has (or when it is gone).
+    bool withdraw(qint64 id);
     QList<Message> queued(const QString& line);    // oldest first
     bool set_state(qint64 id, State state, const QString& reason = QString());
     bool set_model(qint64 id, const QString& model);

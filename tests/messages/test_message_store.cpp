@@ -81,10 +81,13 @@ void TestMessageStore::received_messages_and_conversations()
     QCOMPARE(store.remove_conversation(QStringLiteral("0671234567")), 2);
     QVERIFY(store.remove(store.fetch({QStringLiteral("PrivatBank"), false, 0}).first().id));
     QCOMPARE(store.conversations().size(), 1);
-    // Retention as the journal's: older than the days go, 0 keeps all.
+    // Retention as the journal's: older than the days go, 0 keeps all; a
+    // message still listed by the phone stays known.
+    QCOMPARE(store.keep_received(part("0671234567", "again", 0, 1, 1, t0 + 39 * day_ms)), Kept::Known);
     QCOMPARE(store.remove_older_than_days(0, t0 + 40 * day_ms), 0);
     QCOMPARE(store.remove_older_than_days(30, t0 + 40 * day_ms), 1);
     QVERIFY(store.conversations().isEmpty());
+    QCOMPARE(store.keep_received(part("0671234567", "again", 0, 1, 1, t0 + 40 * day_ms)), Kept::Known);
 }
 
 void TestMessageStore::sent_message_through_its_reports()
