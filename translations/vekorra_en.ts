@@ -966,6 +966,10 @@ Delete them?</translation>
         <source>Показывать текст сообщений в уведомлениях</source>
         <translation>Show the text of messages in notifications</translation>
     </message>
+    <message>
+        <source>Удалять сообщения из памяти телефона после приёма</source>
+        <translation>Delete messages from the phone&apos;s memory once received</translation>
+    </message>
 </context>
 <context>
     <name>PhoneFrame</name>

@@ -99,6 +99,7 @@ void Nastr_form::connect_handlers()
     write_on_toggle(Check1, Reestr::kKodGorPlus);
     write_on_toggle(Check2, Reestr::kPlusRepl);
     write_on_toggle(Check4, Reestr::kWind);
+    write_on_toggle(sms_udalyat, Reestr::kSmsUdalyat);
     connect(uvedomleniya, &QCheckBox::toggled, this, [](bool on) { blackboard::notify::set_notifications_on(on); });
     connect(sms_tekst, &QCheckBox::toggled, this, [](bool on) { blackboard::notify::set_message_text_shown(on); });
     write_on_edit(sip_program, Reestr::kSipProgram);
@@ -139,6 +140,7 @@ void Nastr_form::load()
     Check4->setChecked(Reestr::read(Reestr::kWind) == QLatin1String("1"));
     uvedomleniya->setChecked(blackboard::notify::notifications_on());
     sms_tekst->setChecked(blackboard::notify::message_text_shown());
+    sms_udalyat->setChecked(Reestr::read(Reestr::kSmsUdalyat) != blackboard::flag::off);
     sip_program->setText(Reestr::read(Reestr::kSipProgram));
     journal_days->setValue(Reestr::journal_days());
     yazyk->setCurrentIndex(std::max(0, yazyk->findData(blackboard::language::interface_language())));
