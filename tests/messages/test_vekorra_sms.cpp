@@ -217,7 +217,7 @@ private slots:
         QCOMPARE(process.state(), QProcess::Running);
         QVERIFY(store.set_state(queued[0].id, State::Sending));
         QVERIFY(store.set_state(queued[0].id, State(state), reason));
-        QVERIFY(process.waitForFinished(5000));
+        QVERIFY(process.waitForFinished(15000));
         QCOMPARE(process.exitCode(), exit_code);
         QCOMPARE(process.readAllStandardOutput(), QByteArray::number(queued[0].id) + "\n");
         const QString err = QString::fromUtf8(process.readAllStandardError());

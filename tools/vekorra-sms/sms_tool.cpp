@@ -1,10 +1,11 @@
 #include "tools/vekorra-sms/sms_tool.h"
 
-#include <QDate>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTimeZone>
 
 #include "journal/call_record.h"
 #include "journal/journal_export.h"
@@ -80,11 +81,27 @@ bool parse_list(const QStringList& args, ListOptions& options)
 const QStringList field_names = {"id",    "time",  "network_time", "line",  "direction", "number",
                                  "state", "parts", "reason",       "model", "text"};
 
-QStringList fields_of(const messages::Message& m)
+// Times as the journal writes them (ISO 8601 with the local offset), in
+// the system's zone read once: the C library's local time looks at
+// /etc/localtime again at every call, which made that most of a long
+// listing's time.
+class LocalTimes {
+public:
+    QString iso(qint64 ms) const
+    {
+        const QDateTime local = QDateTime::fromMSecsSinceEpoch(ms, zone_);
+        return local.toOffsetFromUtc(local.offsetFromUtc()).toString(Qt::ISODate);
+    }
+
+private:
+    QTimeZone zone_ = QTimeZone::systemTimeZone();
+};
+
+QStringList fields_of(const messages::Message& m, const LocalTimes& times)
 {
     return {QString::number(m.id),
-            journal::local_iso_time(m.received_ms),
-            m.sent_ms ? journal::local_iso_time(m.sent_ms) : QString(),
+            times.iso(m.received_ms),
+            m.sent_ms ? times.iso(m.sent_ms) : QString(),
             m.line,
             messages::direction_text(m.direction),
             m.number,
@@ -95,31 +112,40 @@ QStringList fields_of(const messages::Message& m)
             m.text};
 }
 
-QString tsv(const QList<messages::Message>& list)
+QString tsv_line(const messages::Message& message, const LocalTimes& times)
 {
-    QString out;
-    for (const messages::Message& message : list) {
-        QStringList fields;
-        for (const QString& field : fields_of(message))
-            fields << journal::tsv_field(field);
-        out += fields.join(QLatin1Char('\t')) + QLatin1Char('\n');
-    }
-    return out;
+    QStringList fields;
+    for (const QString& field : fields_of(message, times))
+        fields << journal::tsv_field(field);
+    return fields.join(QLatin1Char('\t')) + QLatin1Char('\n');
 }
 
-QString json(const QList<messages::Message>& list)
+QString json_object(const messages::Message& message, const LocalTimes& times)
 {
-    QJsonArray array;
-    for (const messages::Message& message : list) {
-        const QStringList fields = fields_of(message);
-        QJsonObject object;
-        for (qsizetype i = 0; i < field_names.size(); ++i)
-            object.insert(field_names[i], fields[i]);
-        object.insert(QStringLiteral("id"), message.id);
-        object.insert(QStringLiteral("parts"), message.parts);
-        array.append(object);
+    const QStringList fields = fields_of(message, times);
+    QJsonObject object;
+    for (qsizetype i = 0; i < field_names.size(); ++i)
+        object.insert(field_names[i], fields[i]);
+    object.insert(QStringLiteral("id"), message.id);
+    object.insert(QStringLiteral("parts"), message.parts);
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+// Written message by message: a long listing is never held twice over.
+// JSON: an array with one object a line.
+void write_list(const QList<messages::Message>& list, Format format, FILE* out)
+{
+    const LocalTimes times;
+    if (format == Format::Tsv) {
+        for (const messages::Message& message : list)
+            print(out, tsv_line(message, times), false);
+    } else {
+        print(out, QStringLiteral("["), false);
+        for (qsizetype i = 0; i < list.size(); ++i)
+            print(out, (i ? QStringLiteral(",\n") : QStringLiteral("\n")) + json_object(list[i], times), false);
+        print(out, QStringLiteral("\n]\n"), false);
     }
-    return QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Indented));
+    std::fflush(out);
 }
 
 int list(const ListOptions& options, FILE* out, FILE* err)
@@ -137,7 +163,7 @@ int list(const ListOptions& options, FILE* out, FILE* err)
         if (!store.last_error().isEmpty())
             return store_failure(err, store);
     }
-    print(out, options.format == Format::Json ? json(found) : tsv(found));
+    write_list(found, options.format, out);
     return Success;
 }
 
@@ -179,11 +205,12 @@ int usage(FILE* err)
     return UsageError;
 }
 
-void print(FILE* stream, const QString& text)
+void print(FILE* stream, const QString& text, bool flush)
 {
     const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-    std::fflush(stream);
+    if (flush)
+        std::fflush(stream);
 }
 
 int store_failure(FILE* err, messages::MessageStore& store)

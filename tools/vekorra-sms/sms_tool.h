@@ -29,7 +29,7 @@ struct SendRequest {
 constexpr int kSendWaitMs = 60000;
 
 int usage(FILE* err);
-void print(FILE* stream, const QString& text);
+void print(FILE* stream, const QString& text, bool flush = true);
 int store_failure(FILE* err, messages::MessageStore& store);
 int send(const SendRequest& request, FILE* in, FILE* out, FILE* err);
 
