@@ -116,6 +116,10 @@ void TestMessageStore::sent_message_through_its_reports()
     QVERIFY(store.resend(other, t0 + 7));
     QCOMPARE(store.message(other).state, State::Queued);
     QVERIFY(store.set_state(other, State::Sending));
+    // Taken back only while no phone has begun to send it.
+    QVERIFY(!store.withdraw(other));
+    const qint64 waiting = store.queue(QStringLiteral("3"), QStringLiteral("0501234567"), QStringLiteral("y"), t0);
+    QVERIFY(store.withdraw(waiting) && store.message(waiting).id == 0 && !store.withdraw(waiting));
     QCOMPARE(store.interrupt_sending(QStringLiteral("2")), 1);
     QCOMPARE(store.message(other).state, State::Failed);
     QVERIFY(store.remove_older_than_days(1, t0 + 10 * day_ms) == 2);
