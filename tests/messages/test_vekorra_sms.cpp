@@ -69,6 +69,7 @@ private slots:
         QTest::newRow("send: unknown option") << QStringList{"send", "--fast", "0671112233", "a"};
         QTest::newRow("send: no number") << QStringList{"send", "mama", "a"};
         QTest::newRow("send: empty text") << QStringList{"send", "0671112233", ""};
+        QTest::newRow("send: 256 parts") << QStringList{"send", "0671112233", QString(255 * 153 + 1, 'a')};
     }
 
     void wrong_arguments_print_usage()

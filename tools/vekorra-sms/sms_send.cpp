@@ -6,6 +6,7 @@
 #include "blackboard/slot.h"
 #include "dialer/messages/message_sending.h"
 #include "messages/message_store.h"
+#include "messages/parts.h"
 #include "platform/clock.h"
 #include "tools/vekorra-sms/sms_tool.h"
 
@@ -14,6 +15,8 @@ namespace sms_tool {
 namespace {
 
 constexpr int kPollMs = 100;
+// A long message's parts are counted in one octet of each part's header.
+constexpr int kMaxParts = 255;
 
 // The text as given; "-" reads standard input, whose last line end is no
 // part of the message (`echo text | vekorra-sms send N -`).
@@ -124,6 +127,10 @@ int send(const SendRequest& request, FILE* in, FILE* out, FILE* err)
     }
     if (text.isEmpty()) {
         print(err, QStringLiteral("vekorra-sms: the text is empty\n"));
+        return usage(err);
+    }
+    if (const int parts = messages::count_parts(text).parts; parts > kMaxParts) {
+        print(err, QStringLiteral("vekorra-sms: the text is too long: %1 parts, at most %2\n").arg(parts).arg(kMaxParts));
         return usage(err);
     }
     const int line = messages_window::line_for_message(request.line, number);

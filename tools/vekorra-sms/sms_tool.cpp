@@ -16,8 +16,8 @@ namespace sms_tool {
 const char usage_text[] =
     "usage:\n"
     "  vekorra-sms send [--line N] [--no-wait] NUMBER TEXT\n"
-    "      queue TEXT (\"-\": read it from standard input) for NUMBER on phone N (1 to 4;\n"
-    "      without --line the phone the call routing rules choose for the number),\n"
+    "      queue TEXT (\"-\": read it from standard input; at most 255 parts) for NUMBER\n"
+    "      on phone N (1 to 4; without --line the phone the call routing rules choose),\n"
     "      wake that phone's controller and wait until the message is sent or has\n"
     "      failed, 60 s at most (a message still queued then is taken back);\n"
     "      --no-wait returns once it is queued. Prints the message's id.\n"
