@@ -535,6 +535,16 @@ int MessageStore::remove_older_than_days(int days, qint64 now_ms)
     return ok ? removed : -1;
 }
 
+int MessageStore::count_older_than_days(int days, qint64 now_ms)
+{
+    if (days <= 0)
+        return 0;
+    Statement count(db_, "SELECT count(*) FROM messages WHERE received_ms < ?1 AND state NOT IN ('queued', 'sending')",
+                    "retention");
+    count.number(1, now_ms - qint64(days) * 24 * 3600 * 1000);
+    return count.next() ? sqlite3_column_int(count.get(), 0) : -1;
+}
+
 qint64 MessageStore::data_version()
 {
     Statement version(db_, "PRAGMA data_version", "data version");

@@ -81,8 +81,10 @@ public:
     // At a controller's start: what its line left in "sending" failed.
     int interrupt_sending(const QString& line);
 
-    // Retention, as the call journal's: older than days; 0 keeps all.
+    // Retention, as the call journal's: older than days; 0 keeps all. How
+    // many messages it removes (or would), -1 on failure.
     int remove_older_than_days(int days, qint64 now_ms);
+    int count_older_than_days(int days, qint64 now_ms);
     qint64 data_version();
     bool usable() { return db_.ready(); }
     QString last_error() const { return db_.last_error(); }

@@ -24,6 +24,7 @@
 #include "blackboard/language_keys.h"
 #include "blackboard/notify_keys.h"
 #include "journal/journal.h"
+#include "messages/message_store.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
 #include "blackboard/slot.h"
@@ -206,10 +207,13 @@ void Nastr_form::on_journal_days_changed(int days)
         return;
     }
     journal::Journal journal;
+    messages::MessageStore messages;  // they follow the calls' retention
     const qint64 now_ms = platform::clock().wall_clock_ms();
     const int doomed = journal.count_older_than_days(days, now_ms);
-    if (doomed > 0 && !platform::ask_to_confirm(nastr_logic::retention_question(days, doomed),
-                                                 tr("Удалить"))) {
+    const int doomed_messages = messages.count_older_than_days(days, now_ms);
+    if ((doomed > 0 || doomed_messages > 0)
+        && !platform::ask_to_confirm(nastr_logic::retention_question(days, doomed, doomed_messages),
+                                     tr("Удалить"))) {
         const QSignalBlocker keep_quiet(journal_days);
         journal_days->setValue(Reestr::journal_days());
         return;
@@ -217,6 +221,8 @@ void Nastr_form::on_journal_days_changed(int days)
     write(Reestr::kJournalDays, QString::number(days));
     if (doomed > 0)
         journal.remove_older_than_days(days, now_ms);
+    if (doomed_messages > 0)
+        messages.remove_older_than_days(days, now_ms);
 }
 
 void Nastr_form::on_city_code_changed(QLineEdit* box, const Reestr::Setting& setting, int width)
