@@ -1114,8 +1114,18 @@ Call anyway?</translation>
 Delete them?</translation>
     </message>
     <message>
+        <source>Из журнала будут сразу удалены записи старше %1 дн.: звонков %2, сообщений %3.
+Удалить их?</source>
+        <translation>Entries older than %1 days will be deleted from the journal at once: %2 calls, %3 messages.
+Delete them?</translation>
+    </message>
+    <message>
         <source>Показывать текст сообщений в уведомлениях</source>
         <translation>Show the text of messages in notifications</translation>
+    </message>
+    <message>
+        <source>Удалять сообщения из памяти телефона после приёма</source>
+        <translation>Delete messages from the phone&apos;s memory once received</translation>
     </message>
     <message>
         <source>Страна:</source>

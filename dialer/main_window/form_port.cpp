@@ -427,6 +427,7 @@ void FormPort::start_up()
     // is allowed to run, so that none is left behind.
     pictures_.load_all();
     journal_panel_->remove_expired(Reestr::journal_days());
+    messages_panel_->remove_expired(Reestr::journal_days());
     start_controllers();
     watch_plugged_phones();
     Ballon_tip::Add_balloon(Commanda1, tr("Позвонить"), this);

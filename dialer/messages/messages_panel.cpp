@@ -212,6 +212,12 @@ void MessagesPanel::refresh_if_changed()
     update_phones();
 }
 
+void MessagesPanel::remove_expired(int days)
+{
+    if (store_.remove_older_than_days(days, now_ms()) > 0)
+        refresh();
+}
+
 void MessagesPanel::refresh()
 {
     seen_version_ = store_.data_version();

@@ -49,6 +49,8 @@ public:
     // Reads the store again when another program changed it.
     void refresh_if_changed();
     void refresh();
+    // Messages older than the call journal keeps its calls leave the store.
+    void remove_expired(int days);
 
     int unread_total() const { return unread_total_; }
     messages_window::ConversationListModel& conversations() { return list_model_; }

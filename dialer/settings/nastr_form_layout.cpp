@@ -308,6 +308,8 @@ QWidget* Nastr_form::build_other_tab()
                          QStringLiteral("uvedomleniya"));
     sms_tekst = named(new QCheckBox(tr("Показывать текст сообщений в уведомлениях")),
                       QStringLiteral("sms_tekst_v_uvedoml"));
+    sms_udalyat = named(new QCheckBox(tr("Удалять сообщения из памяти телефона после приёма")),
+                        QStringLiteral("sms_udalyat"));
     sip_program = text_box(QStringLiteral("sip_program"), tr("Программа SIP-телефона"));
     sip_program->setMinimumWidth(300);
 
@@ -361,6 +363,7 @@ QWidget* Nastr_form::build_other_tab()
     layout->addWidget(Check4);
     layout->addWidget(uvedomleniya);
     layout->addWidget(sms_tekst);
+    layout->addWidget(sms_udalyat);
     layout->addLayout(sip_row);
     layout->addLayout(days_row);
     layout->addLayout(language_row);
