@@ -29,6 +29,56 @@ QString label_text(const QStringList& types)
     return QString();
 }
 
+QStringList number_kinds()
+{
+    return {QStringLiteral("cell"), QStringLiteral("work"), QStringLiteral("home"),
+            QStringLiteral("main"), QStringLiteral("fax"),  QStringLiteral("other")};
+}
+
+namespace {
+// Kinds other programs write for the same thing.
+QString kind_named(const QString& type)
+{
+    if (type == QLatin1String("mobile") || type == QLatin1String("iphone"))
+        return QStringLiteral("cell");
+    return number_kinds().contains(type) || type == QLatin1String("pager") ? type : QString();
+}
+}  // namespace
+
+QString kind_of(const QStringList& types)
+{
+    for (const QString& type : types)
+        if (const QString kind = kind_named(type); !kind.isEmpty())
+            return kind;
+    return QString();
+}
+
+QStringList with_kind(QStringList types, const QString& kind)
+{
+    types.removeIf([](const QString& type) { return !kind_named(type).isEmpty(); });
+    if (!kind.isEmpty())
+        types.prepend(kind);
+    return types;
+}
+
+QString numbers_text(const Contact& contact)
+{
+    QStringList shown;
+    for (const ContactNumber& number : contact.numbers) {
+        const QString label = label_text(number.types);
+        shown << (label.isEmpty() ? number.number : number.number + QStringLiteral(" (") + label + ')');
+    }
+    return shown.join(QStringLiteral(", "));
+}
+
+QString preferred_number(const Contact& contact)
+{
+    for (const ContactNumber& number : contact.numbers)
+        if (number.types.contains(QLatin1String("pref")))
+            return number.number;
+    return contact.numbers.isEmpty() ? QString() : contact.numbers.first().number;
+}
+
 QString origin_text(const Contact& contact)
 {
     switch (contact.origin) {

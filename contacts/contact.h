@@ -43,6 +43,20 @@ struct Contact {
 // The Russian label of a number's TYPE list ("мобильный", "рабочий", ...),
 // "" when it names none of the known kinds.
 QString label_text(const QStringList& types);
+// The kinds of number a contact's number is given here, as TYPE values:
+// "cell", "work", "home", "main", "fax", "other".
+QStringList number_kinds();
+// The first of those kinds the TYPE list names; "" when none.
+QString kind_of(const QStringList& types);
+// The TYPE list with its kind replaced by `kind` ("" removes it); what
+// else it says ("pref", "voice") stays.
+QStringList with_kind(QStringList types, const QString& kind);
+// "0671234567 (мобильный), 044 222-33-44": the numbers as the contacts
+// list shows them.
+QString numbers_text(const Contact& contact);
+// The number a call or message goes to when none was chosen: the one
+// marked "pref", else the first; "" when the contact has none.
+QString preferred_number(const Contact& contact);
 // The origin as shown in the contacts list and tool.
 QString origin_text(const Contact& contact);
 

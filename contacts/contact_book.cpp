@@ -3,13 +3,61 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include "contacts/contact_files.h"
 
 namespace contacts {
 
-ContactBook::ContactBook(bool watch, QObject* parent) : QObject(parent), index_(default_region())
+namespace {
+
+void read_folder(const QString& folder, Origin origin, const ContactBook::Files& known, ContactBook::Scan& scan)
 {
+    QDirIterator files(folder, {QStringLiteral("*.vcf"), QStringLiteral("*.VCF")}, QDir::Files,
+                       origin == Origin::Smartphone ? QDirIterator::Subdirectories : QDirIterator::NoIteratorFlags);
+    while (files.hasNext()) {
+        files.next();
+        const QFileInfo info = files.fileInfo();
+        const QString path = info.filePath();
+        ContactBook::FileState state = known.value(path);
+        if (state.modified != info.lastModified() || state.size != info.size()) {
+            state = ContactBook::FileState{info.lastModified(), info.size(), read_contact_file(path, origin)};
+            scan.any_change = true;
+        }
+        scan.files.insert(path, state);
+    }
+}
+
+// Reads the folders against what was read before; builds a new index when
+// anything changed. Touches nothing but its arguments: it runs in the pool.
+ContactBook::Scan scan_folders(const ContactBook::Files& known, const QString& known_region, const QString& region)
+{
+    ContactBook::Scan scan;
+    read_folder(own_folder(), Origin::Own, known, scan);
+    read_folder(smartphone_folder(), Origin::Smartphone, known, scan);
+    read_folder(phonebook_folder(), Origin::Phone, known, scan);
+    scan.any_change = scan.any_change || scan.files.size() != known.size() || region != known_region;
+    if (!scan.any_change)
+        return scan;
+    QList<Contact> all;
+    for (const ContactBook::FileState& state : std::as_const(scan.files))
+        all += state.contacts;
+    scan.index = std::make_shared<ContactIndex>(region);
+    scan.index->reset(std::move(all));
+    return scan;
+}
+
+}  // namespace
+
+ContactBook::ContactBook(bool watch, Load load, QObject* parent) : QObject(parent), index_(default_region())
+{
+    connect(&background_, &QFutureWatcherBase::finished, this, [this] {
+        take(background_.result());
+        if (read_again_) {
+            read_again_ = false;
+            reload_in_background();
+        }
+    });
     if (watch) {
         // The folders exist from the start, so that the first file another
         // program puts there is seen.
@@ -19,52 +67,54 @@ ContactBook::ContactBook(bool watch, QObject* parent) : QObject(parent), index_(
         // A sync program writes many files in a burst: read once it settles.
         settle_.setSingleShot(true);
         settle_.setInterval(150);
-        connect(&settle_, &QTimer::timeout, this, &ContactBook::reload);
+        connect(&settle_, &QTimer::timeout, this,
+                load == Load::InBackground ? &ContactBook::reload_in_background : &ContactBook::reload);
         connect(watcher_, &QFileSystemWatcher::directoryChanged, &settle_, qOverload<>(&QTimer::start));
         connect(watcher_, &QFileSystemWatcher::fileChanged, &settle_, qOverload<>(&QTimer::start));
     }
-    reload();
+    if (load == Load::InBackground)
+        reload_in_background();
+    else
+        reload();
 }
 
-void ContactBook::read_folder(const QString& folder, Origin origin, QHash<QString, FileState>& seen,
-                              bool& any_change)
+ContactBook::~ContactBook()
 {
-    QDirIterator files(folder, {QStringLiteral("*.vcf"), QStringLiteral("*.VCF")}, QDir::Files,
-                       origin == Origin::Smartphone ? QDirIterator::Subdirectories : QDirIterator::NoIteratorFlags);
-    while (files.hasNext()) {
-        files.next();
-        const QFileInfo info = files.fileInfo();
-        const QString path = info.filePath();
-        FileState state = files_.value(path);
-        if (state.modified != info.lastModified() || state.size != info.size()) {
-            state = FileState{info.lastModified(), info.size(), read_contact_file(path, origin)};
-            any_change = true;
-        }
-        seen.insert(path, state);
-    }
+    // The reading touches none of this object: it may end on its own.
+    background_.disconnect(this);
 }
 
 void ContactBook::reload()
 {
-    QHash<QString, FileState> seen;
-    bool any_change = false;
-    read_folder(own_folder(), Origin::Own, seen, any_change);
-    read_folder(smartphone_folder(), Origin::Smartphone, seen, any_change);
-    read_folder(phonebook_folder(), Origin::Phone, seen, any_change);
-    const QString region = default_region();
-    if (!any_change && seen.size() == files_.size() && region == index_.keys().region()) {
-        watch_folders();
+    take(scan_folders(files_, ready_ ? index_.keys().region() : QString(), default_region()));
+}
+
+void ContactBook::reload_in_background()
+{
+    if (background_.isRunning()) {
+        read_again_ = true;
         return;
     }
-    files_ = std::move(seen);
-    QList<Contact> all;
-    for (const FileState& state : std::as_const(files_))
-        all += state.contacts;
-    if (region != index_.keys().region())
-        index_ = ContactIndex(region);
-    index_.reset(std::move(all));
+    background_.setFuture(QtConcurrent::run(scan_folders, files_, ready_ ? index_.keys().region() : QString(),
+                                            default_region()));
+}
+
+void ContactBook::follow_region()
+{
+    if (ready_ && default_region() != index_.keys().region())
+        reload_in_background();
+}
+
+void ContactBook::take(Scan scan)
+{
+    const bool first = !ready_;
+    ready_ = true;
+    files_ = std::move(scan.files);
+    if (scan.index)
+        index_ = std::move(*scan.index);
     watch_folders();
-    emit changed();
+    if (scan.index || first)
+        emit changed();
 }
 
 void ContactBook::watch_folders()

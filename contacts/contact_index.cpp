@@ -142,4 +142,18 @@ QList<Completion> ContactIndex::complete(const QString& text, int limit) const
     return out;
 }
 
+QStringList ContactIndex::numbers_named(const QString& text, const QStringList& numbers) const
+{
+    QStringList out;
+    const QString folded = text.trimmed().toCaseFolded();
+    if (folded.isEmpty() || by_key_.isEmpty())
+        return out;
+    for (const QString& number : numbers) {
+        const auto known = by_key_.constFind(keys_.key(number));
+        if (known != by_key_.cend() && folded_names_[*known].contains(folded))
+            out << number;
+    }
+    return out;
+}
+
 }  // namespace contacts

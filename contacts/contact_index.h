@@ -38,6 +38,9 @@ public:
     // The numbers of contacts whose name holds the text, for the number
     // field: at most `limit`.
     QList<Completion> complete(const QString& text, int limit = 20) const;
+    // Those of the numbers (as another list writes them) whose contact's
+    // name holds the text: the journal's search by name.
+    QStringList numbers_named(const QString& text, const QStringList& numbers) const;
 
 private:
     // Orders (how it matched, contact) pairs: better matches, then names.

@@ -94,4 +94,10 @@ QString default_region()
     return region.isEmpty() ? QStringLiteral("UA") : region;
 }
 
+void set_default_region(const QString& region)
+{
+    if (!region.isEmpty() && region != default_region())
+        write_setting(blackboard::app::Vekorra, blackboard::section::drugoe, blackboard::key::strana, region);
+}
+
 }  // namespace contacts

@@ -37,5 +37,7 @@ private:
 // The default region: the setting "Страна" (Vekorra, drugoe, `strana`),
 // "UA" when unset.
 QString default_region();
+// Sets it (an ISO 3166 code); an unchanged value is not written again.
+void set_default_region(const QString& region);
 
 }  // namespace contacts

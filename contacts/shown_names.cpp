@@ -24,4 +24,9 @@ QString with_name(const QString& number)
     return name.isEmpty() ? number : name + QLatin1Char(' ') + number;
 }
 
+QStringList numbers_named(const QString& text, const QStringList& numbers)
+{
+    return shown_index ? shown_index->numbers_named(text, numbers) : QStringList();
+}
+
 }  // namespace contacts

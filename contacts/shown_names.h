@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <QStringList>
 
 namespace contacts {
 
@@ -14,5 +15,7 @@ QString shown_name(const QString& number);
 // "Мама 0671234567": the name, then the number; the number alone when no
 // contact has it.
 QString with_name(const QString& number);
+// Those of the numbers whose contact's name holds the text.
+QStringList numbers_named(const QString& text, const QStringList& numbers);
 
 }  // namespace contacts

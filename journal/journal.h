@@ -4,6 +4,7 @@
 #include <QList>
 #include <functional>
 #include <QString>
+#include <QStringList>
 
 #include "journal/call_record.h"
 #include "journal/journal_database.h"
@@ -20,6 +21,9 @@ struct Filter {
     enum class Order { Start, Line, Direction, Number, TalkTime, Outcome };
     Order order = Order::Start;
     bool ascending = false;
+    // Numbers, as the journal writes them, covered beside those that hold
+    // number_part: the numbers of the contacts whose names hold it.
+    QStringList numbers = {};
 };
 
 // What a search typed as a phone number looks for: the digits of
@@ -58,6 +62,8 @@ public:
     // One open call was cut off: it ends when it was last seen.
     bool interrupt_call(qint64 id);
 
+    // Every number the journal holds, once each (no empty one).
+    QStringList distinct_numbers();
     // Queries, newest first.
     int count(const Filter& filter);
     QList<CallRecord> fetch(const Filter& filter, int offset, int limit);

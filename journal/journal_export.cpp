@@ -19,23 +19,6 @@ QStringList fields_of(const CallRecord& record)
             record.model};
 }
 
-QString tsv_field(const QString& value)
-{
-    QString escaped;
-    escaped.reserve(value.size());
-    for (const QChar c : value) {
-        if (c == u'\\')
-            escaped += QLatin1String("\\\\");
-        else if (c == u'\t')
-            escaped += QLatin1String("\\t");
-        else if (c == u'\n')
-            escaped += QLatin1String("\\n");
-        else
-            escaped += c;
-    }
-    return escaped;
-}
-
 // A field a spreadsheet would run as a formula: it begins (after any
 // blanks) with "=", "+", "-" or "@", or with a tab or CR, which some
 // programs drop before looking.
@@ -116,6 +99,28 @@ QByteArray json(const QList<CallRecord>& records)
 }
 
 }  // namespace
+
+QString tsv_field(const QString& value)
+{
+    QString escaped;
+    escaped.reserve(value.size());
+    for (const QChar c : value) {
+        if (c == u'\\')
+            escaped += QLatin1String("\\\\");
+        else if (c == u'\t')
+            escaped += QLatin1String("\\t");
+        else if (c == u'\n')
+            escaped += QLatin1String("\\n");
+        else if (c == u'\r')
+            escaped += QLatin1String("\\r");
+        else if (c.category() == QChar::Other_Control)
+            escaped += c.unicode() < 0x100 ? QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'))
+                                           : QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+        else
+            escaped += c;
+    }
+    return escaped;
+}
 
 bool export_format_from_text(const QString& text, ExportFormat& format)
 {

@@ -13,11 +13,16 @@ namespace journal {
 
 enum class ExportFormat { Tsv, Csv, Json };
 
+// One field as TSV writes it: tabs, newlines and backslashes as \t, \n
+// and \\, a carriage return as \r, any other control character (which a
+// terminal could take for a command) as \xHH or \uHHHH.
+QString tsv_field(const QString& value);
+
 // "tsv", "csv", "json"; false for anything else.
 bool export_format_from_text(const QString& text, ExportFormat& format);
 
-// TSV: one record a line, fields separated by tabs; tabs, newlines and
-// backslashes inside a field written as \t, \n and \\.
+// TSV: one record a line, fields separated by tabs, each as tsv_field
+// writes it.
 // CSV: RFC 4180, fields quoted where they need it, CRLF line ends; a field
 // a spreadsheet would run as a formula (beginning with "=", "+", "-", "@",
 // a tab or CR) is written as text with a leading apostrophe, and a plain

@@ -1,5 +1,7 @@
 #include "journal/journal.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <sqlite3.h>
 
 namespace journal {
@@ -9,13 +11,20 @@ namespace {
 const char record_columns[] =
     "id, line, model, direction, number, start_ms, answer_ms, end_ms, last_seen_ms, outcome";
 
-// The filter's conditions over parameters ?1 (part of the number) and ?2
-// (earliest start); one text per combination, so each is prepared once.
+// The filter's conditions over parameters ?1 (part of the number), ?2
+// (earliest start) and ?5 (further numbers, a JSON list); one text per
+// combination, so each is prepared once.
 QByteArray where_clause(const Filter& filter)
 {
     QByteArray where = " WHERE 1";
-    if (!filter.number_part.isEmpty())
-        where += " AND instr(number, ?1) > 0";
+    const QByteArray part = "instr(number, ?1) > 0";
+    const QByteArray listed = "number IN (SELECT value FROM json_each(?5))";
+    if (!filter.number_part.isEmpty() && !filter.numbers.isEmpty())
+        where += " AND (" + part + " OR " + listed + ")";
+    else if (!filter.number_part.isEmpty())
+        where += " AND " + part;
+    else if (!filter.numbers.isEmpty())
+        where += " AND " + listed;
     if (filter.since_ms > 0)
         where += " AND start_ms >= ?2";
     if (filter.missed_only)
@@ -47,6 +56,10 @@ void bind_filter(sqlite3_stmt* stmt, const Filter& filter)
     }
     if (filter.since_ms > 0)
         sqlite3_bind_int64(stmt, 2, filter.since_ms);
+    if (!filter.numbers.isEmpty()) {
+        const QByteArray json = QJsonDocument(QJsonArray::fromStringList(filter.numbers)).toJson(QJsonDocument::Compact);
+        sqlite3_bind_text(stmt, 5, json.constData(), int(json.size()), SQLITE_TRANSIENT);
+    }
 }
 
 QString column_text(sqlite3_stmt* stmt, int column)
@@ -84,6 +97,23 @@ QString number_search_text(const QString& typed)
             return typed;  // not a number: searched as it stands
     }
     return digits.isEmpty() ? typed : digits;
+}
+
+QStringList Journal::distinct_numbers()
+{
+    QStringList numbers;
+    if (!db_.ready())
+        return numbers;
+    sqlite3_stmt* stmt = db_.statement("SELECT DISTINCT number FROM calls WHERE number <> ''");
+    if (!stmt)
+        return numbers;
+    StatementUse use(stmt);
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
+        numbers.append(column_text(stmt, 0));
+    if (!db_.check(rc, "query"))
+        numbers.clear();
+    return numbers;
 }
 
 int Journal::count(const Filter& filter)

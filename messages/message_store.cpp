@@ -134,8 +134,12 @@ Kept MessageStore::keep_received(const ReceivedPart& part, qint64* message_id)
             if (!seen.text(1, part.line).text(2, part.fingerprint).number(3, part.received_ms).run())
                 return false;
             if (sqlite3_changes(db_.handle()) == 0) {
+                // Still on the phone: retention must not forget it, or it
+                // would be kept again at the next listing.
                 kept = Kept::Known;
-                return true;
+                return Statement(db_, "UPDATE message_seen SET seen_ms = ?3 WHERE line = ?1 AND fingerprint = ?2",
+                                 "keep message")
+                    .text(1, part.line).text(2, part.fingerprint).number(3, part.received_ms).run();
             }
         }
         kept = keep_part(part, message_id);
@@ -426,6 +430,12 @@ bool MessageStore::resend(qint64 id, qint64 now_ms)
     });
 }
 
+bool MessageStore::withdraw(qint64 id)
+{
+    return Statement(db_, "DELETE FROM messages WHERE id = ?1 AND state = 'queued'", "withdraw").number(1, id).run()
+        && sqlite3_changes(db_.handle()) == 1;
+}
+
 QList<Message> MessageStore::queued(const QString& line)
 {
     Statement rows(db_,
@@ -523,6 +533,16 @@ int MessageStore::remove_older_than_days(int days, qint64 now_ms)
         return Statement(db_, "DELETE FROM message_seen WHERE seen_ms < ?1", "retention").number(1, before).run();
     });
     return ok ? removed : -1;
+}
+
+int MessageStore::count_older_than_days(int days, qint64 now_ms)
+{
+    if (days <= 0)
+        return 0;
+    Statement count(db_, "SELECT count(*) FROM messages WHERE received_ms < ?1 AND state NOT IN ('queued', 'sending')",
+                    "retention");
+    count.number(1, now_ms - qint64(days) * 24 * 3600 * 1000);
+    return count.next() ? sqlite3_column_int(count.get(), 0) : -1;
 }
 
 qint64 MessageStore::data_version()

@@ -66,6 +66,9 @@ public:
     // failed one back.
     qint64 queue(const QString& line, const QString& number, const QString& text, qint64 now_ms);
     bool resend(qint64 id, qint64 now_ms);
+    // Takes a message out of the queue while no phone has begun to send
+    // it; false once one has (or when it is gone).
+    bool withdraw(qint64 id);
     QList<Message> queued(const QString& line);    // oldest first
     bool set_state(qint64 id, State state, const QString& reason = QString());
     bool set_model(qint64 id, const QString& model);
@@ -78,8 +81,10 @@ public:
     // At a controller's start: what its line left in "sending" failed.
     int interrupt_sending(const QString& line);
 
-    // Retention, as the call journal's: older than days; 0 keeps all.
+    // Retention, as the call journal's: older than days; 0 keeps all. How
+    // many messages it removes (or would), -1 on failure.
     int remove_older_than_days(int days, qint64 now_ms);
+    int count_older_than_days(int days, qint64 now_ms);
     qint64 data_version();
     bool usable() { return db_.ready(); }
     QString last_error() const { return db_.last_error(); }

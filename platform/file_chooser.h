@@ -11,6 +11,14 @@ public:
     // The chosen path; "" when the user cancelled. `suggested` is the name
     // offered first, `filter` the dialog's file types ("CSV (*.csv)").
     virtual QString save_path(const QString& caption, const QString& suggested, const QString& filter) = 0;
+    // The file the user wants read; "" when cancelled (and where nobody
+    // can be asked).
+    virtual QString open_path(const QString& caption, const QString& filter)
+    {
+        Q_UNUSED(caption);
+        Q_UNUSED(filter);
+        return QString();
+    }
 };
 
 // Chooses nothing: the default until a program with windows installs its

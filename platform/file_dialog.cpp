@@ -12,4 +12,9 @@ QString DialogFileChooser::save_path(const QString& caption, const QString& sugg
                                         QDir::home().filePath(suggested), filter);
 }
 
+QString DialogFileChooser::open_path(const QString& caption, const QString& filter)
+{
+    return QFileDialog::getOpenFileName(QApplication::activeWindow(), caption, QDir::homePath(), filter);
+}
+
 }  // namespace platform

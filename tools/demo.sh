@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Starts the dialer with a simulated GSM phone on port 1, in a demo profile
 # of its own (its own settings store and ports folder), so that a real setup
-# is never touched. The far end answers a few seconds after each dial, and a
-# call rings in shortly after the start. Closing the dialer ends the demo.
+# is never touched. The far end answers a few seconds after each dial, a text
+# message arrives and a call rings in shortly after the start. Closing the
+# dialer ends the demo.
 #
 #   bash tools/demo.sh                      # simulated phone
 #   bash tools/demo.sh --device /dev/ttyACM0  # a real phone instead, as port 1
@@ -18,7 +19,7 @@ device=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --device) device=${2:?"--device needs a path, e.g. /dev/ttyACM0"}; shift 2 ;;
-    -h|--help) sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "demo.sh: unknown argument $1 (try --help)" >&2; exit 2 ;;
   esac
 done
@@ -54,6 +55,7 @@ else
   "$build/tools/phonesim/phonesim" --mode gsm --model "Vekorra Demo GSM" \
       --ports "$VEKORRA_PORTS" --port 1 --log "$demo/phone.log" \
       --auto-answer 4000 --far-hangup-after 30000 --ring-after 12000 0501234567 \
+      --sms-after 6000 PrivatBank 'Код подтверждения: 4821. Никому его не сообщайте.' \
       --ussd '*123#=menu:1. Tarif Start\n2. Tarif Maks|Tarif izmenyon' \
       --contact 'SM,0501234567,Мама' --contact 'SM,+380671112233,Бухгалтерия' \
       --contact 'SM,0442223344,Офис' --contact 'ME,0939998877,Сосед Петро' \
@@ -66,7 +68,8 @@ else
   done
   [ -e "$VEKORRA_PORTS/com1" ] || { echo "demo.sh: the phone simulator did not start" >&2; exit 1; }
   echo "Demo profile in $demo; a simulated GSM phone is on port 1 (log: $demo/phone.log)."
-  echo "Type a number such as 067 123 45 67 and press \"Позвонить\"; a call rings in after about 12 s."
+  echo "Type a number such as 067 123 45 67 and press \"Позвонить\"; a message arrives after about 6 s"
+  echo "and a call rings in after about 12 s."
 fi
 
 "$build/vekorra"

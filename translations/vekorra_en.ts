@@ -129,6 +129,22 @@
         <source>Не удалось записать контакт: </source>
         <translation>Could not write the contact: </translation>
     </message>
+    <message>
+        <source>Добавить номер</source>
+        <translation>Add a number</translation>
+    </message>
+    <message>
+        <source>без метки</source>
+        <translation>no label</translation>
+    </message>
+    <message>
+        <source>Номер %1</source>
+        <translation>Number %1</translation>
+    </message>
+    <message>
+        <source>Вид номера %1</source>
+        <translation>Kind of number %1</translation>
+    </message>
 </context>
 <context>
     <name>Contacts</name>
@@ -203,6 +219,133 @@
     <message>
         <source>строка %1: %2</source>
         <translation>line %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>ContactsPanel</name>
+    <message>
+        <source>Поиск по имени или номеру</source>
+        <translation>Search by name or number</translation>
+    </message>
+    <message>
+        <source>Поиск контактов</source>
+        <translation>Search contacts</translation>
+    </message>
+    <message>
+        <source>Новый контакт…</source>
+        <translation>New contact…</translation>
+    </message>
+    <message>
+        <source>Новый контакт</source>
+        <translation>New contact</translation>
+    </message>
+    <message>
+        <source>Импорт контактов…</source>
+        <translation>Import contacts…</translation>
+    </message>
+    <message>
+        <source>Импорт контактов из файла vCard</source>
+        <translation>Import contacts from a vCard file</translation>
+    </message>
+    <message>
+        <source>Экспорт…</source>
+        <translation>Export…</translation>
+    </message>
+    <message>
+        <source>Экспорт контактов в файл vCard</source>
+        <translation>Export contacts to a vCard file</translation>
+    </message>
+    <message>
+        <source>Позвонить</source>
+        <translation>Call</translation>
+    </message>
+    <message>
+        <source>Позвонить контакту</source>
+        <translation>Call the contact</translation>
+    </message>
+    <message>
+        <source>Сообщение</source>
+        <translation>Message</translation>
+    </message>
+    <message>
+        <source>Написать сообщение контакту</source>
+        <translation>Write a message to the contact</translation>
+    </message>
+    <message>
+        <source>Изменить…</source>
+        <translation>Edit…</translation>
+    </message>
+    <message>
+        <source>Изменить контакт</source>
+        <translation>Edit the contact</translation>
+    </message>
+    <message>
+        <source>Удалить</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>Удалить контакт</source>
+        <translation>Delete the contact</translation>
+    </message>
+    <message>
+        <source>Контакты</source>
+        <translation>Contacts</translation>
+    </message>
+    <message>
+        <source>Ничего не найдено</source>
+        <translation>Nothing found</translation>
+    </message>
+    <message>
+        <source>Удалить контакт «%1»?</source>
+        <translation>Delete the contact &quot;%1&quot;?</translation>
+    </message>
+    <message>
+        <source>Не удалось удалить файл контакта: </source>
+        <translation>Could not delete the contact&apos;s file: </translation>
+    </message>
+    <message>
+        <source>Импорт контактов</source>
+        <translation>Import contacts</translation>
+    </message>
+    <message>
+        <source>vCard (*.vcf *.vcard)</source>
+        <translation>vCard (*.vcf *.vcard)</translation>
+    </message>
+    <message>
+        <source>Не удалось прочитать файл %1: %2</source>
+        <translation>Could not read the file %1: %2</translation>
+    </message>
+    <message>
+        <source>Импортировано: %1, пропущено: %2</source>
+        <translation>Imported: %1, skipped: %2</translation>
+    </message>
+    <message>
+        <source>Экспорт контактов</source>
+        <translation>Export contacts</translation>
+    </message>
+    <message>
+        <source>контакты.vcf</source>
+        <translation>contacts.vcf</translation>
+    </message>
+    <message>
+        <source>vCard (*.vcf)</source>
+        <translation>vCard (*.vcf)</translation>
+    </message>
+    <message>
+        <source>Не удалось записать файл: </source>
+        <translation>Could not write the file: </translation>
+    </message>
+    <message>
+        <source>Контакты сохранены в файл: </source>
+        <translation>The contacts were saved to the file: </translation>
+    </message>
+    <message>
+        <source>Позвонить: %1</source>
+        <translation>Call: %1</translation>
+    </message>
+    <message>
+        <source>Сообщение: %1</source>
+        <translation>Message: %1</translation>
     </message>
 </context>
 <context>
@@ -364,13 +507,13 @@
         <source>Сообщения</source>
         <translation>Messages</translation>
     </message>
+    <message>
+        <source>Контакты</source>
+        <translation>Contacts</translation>
+    </message>
 </context>
 <context>
     <name>JournalPanel</name>
-    <message>
-        <source>Поиск по номеру</source>
-        <translation>Search by number</translation>
-    </message>
     <message>
         <source>Пропущенные</source>
         <translation>Missed</translation>
@@ -450,6 +593,10 @@
     <message>
         <source>Написать сообщение</source>
         <translation>Write a message</translation>
+    </message>
+    <message>
+        <source>Поиск по номеру или имени</source>
+        <translation>Search by number or name</translation>
     </message>
 </context>
 <context>
@@ -613,6 +760,10 @@
     <message>
         <source>Позвонить по этому номеру</source>
         <translation>Call this number</translation>
+    </message>
+    <message>
+        <source>Добавить в контакты…</source>
+        <translation>Add to contacts…</translation>
     </message>
 </context>
 <context>
@@ -963,8 +1114,30 @@ Call anyway?</translation>
 Delete them?</translation>
     </message>
     <message>
+        <source>Из журнала будут сразу удалены записи старше %1 дн.: звонков %2, сообщений %3.
+Удалить их?</source>
+        <translation>Entries older than %1 days will be deleted from the journal at once: %2 calls, %3 messages.
+Delete them?</translation>
+    </message>
+    <message>
         <source>Показывать текст сообщений в уведомлениях</source>
         <translation>Show the text of messages in notifications</translation>
+    </message>
+    <message>
+        <source>Удалять сообщения из памяти телефона после приёма</source>
+        <translation>Delete messages from the phone&apos;s memory once received</translation>
+    </message>
+    <message>
+        <source>Страна:</source>
+        <translation>Country:</translation>
+    </message>
+    <message>
+        <source>Страна</source>
+        <translation>Country</translation>
+    </message>
+    <message>
+        <source>Как читаются номера без кода страны при поиске имён контактов</source>
+        <translation>How numbers without a country code are read when contacts&apos; names are looked up</translation>
     </message>
 </context>
 <context>
@@ -1395,6 +1568,21 @@ and run: sudo udevadm control --reload &amp;&amp; sudo udevadm trigger, then con
     <message>
         <source>SIP-телефон</source>
         <translation>SIP phone</translation>
+    </message>
+</context>
+<context>
+    <name>contacts_window::ContactTableModel</name>
+    <message>
+        <source>Имя</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Номера</source>
+        <translation>Numbers</translation>
+    </message>
+    <message>
+        <source>Откуда</source>
+        <translation>Source</translation>
     </message>
 </context>
 <context>

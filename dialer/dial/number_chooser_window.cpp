@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "contacts/shown_names.h"
 #include "dialer/dial/dispatcher.h"
 #include "dialer/dial/number_chooser.h"
 #include "dialer/dial/operators_telefons.h"
@@ -45,7 +46,12 @@ void Dialog::load(const QString& a_nomer)
 {
     b_nomer_.clear();
     List1->clear();
-    List1->addItems(candidate_numbers(a_nomer));
+    // A contact's number shows its name first ("Мама 0671234567"); the
+    // number itself is what is chosen.
+    for (const QString& number : candidate_numbers(a_nomer)) {
+        auto* item = new QListWidgetItem(contacts::with_name(number), List1);
+        item->setData(Qt::UserRole, number);
+    }
     if (List1->count() > 0)
         List1->setCurrentRow(0);
 }
@@ -60,7 +66,7 @@ QString Dialog::choose(const QString& a_nomer)
 void Dialog::take_selected()
 {
     const QListWidgetItem* selected = List1->currentItem();
-    b_nomer_ = selected && selected->isSelected() ? selected->text() : QString();
+    b_nomer_ = selected && selected->isSelected() ? selected->data(Qt::UserRole).toString() : QString();
     accept();
 }
 

@@ -41,6 +41,9 @@ inline constexpr Setting kSipProgram{app::Vekorra, section::drugoe, key::sip_pro
 // journal_days: calls older than this many days leave the call journal at
 // the dialer's start; 0 keeps them for ever.
 inline constexpr Setting kJournalDays{app::Vekorra, section::drugoe, key::journal_days, QLatin1String("0")};
+// sms_udalyat: a message taken from a phone is deleted from its memory once
+// kept; off only when exactly "0".
+inline constexpr Setting kSmsUdalyat{app::Vekorra, section::drugoe, key::sms_udalyat, QLatin1String("1")};
 
 // Routing rules: application "Vekorra", section "pravila", one key per
 // operator class (MTS, KS, LF, BE, GOR, MEJD, OST), value = target slot - 1.

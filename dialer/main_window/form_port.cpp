@@ -31,6 +31,7 @@
 #include "dialer/main_window/ballon_tip.h"
 #include "dialer/dial/reestr.h"
 #include "dialer/main_window/controllers.h"
+#include "dialer/contacts/contacts_panel.h"
 #include "dialer/main_window/journal_panel.h"
 #include "dialer/messages/messages_panel.h"
 #include "dialer/main_window/plug_notice.h"
@@ -192,6 +193,8 @@ FormPort::FormPort(const QString& installation_folder, const QString& update_add
         run_call_request_watcher();
         run_incoming_watcher();
         run_status_pass();
+        // "Страна" set in the settings window reads the numbers anew.
+        contact_book_.follow_region();
     });
 }
 
@@ -313,11 +316,13 @@ void FormPort::build_controls(QWidget* surface)
     journal_row->setContentsMargins(8, 0, 0, 0);
     journal_row->addWidget(journal_panel_);
     call_log_layout->addLayout(journal_row, 1);
-    // The name column asks the contacts as it paints: a change repaints it.
-    connect(&contact_book_, &contacts::ContactBook::changed, journal_panel_, [this] { journal_panel_->update(); });
+    // The name column asks the contacts as it paints, and a search by name
+    // looks for their numbers: a change shows in both.
+    connect(&contact_book_, &contacts::ContactBook::changed, journal_panel_, &JournalPanel::contacts_changed);
     SSTab1->addTab(call_log, tr("Журнал звонков"));
     connect(journal_panel_, &JournalPanel::write_message, this, &FormPort::write_message);
     build_messages_tab();
+    build_contacts_tab();
 
     // Above the tabs while a phone just plugged in is offered: the tabs
     // move down for it (lay_out()).
@@ -347,6 +352,23 @@ void FormPort::build_messages_tab()
         SSTab1->setCurrentWidget(page);
         raise_window();
     });
+}
+
+void FormPort::build_contacts_tab()
+{
+    contacts_panel_ = new ContactsPanel(contact_book_, [this](const QString& number) {
+        Text2->setText(number);
+        call_typed_number();
+    });
+    contacts_panel_->setObjectName(QStringLiteral("contacts_panel"));
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->addWidget(contacts_panel_);
+    SSTab1->addTab(page, tr("Контакты"));
+    connect(contacts_panel_, &ContactsPanel::write_message, this, &FormPort::write_message);
+    // Names shown beside numbers follow the contacts too.
+    connect(&contact_book_, &contacts::ContactBook::changed, messages_panel_, &MessagesPanel::refresh);
 }
 
 void FormPort::write_message(const QString& number)
@@ -405,6 +427,7 @@ void FormPort::start_up()
     // is allowed to run, so that none is left behind.
     pictures_.load_all();
     journal_panel_->remove_expired(Reestr::journal_days());
+    messages_panel_->remove_expired(Reestr::journal_days());
     start_controllers();
     watch_plugged_phones();
     Ballon_tip::Add_balloon(Commanda1, tr("Позвонить"), this);

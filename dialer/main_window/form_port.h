@@ -19,6 +19,7 @@
 #include "platform/dbus_notifications.h"
 #include "platform/instance_lock.h"
 
+class ContactsPanel;
 class JournalPanel;
 class MessagesPanel;
 class PlugNotice;
@@ -62,6 +63,8 @@ public:
     QLineEdit* last_call_time() const { return Text3; }
     JournalPanel* journal_panel() const { return journal_panel_; }
     MessagesPanel* messages_panel() const { return messages_panel_; }
+    ContactsPanel* contacts_panel() const { return contacts_panel_; }
+    const contacts::ContactBook& contact_book() const { return contact_book_; }
     QPushButton* message_button() const { return soobshenie_; }
     QTabWidget* tabs() const { return SSTab1; }
     QAbstractButton* update_link() const { return Label22; }
@@ -117,6 +120,7 @@ private:
     void decline_offer(const PhoneOffer& offer);
     void raise_window();
     void build_messages_tab();
+    void build_contacts_tab();
     // The messages tab, with the conversation of the number ("" for a new one).
     void write_message(const QString& number);
 
@@ -144,6 +148,7 @@ private:
     QLineEdit* Text3 = nullptr;
     JournalPanel* journal_panel_ = nullptr;
     MessagesPanel* messages_panel_ = nullptr;
+    ContactsPanel* contacts_panel_ = nullptr;
     QPushButton* soobshenie_ = nullptr;  // "Сообщение" beside "Позвонить"
     PlugNotice* plug_notice_ = nullptr;
     std::array<PhoneFrame*, main_window::kSerialSlots> frames_{};
@@ -152,7 +157,8 @@ private:
     // keeps a reference to the service, so the service comes first.
     // Every contact, followed as their folders change: the names that the
     // displays, the notifications and the journal show beside numbers.
-    contacts::ContactBook contact_book_;
+    // Read in the background: the window opens without waiting for them.
+    contacts::ContactBook contact_book_{true, contacts::ContactBook::Load::InBackground};
     platform::DBusNotificationService notifications_;
     main_window::CallNotifier call_notifier_{notifications_};
     journal::Journal journal_{journal::journal_path(), journal::JournalDatabase::Use::Window};

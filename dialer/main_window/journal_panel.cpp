@@ -22,7 +22,7 @@
 #include "journal/call_record.h"
 #include "contacts/contact_files.h"
 #include "contacts/shown_names.h"
-#include "dialer/main_window/contact_dialog.h"
+#include "dialer/contacts/contact_dialog.h"
 #include "journal/journal_export.h"
 #include "platform/clock.h"
 #include "platform/file_chooser.h"
@@ -39,6 +39,8 @@ JournalPanel::JournalPanel(std::function<void(const QString&)> call_back, QWidge
     connect(&refresh_timer_, &QTimer::timeout, this, [this] {
         if (!model_->refresh_if_changed())
             model_->tick_running_calls();
+        else if (searching_names())
+            apply_filter();  // a new call may be of a contact so named
         show_readability();
         show_nothing_found();
     });
@@ -55,8 +57,8 @@ void JournalPanel::build()
 {
     search_ = new QLineEdit(this);
     search_->setObjectName(QStringLiteral("journal_search"));
-    search_->setPlaceholderText(tr("Поиск по номеру"));
-    search_->setAccessibleName(tr("Поиск по номеру"));
+    search_->setPlaceholderText(tr("Поиск по номеру или имени"));
+    search_->setAccessibleName(tr("Поиск по номеру или имени"));
     missed_only_ = new QCheckBox(tr("Пропущенные"), this);
     missed_only_->setObjectName(QStringLiteral("journal_missed_only"));
     missed_only_->setAccessibleName(tr("Только пропущенные звонки"));
@@ -147,10 +149,26 @@ void JournalPanel::remove_expired(int days)
         model_->refresh();
 }
 
+bool JournalPanel::searching_names() const
+{
+    const QString typed = search_->text();
+    return std::any_of(typed.cbegin(), typed.cend(), [](QChar c) { return c.isLetter(); });
+}
+
+void JournalPanel::contacts_changed()
+{
+    if (searching_names())
+        apply_filter();
+    table_->viewport()->update();
+}
+
 void JournalPanel::apply_filter()
 {
     journal::Filter filter;
-    filter.number_part = journal::number_search_text(search_->text().trimmed());
+    const QString typed = search_->text().trimmed();
+    filter.number_part = journal::number_search_text(typed);
+    if (searching_names())
+        filter.numbers = contacts::numbers_named(typed, journal_.distinct_numbers());
     filter.missed_only = missed_only_->isChecked();
     model_->set_filter(filter);
     show_readability();

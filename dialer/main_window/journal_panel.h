@@ -15,7 +15,7 @@ class QPushButton;
 class QTableView;
 
 // The call journal in the main window's "Журнал звонков" tab: the calls,
-// newest first, a search by any part of the number, missed calls only, a
+// newest first, a search by any part of the number or of a contact's name, missed calls only, a
 // call back by double click or Enter, copy and delete from the context
 // menu, and the export of the rows shown to a CSV file. The table follows
 // the journal that the controllers write, a look every half second.
@@ -55,6 +55,11 @@ public:
     // one; the name the damaged file now has, empty when none was moved.
     QString set_damaged_journal_aside();
 
+public slots:
+    // The contacts were read anew: names repainted, a search by name
+    // looked for again.
+    void contacts_changed();
+
 signals:
     // "Написать сообщение" on a row.
     void write_message(const QString& number);
@@ -65,6 +70,9 @@ protected:
 private:
     void build();
     void apply_filter();
+    // Whether the search names someone (holds a letter): then the numbers
+    // of the contacts so named are looked for too.
+    bool searching_names() const;
     void show_readability();
     void check_file_off_thread();
     void show_nothing_found();

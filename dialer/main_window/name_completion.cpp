@@ -2,6 +2,7 @@
 
 #include <QAbstractItemView>
 #include <QCompleter>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QStandardItemModel>
 
@@ -19,8 +20,32 @@ NameCompletion::NameCompletion(QLineEdit* field, const contacts::ContactIndex& i
     completer_->setCompletionRole(kNumberRole);
     completer_->setWidget(field_);
     completer_->popup()->setAccessibleName(tr("Контакты"));
+    // Wider than the field: names and numbers whole.
+    completer_->popup()->setMinimumWidth(320);
+    // Ahead of the completer's own filter, which hands Enter to the field
+    // (dialling the letters typed) before it puts the chosen number there.
+    completer_->popup()->installEventFilter(this);
     connect(field_, &QLineEdit::textEdited, this, &NameCompletion::offer);
     connect(completer_, qOverload<const QString&>(&QCompleter::activated), field_, &QLineEdit::setText);
+}
+
+bool NameCompletion::eventFilter(QObject* watched, QEvent* event)
+{
+    QAbstractItemView* popup = completer_->popup();
+    if (watched != popup || event->type() != QEvent::KeyPress || !popup->isVisible())
+        return false;
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key != Qt::Key_Return && key != Qt::Key_Enter)
+        return false;
+    // Enter chooses the offer (the first, when none was marked); the next
+    // Enter dials it.
+    QModelIndex chosen = popup->currentIndex();
+    if (!chosen.isValid())
+        chosen = popup->model()->index(0, 0);
+    popup->hide();
+    if (chosen.isValid())
+        field_->setText(chosen.data(kNumberRole).toString());
+    return true;
 }
 
 void NameCompletion::offer(const QString& text)

@@ -21,6 +21,9 @@ public:
     NameCompletion(QLineEdit* field, const contacts::ContactIndex& index);
     QCompleter* completer() const { return completer_; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void offer(const QString& text);
 

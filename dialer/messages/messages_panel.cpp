@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "contacts/shown_names.h"
+#include "dialer/contacts/contact_dialog.h"
 #include "dialer/messages/bubble_delegate.h"
 #include "dialer/messages/message_labels.h"
 #include "dialer/messages/message_sending.h"
@@ -211,6 +212,12 @@ void MessagesPanel::refresh_if_changed()
     update_phones();
 }
 
+void MessagesPanel::remove_expired(int days)
+{
+    if (store_.remove_older_than_days(days, now_ms()) > 0)
+        refresh();
+}
+
 void MessagesPanel::refresh()
 {
     seen_version_ = store_.data_version();
@@ -376,6 +383,13 @@ bool MessagesPanel::remove_conversation()
     return true;
 }
 
+void MessagesPanel::add_contact(const QString& number)
+{
+    contacts::Contact contact;
+    contact.numbers << contacts::ContactNumber{number, {QStringLiteral("cell")}};
+    ContactDialog(contact, this).exec();
+}
+
 void MessagesPanel::show_thread_menu(const QPoint& position)
 {
     const QModelIndex index = thread_view_->indexAt(position);
@@ -395,5 +409,7 @@ void MessagesPanel::show_thread_menu(const QPoint& position)
     menu.addAction(tr("Удалить переписку…"), this, [this] { remove_conversation(); });
     if (!sendable_number(number).isEmpty())
         menu.addAction(tr("Позвонить по этому номеру"), this, [this, number] { call_number_(number); });
+    if (contacts::shown_name(number).isEmpty())
+        menu.addAction(tr("Добавить в контакты…"), this, [this, number] { add_contact(number); });
     menu.exec(thread_view_->viewport()->mapToGlobal(position));
 }

@@ -43,10 +43,14 @@ public:
     bool send_selected_again();
     bool export_thread();
     void remove_message(int row);
+    // "Добавить в контакты…": a new own contact with the conversation's number.
+    void add_contact(const QString& number);
     bool remove_conversation();
     // Reads the store again when another program changed it.
     void refresh_if_changed();
     void refresh();
+    // Messages older than the call journal keeps its calls leave the store.
+    void remove_expired(int days);
 
     int unread_total() const { return unread_total_; }
     messages_window::ConversationListModel& conversations() { return list_model_; }

@@ -22,8 +22,10 @@
 #include "dialer/settings/main_window_link.h"
 #include "dialer/settings/nastr_logic.h"
 #include "blackboard/language_keys.h"
+#include "contacts/number_key.h"
 #include "blackboard/notify_keys.h"
 #include "journal/journal.h"
+#include "messages/message_store.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
 #include "blackboard/slot.h"
@@ -99,6 +101,7 @@ void Nastr_form::connect_handlers()
     write_on_toggle(Check1, Reestr::kKodGorPlus);
     write_on_toggle(Check2, Reestr::kPlusRepl);
     write_on_toggle(Check4, Reestr::kWind);
+    write_on_toggle(sms_udalyat, Reestr::kSmsUdalyat);
     connect(uvedomleniya, &QCheckBox::toggled, this, [](bool on) { blackboard::notify::set_notifications_on(on); });
     connect(sms_tekst, &QCheckBox::toggled, this, [](bool on) { blackboard::notify::set_message_text_shown(on); });
     write_on_edit(sip_program, Reestr::kSipProgram);
@@ -109,6 +112,10 @@ void Nastr_form::connect_handlers()
     connect(yazyk, &QComboBox::currentIndexChanged, this, [this](int position) {
         if (position >= 0)
             blackboard::language::set_interface_language(yazyk->itemData(position).toString());
+    });
+    connect(strana, &QComboBox::currentIndexChanged, this, [this](int position) {
+        if (position >= 0)
+            contacts::set_default_region(strana->itemData(position).toString());
     });
 
     connect(SSTab1, &QTabWidget::currentChanged, this, [this] { Set_combo(); });
@@ -139,9 +146,11 @@ void Nastr_form::load()
     Check4->setChecked(Reestr::read(Reestr::kWind) == QLatin1String("1"));
     uvedomleniya->setChecked(blackboard::notify::notifications_on());
     sms_tekst->setChecked(blackboard::notify::message_text_shown());
+    sms_udalyat->setChecked(Reestr::read(Reestr::kSmsUdalyat) != blackboard::flag::off);
     sip_program->setText(Reestr::read(Reestr::kSipProgram));
     journal_days->setValue(Reestr::journal_days());
     yazyk->setCurrentIndex(std::max(0, yazyk->findData(blackboard::language::interface_language())));
+    strana->setCurrentIndex(strana->findData(contacts::default_region()));
     Check1->setChecked(Reestr::read(Reestr::kKodGorPlus) == QLatin1String("1"));
     Check2->setChecked(Reestr::read(Reestr::kPlusRepl) == QLatin1String("1"));
 
@@ -204,10 +213,13 @@ void Nastr_form::on_journal_days_changed(int days)
         return;
     }
     journal::Journal journal;
+    messages::MessageStore messages;  // they follow the calls' retention
     const qint64 now_ms = platform::clock().wall_clock_ms();
     const int doomed = journal.count_older_than_days(days, now_ms);
-    if (doomed > 0 && !platform::ask_to_confirm(nastr_logic::retention_question(days, doomed),
-                                                 tr("Удалить"))) {
+    const int doomed_messages = messages.count_older_than_days(days, now_ms);
+    if ((doomed > 0 || doomed_messages > 0)
+        && !platform::ask_to_confirm(nastr_logic::retention_question(days, doomed, doomed_messages),
+                                     tr("Удалить"))) {
         const QSignalBlocker keep_quiet(journal_days);
         journal_days->setValue(Reestr::journal_days());
         return;
@@ -215,6 +227,8 @@ void Nastr_form::on_journal_days_changed(int days)
     write(Reestr::kJournalDays, QString::number(days));
     if (doomed > 0)
         journal.remove_older_than_days(days, now_ms);
+    if (doomed_messages > 0)
+        messages.remove_older_than_days(days, now_ms);
 }
 
 void Nastr_form::on_city_code_changed(QLineEdit* box, const Reestr::Setting& setting, int width)

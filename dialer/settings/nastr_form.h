@@ -127,9 +127,11 @@ private:
     QCheckBox* Check4 = nullptr;     // wind
     QCheckBox* uvedomleniya = nullptr;  // desktop notifications of calls
     QCheckBox* sms_tekst = nullptr;     // a new message's text in its notification
+    QCheckBox* sms_udalyat = nullptr;   // messages deleted from the phone once kept
     QLineEdit* sip_program = nullptr;
     QSpinBox* journal_days = nullptr;  // days the call journal keeps a call
     QComboBox* yazyk = nullptr;        // the windows' language, from the next start
+    QComboBox* strana = nullptr;       // "Страна": the numbering that reads numbers without a country code
 
     QPushButton* OKButton = nullptr;  // "Закрыть"
     QTimer* Timer1 = nullptr;         // model labels

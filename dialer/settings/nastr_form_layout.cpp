@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -18,6 +19,7 @@
 #include <algorithm>
 
 #include "blackboard/language_keys.h"
+#include "contacts/regions.h"
 #include "dialer/settings/nastr_form.h"
 #include "platform/enter_presses.h"
 
@@ -306,6 +308,8 @@ QWidget* Nastr_form::build_other_tab()
                          QStringLiteral("uvedomleniya"));
     sms_tekst = named(new QCheckBox(tr("Показывать текст сообщений в уведомлениях")),
                       QStringLiteral("sms_tekst_v_uvedoml"));
+    sms_udalyat = named(new QCheckBox(tr("Удалять сообщения из памяти телефона после приёма")),
+                        QStringLiteral("sms_udalyat"));
     sip_program = text_box(QStringLiteral("sip_program"), tr("Программа SIP-телефона"));
     sip_program->setMinimumWidth(300);
 
@@ -340,14 +344,30 @@ QWidget* Nastr_form::build_other_tab()
     language_row->addWidget(new QLabel(tr("(действует после перезапуска программы)")));
     language_row->addStretch();
 
+    // Every region libphonenumber reads numbers of, named in the windows'
+    // language.
+    strana = named(new QComboBox, QStringLiteral("strana"));
+    for (const contacts::Region& region : contacts::supported_regions(QLocale::languageToCode(QLocale().language())))
+        strana->addItem(QStringLiteral("%1 (+%2)").arg(region.name).arg(region.calling_code), region.code);
+    auto* country_label = new QLabel(tr("Страна:"));
+    country_label->setBuddy(strana);
+    strana->setAccessibleName(tr("Страна"));
+    strana->setToolTip(tr("Как читаются номера без кода страны при поиске имён контактов"));
+    auto* country_row = new QHBoxLayout;
+    country_row->addWidget(country_label);
+    country_row->addWidget(strana);
+    country_row->addStretch();
+
     auto* tab = new QWidget;
     auto* layout = new QVBoxLayout(tab);
     layout->addWidget(Check4);
     layout->addWidget(uvedomleniya);
     layout->addWidget(sms_tekst);
+    layout->addWidget(sms_udalyat);
     layout->addLayout(sip_row);
     layout->addLayout(days_row);
     layout->addLayout(language_row);
+    layout->addLayout(country_row);
     layout->addStretch();
     return tab;
 }

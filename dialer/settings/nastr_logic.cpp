@@ -32,8 +32,13 @@ bool all_digits(const QString& text)
 
 }  // namespace
 
-QString retention_question(int days, int doomed_calls)
+QString retention_question(int days, int doomed_calls, int doomed_messages)
 {
+    if (doomed_messages > 0)
+        return Text::tr("Из журнала будут сразу удалены записи старше %1 дн.: звонков %2, сообщений %3.\nУдалить их?")
+            .arg(days)
+            .arg(doomed_calls)
+            .arg(doomed_messages);
     return Text::tr("Из журнала будут сразу удалены звонки старше %1 дн.: %2.\nУдалить их?")
         .arg(days)
         .arg(doomed_calls);

@@ -23,7 +23,7 @@ int rule_position(const QString& class_key);
 bool any_extra_slot_enabled();
 
 // The question before a retention that removes calls at once.
-QString retention_question(int days, int doomed_calls);
+QString retention_question(int days, int doomed_calls, int doomed_messages = 0);
 
 // A number that reaches the emergency services (112, 911, 101 to 104),
 // whatever blanks or signs surround its digits: a test call to it asks

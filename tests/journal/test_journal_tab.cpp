@@ -20,6 +20,7 @@
 #include "dialer/main_window/form_port.h"
 #include "dialer/main_window/journal_panel.h"
 #include "journal/journal.h"
+#include "messages/message_store.h"
 #include "platform/clock.h"
 #include "platform/file_chooser.h"
 #include "platform/link_opener.h"
@@ -27,6 +28,7 @@
 #include "settings_store/settings_store.h"
 #include "tests/journal/journal_test_util.h"
 #include "tests/journal/journal_watch.h"
+#include "tests/support/chosen_path.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/phonesim_driver.h"
 #include "tests/support/programs.h"
@@ -37,11 +39,6 @@ using journal_watch::wait_for_call;
 namespace {
 
 constexpr qint64 kDayMs = 24 * 3600 * 1000LL;
-
-struct ChosenPath : platform::FileChooser {
-    QString path;
-    QString save_path(const QString&, const QString&, const QString&) override { return path; }
-};
 
 struct AcceptingLinks : platform::LinkOpener {
     QStringList opened;
@@ -93,6 +90,10 @@ void JournalTabTest::tab_shows_searches_calls_back_and_exports()
         add_ended_call(journal, "0509999999", now - 40 * kDayMs, journal::Outcome::Answered);
         add_ended_call(journal, "0672223344", now - 2 * kDayMs, journal::Outcome::Missed);
         add_ended_call(journal, "0505556677", now - kDayMs, journal::Outcome::Answered);
+        // Messages follow the calls' retention.
+        messages::MessageStore store;
+        for (const auto& [text, age_days] : {std::pair{"old", 40}, std::pair{"new", 2}})
+            store.set_state(store.queue("1", "0672223344", text, now - age_days * kDayMs), messages::State::Sent);
     }
     write_setting("Vekorra", "drugoe", "journal_days", "30");
 
@@ -104,6 +105,9 @@ void JournalTabTest::tab_shows_searches_calls_back_and_exports()
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     JournalPanel& panel = *form.journal_panel();
     QCOMPARE(shown_numbers(panel), (QStringList{"0505556677", "0672223344"}));
+    const QList<messages::Message> kept = messages::MessageStore().fetch({});
+    QCOMPARE(kept.size(), 1);
+    QCOMPARE(kept[0].text, QStringLiteral("new"));
     QVERIFY(wait_until([&] { return form.frame(1)->display_text() == "Tab GSM"; }, 15000));
 
     // Search as the user types, and missed calls only.

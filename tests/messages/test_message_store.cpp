@@ -81,10 +81,13 @@ void TestMessageStore::received_messages_and_conversations()
     QCOMPARE(store.remove_conversation(QStringLiteral("0671234567")), 2);
     QVERIFY(store.remove(store.fetch({QStringLiteral("PrivatBank"), false, 0}).first().id));
     QCOMPARE(store.conversations().size(), 1);
-    // Retention as the journal's: older than the days go, 0 keeps all.
+    // Retention as the journal's: older than the days go, 0 keeps all; a
+    // message still listed by the phone stays known.
+    QCOMPARE(store.keep_received(part("0671234567", "again", 0, 1, 1, t0 + 39 * day_ms)), Kept::Known);
     QCOMPARE(store.remove_older_than_days(0, t0 + 40 * day_ms), 0);
     QCOMPARE(store.remove_older_than_days(30, t0 + 40 * day_ms), 1);
     QVERIFY(store.conversations().isEmpty());
+    QCOMPARE(store.keep_received(part("0671234567", "again", 0, 1, 1, t0 + 40 * day_ms)), Kept::Known);
 }
 
 void TestMessageStore::sent_message_through_its_reports()
@@ -113,6 +116,10 @@ void TestMessageStore::sent_message_through_its_reports()
     QVERIFY(store.resend(other, t0 + 7));
     QCOMPARE(store.message(other).state, State::Queued);
     QVERIFY(store.set_state(other, State::Sending));
+    // Taken back only while no phone has begun to send it.
+    QVERIFY(!store.withdraw(other));
+    const qint64 waiting = store.queue(QStringLiteral("3"), QStringLiteral("0501234567"), QStringLiteral("y"), t0);
+    QVERIFY(store.withdraw(waiting) && store.message(waiting).id == 0 && !store.withdraw(waiting));
     QCOMPARE(store.interrupt_sending(QStringLiteral("2")), 1);
     QCOMPARE(store.message(other).state, State::Failed);
     QVERIFY(store.remove_older_than_days(1, t0 + 10 * day_ms) == 2);

@@ -35,6 +35,7 @@ done
 dpkg-deb -c "$deb" | awk '{ print $6 ($7 ? " " $7 " " $8 : "") }' | sed 's|/$||' >"$work/files"
 expect() { grep -qxF "$1" "$work/files" || fail "missing $1"; }
 for path in ./usr/lib/vekorra/vekorra ./usr/lib/vekorra/vekorra-settings ./usr/lib/vekorra/vekorra-journal \
+            ./usr/lib/vekorra/vekorra-sms \
             ./usr/lib/vekorra/tools/phonesim \
             ./usr/lib/vekorra/{1,2,3,4}/kestrum ./usr/share/applications/vekorra.desktop \
             ./usr/lib/vekorra/translations/vekorra_{en,ru}.qm \
@@ -42,7 +43,8 @@ for path in ./usr/lib/vekorra/vekorra ./usr/lib/vekorra/vekorra-settings ./usr/l
             ./usr/share/doc/vekorra/examples/61-vekorra-modemmanager.rules \
             "./usr/bin/vekorra -> ../lib/vekorra/vekorra" \
             "./usr/bin/vekorra-settings -> ../lib/vekorra/vekorra-settings" \
-            "./usr/bin/vekorra-journal -> ../lib/vekorra/vekorra-journal"; do
+            "./usr/bin/vekorra-journal -> ../lib/vekorra/vekorra-journal" \
+            "./usr/bin/vekorra-sms -> ../lib/vekorra/vekorra-sms"; do
   expect "$path"
 done
 for family in ok no off kf kf_oj kf_dob dtmf; do

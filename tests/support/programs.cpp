@@ -20,10 +20,12 @@ QString run_program(const QString& program, const QStringList& arguments,
     return QStringLiteral("") + QString::fromUtf8(process.readAllStandardOutput());
 }
 
-ToolRun run_tool(const QString& program, const QStringList& arguments, int timeout_ms)
+ToolRun run_tool(const QString& program, const QStringList& arguments, int timeout_ms, const QByteArray& input)
 {
     QProcess process;
     process.start(program, arguments);
+    process.write(input);
+    process.closeWriteChannel();
     ToolRun run;
     if (!process.waitForFinished(timeout_ms)) {
         process.kill();

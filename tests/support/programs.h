@@ -16,4 +16,6 @@ struct ToolRun {
     int exit_code = -1;
     QString out, err;
 };
-ToolRun run_tool(const QString& program, const QStringList& arguments, int timeout_ms = 30000);
+// What `input` holds is the tool's standard input, closed after it.
+ToolRun run_tool(const QString& program, const QStringList& arguments, int timeout_ms = 30000,
+                 const QByteArray& input = QByteArray());

@@ -100,7 +100,7 @@ def running_call(main, phone):
 
 
 def journal_search(main):
-    search = find(main, "text", "Поиск по номеру")
+    search = find(main, "text", "Поиск по номеру или имени")
     set_text(search, NUMBER[:3] + " " + NUMBER[3:6] + "-" + NUMBER[6:])
     wait_for(lambda: any(c.name == NUMBER for c in find_all(main, "table cell")), 5,
              "the number found from digits typed with a blank and a dash")

@@ -98,10 +98,11 @@ def retention_asks(settings, journal_path):
         days.queryValue().currentValue = 30
     except Exception:  # the question opened inside the call: its answer came late
         pass
-    press(find(question(settings, "старше 30 дн.: 3"), "push button", "Удалить"))
+    press(find(question(settings, "старше 30 дн.: звонков 3, сообщений 2"), "push button", "Удалить"))
     with sqlite3.connect(journal_path) as db:
-        wait_for(lambda: db.execute("SELECT count(*) FROM calls").fetchone()[0] == 1, 5, "old calls removed")
-    print("a retention that removes calls asks first, saying how many, and removes them at once")
+        for table in ("calls", "messages"):
+            wait_for(lambda: db.execute("SELECT count(*) FROM " + table).fetchone()[0] == 1, 5, "old %s removed" % table)
+    print("a retention that removes calls and messages asks first, saying how many, and removes them at once")
 
 
 def old_calls(journal_path, now_ms):
@@ -110,6 +111,9 @@ def old_calls(journal_path, now_ms):
             start = now_ms - age_days * DAY_MS
             db.execute("INSERT INTO calls (line, model, direction, number, start_ms, last_seen_ms, end_ms, outcome)"
                        " VALUES ('1', 'X', 'in', '0671234567', ?, ?, ?, 'missed')", (start, start, start))
+            if age_days != 60:
+                db.execute("INSERT INTO messages (line, direction, number, conversation, text, received_ms, state)"
+                           " VALUES ('1', 'in', 'Bank', 'bank', 'code', ?, 'read')", (start,))
 
 
 def run(build_dir):

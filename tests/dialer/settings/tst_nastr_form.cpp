@@ -114,6 +114,7 @@ void TestNastrForm::first_opening_on_an_empty_store()
     // Desktop notifications of calls are on until turned off.
     QVERIFY(control<QCheckBox>(form, "uvedomleniya")->isChecked());
     QVERIFY(control<QCheckBox>(form, "sms_tekst_v_uvedoml")->isChecked());
+    QVERIFY(control<QCheckBox>(form, "sms_udalyat")->isChecked());
     for (int i = 0; i < 4; ++i) {
         QVERIFY(control<QRadioButton>(form, QStringLiteral("Option1_%1").arg(i))->isChecked());
         QCOMPARE(control<QLineEdit>(form, QStringLiteral("Text6_%1").arg(i))->text(), QStringLiteral("0"));
@@ -134,7 +135,7 @@ void TestNastrForm::first_opening_on_an_empty_store()
                          "MyApp/vekorra/kod5=04422",     "MyApp/vekorra/kodS1=+38",
                          "MyApp/vekorra/Plus_repl_nom=815", "MyApp/vekorra/kodGor_Plus=1",
                          "Vekorra/drugoe/wind=1",        "Vekorra/drugoe/uvedomleniya=1",
-                         "Vekorra/drugoe/sms_tekst_v_uvedoml=1"};
+                         "Vekorra/drugoe/sms_tekst_v_uvedoml=1", "Vekorra/drugoe/sms_udalyat=1"};
     for (int slot = 1; slot <= 4; ++slot)
         expected << QStringLiteral("Kestrum/%1/port=0").arg(slot) << QStringLiteral("Kestrum/%1/Tip_Tlf=GSM").arg(slot);
     for (const char* key : {"MTS", "KS", "LF", "BE", "GOR", "MEJD", "OST"})
@@ -350,6 +351,15 @@ void TestNastrForm::boxes_write_as_typed()
     QCOMPARE(read_setting("Vekorra", "drugoe", "uvedomleniya", "?"), QStringLiteral("0"));
     control<QCheckBox>(form, "sms_tekst_v_uvedoml")->click();
     QCOMPARE(read_setting("Vekorra", "drugoe", "sms_tekst_v_uvedoml", "?"), QStringLiteral("0"));
+    control<QCheckBox>(form, "sms_udalyat")->click();
+    QCOMPARE(read_setting("Vekorra", "drugoe", "sms_udalyat", "?"), QStringLiteral("0"));
+    // "Страна": every region libphonenumber reads, Ukraine until chosen.
+    auto* country = control<QComboBox>(form, "strana");
+    QCOMPARE(country->currentData().toString(), QStringLiteral("UA"));
+    QVERIFY(country->currentText().endsWith(" (+380)") && country->count() > 200);
+    QCOMPARE(read_setting("Vekorra", "drugoe", "strana", "<absent>"), QStringLiteral("<absent>"));
+    country->setCurrentIndex(country->findData("PL"));
+    QCOMPARE(read_setting("Vekorra", "drugoe", "strana", "?"), QStringLiteral("PL"));
     auto* sip = control<QLineEdit>(form, "sip_program");
     QTest::keyClicks(sip, "/opt/talk");
     QCOMPARE(read_setting("Vekorra", "drugoe", "sip_program", "?"), QStringLiteral("/opt/talk"));
