@@ -6,11 +6,15 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-serialport-dev libsqlite3-dev libgl-dev libudev-dev
+  # contacts: numbers matched by libphonenumber (it brings ICU, which names the regions)
+  libphonenumber-dev
   xdg-utils fonts-wine
   # the windows' languages: lupdate and lrelease, and Qt's own catalogs
   qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
   # tests only
   xvfb xauth xdotool imagemagick socat procps
+  # the vCards written, read back by a reader made apart from ours
+  python3-vobject
   # desktop notifications: a private session bus and a real notification server
   dbus-daemon dunst
   # windows read through AT-SPI, in a session bus of the test's own

@@ -25,7 +25,9 @@ NameCompletion::NameCompletion(QLineEdit* field, const contacts::ContactIndex& i
     // Ahead of the completer's own filter, which hands Enter to the field
     // (dialling the letters typed) before it puts the chosen number there.
     completer_->popup()->installEventFilter(this);
-    connect(field_, &QLineEdit::textEdited, this, &NameCompletion::offer);
+    // Any change, typed or put there by a screen reader; a number put
+    // there (a call back, a chosen offer) has no letters and offers nothing.
+    connect(field_, &QLineEdit::textChanged, this, &NameCompletion::offer);
     connect(completer_, qOverload<const QString&>(&QCompleter::activated), field_, &QLineEdit::setText);
 }
 
