@@ -95,6 +95,11 @@ inline constexpr QLatin1String port_zanyat{"port_zanyat"};
 // then sends what its line has queued. The controller publishes
 // `sms_rezhim` (SmsMode spellings below): how its phone takes messages.
 inline constexpr QLatin1String sms_ochered{"sms_ochered"};
+// `kniga_chitat` ("1"), written by the dialer when the user asks for the
+// phones' phonebooks again, taken by the controller, which reads its
+// phone's SIM and phone memory into the contacts cache of its line once no
+// call goes on.
+inline constexpr QLatin1String kniga_chitat{"kniga_chitat"};
 inline constexpr QLatin1String sms_rezhim{"sms_rezhim"};
 
 // Dial settings (application MyApp, section vekorra).

@@ -19,7 +19,7 @@ namespace key = blackboard::key;
 namespace flag = blackboard::flag;
 
 Controller::Controller(std::unique_ptr<SerialComponent> serial, QObject* parent)
-    : QObject(parent), serial_(std::move(serial)), channel_(*serial_), messages_(channel_)
+    : QObject(parent), serial_(std::move(serial)), channel_(*serial_), messages_(channel_), phonebook_(channel_)
 {
     engine_timer_.setInterval(300);
     service_timer_.setInterval(100);
@@ -93,14 +93,19 @@ void Controller::messages_soon()
 void Controller::run_messages()
 {
     const qint64 now = platform::clock().now_ms();
+    const bool call_on = !state_.status_str[1].isEmpty();
+    const bool phonebook_due = !call_on && phonebook_.wants_work();
     if (blackboard::phone_type_of(state_.tip_tlf) != blackboard::PhoneType::Gsm || call_command_pending()
-        || command_reply_pending_ || !messages_.wants_work(now) || !port_open_quietly())
+        || command_reply_pending_ || !(messages_.wants_work(now) || phonebook_due) || !port_open_quietly())
         return;
     const bool deleting = read_setting(blackboard::app::Vekorra, blackboard::section::drugoe, key::sms_udalyat,
                                        QString()) != flag::off;
-    const bool call_on = !state_.status_str[1].isEmpty();
+    const auto call_first = [this] { return call_command_pending() || call_poll_wanted_; };
     ++engine_depth_;
-    messages_.work(now, deleting, call_on, [this] { return call_command_pending() || call_poll_wanted_; });
+    if (messages_.wants_work(now))
+        messages_.work(now, deleting, call_on, call_first);
+    if (phonebook_due && !call_first())
+        phonebook_.work(call_first);
     --engine_depth_;
     write_board(key::sms_rezhim, messages_.mode_text());
     if (call_poll_wanted_)
@@ -124,7 +129,9 @@ void Controller::start(bool started_with_arguments)
     journal_.open(view_.slot, view_.slot != development_slot());
     // Like the calls, a controller run by hand keeps no messages, and so
     // leaves them on the phone.
-    messages_.open(view_.slot != development_slot() ? view_.slot : QString());
+    const QString kept_line = view_.slot != development_slot() ? view_.slot : QString();
+    messages_.open(kept_line);
+    phonebook_.open(kept_line);
     service_timer_.start();
     status_timer_.start();
     watchdog_timer_.start();
@@ -352,6 +359,8 @@ void Controller::status_tick()
     take_ussd(slot);
     if (!slot.read(key::sms_ochered, QString()).isEmpty() && flag::is_on(slot.take(key::sms_ochered, QString())))
         messages_.wake();
+    if (!slot.read(key::kniga_chitat, QString()).isEmpty() && flag::is_on(slot.take(key::kniga_chitat, QString())))
+        phonebook_.request();
     const bool gsm = blackboard::phone_type_of(state_.tip_tlf) == blackboard::PhoneType::Gsm;
     write_board(key::sms_rezhim, gsm ? messages_.mode_text() : QString(blackboard::sms_mode::none));
     if (blackboard::flag::is_on(slot.take(key::podkl_snova, QString())))

@@ -14,6 +14,7 @@
 #include "controller/ussd.h"
 #include "controller/line_journal.h"
 #include "controller/messages_line.h"
+#include "controller/phonebook_line.h"
 
 class SerialComponent;
 namespace settings_store {
@@ -169,6 +170,7 @@ public:
     AtChannel& channel() { return channel_; }
     LineJournal& line_journal() { return journal_; }
     MessagesLine& messages_line() { return messages_; }
+    PhonebookLine& phonebook_line() { return phonebook_; }
 
 private:
     friend struct ControllerProbe;  // the tests' way into the state
@@ -199,9 +201,10 @@ private:
     // and, when one waits, the engine carries it out at once.
     void store_changed();
     bool engine_work_waiting() const;
-    // The messages part's turn: after a tick whose last reply was read
-    // whole, or when the phone announced something between ticks; never
-    // while a call command, a dial or a call just heard waits.
+    // The turn of the parts that work between calls (messages, then the
+    // phonebook while no call goes on): after a tick whose last reply was
+    // read whole, or when the phone announced something between ticks;
+    // never while a call command, a dial or a call just heard waits.
     void messages_soon();
     void run_messages();
 
@@ -299,6 +302,7 @@ private:
     std::optional<BusyCheck> busy_check_;
     LineJournal journal_;
     MessagesLine messages_;
+    PhonebookLine phonebook_;
 
     QTimer engine_timer_;
     QTimer service_timer_;

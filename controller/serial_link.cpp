@@ -215,6 +215,7 @@ QString Controller::port_check()
             state_.model = model;
             journal_.set_model(state_.model);
             messages_.connected(state_.model);
+            phonebook_.connected();
             state_.CLCC = call_list_reply.contains(QLatin1String("OK")) ? 1 : 0;
         }
         clock.pump();

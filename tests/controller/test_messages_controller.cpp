@@ -1,11 +1,13 @@
 // Text messages through the real controller and a simulated phone on a
 // pseudo-terminal: received (announced or listed), joined, kept, deleted;
 // sent in parts with delivery reports; refused; a call that comes first.
+// And the phone's phonebook, read between calls like them.
 #include <QtTest>
 
 #include <thread>
 
 #include "controller_fixture.h"
+#include "contacts/contact_files.h"
 #include "messages/message_store.h"
 
 namespace {
@@ -49,6 +51,7 @@ private slots:
     void sent_data();
     void sent();
     void a_call_goes_first();
+    void phonebook_read_after_connecting_and_on_demand();
 };
 
 void TestMessagesController::received_data()
@@ -182,6 +185,24 @@ void TestMessagesController::a_call_goes_first()
     const qsizetype last_send = asked.lastIndexOf(QRegularExpression("AT\\+CMGS.*"));
     QVERIFY2(asked.mid(first_send, last_send - first_send).contains("AT+CLCC"), qPrintable(asked.join('|')));
     QCOMPARE(rig.phone.log_lines().filter(" sms sent ").size(), 5);
+}
+
+void TestMessagesController::phonebook_read_after_connecting_and_on_demand()
+{
+    MessagesRig rig({"--contact", "SM,0671234567,Мама", "--contact", "ME,+380445551100,Бухгалтерия"});
+    rig.controller->phonebook_line().open("1");
+    rig.connect_phone();
+    const auto cached = [] {
+        QFile cache(contacts::phonebook_folder() + "/line-1.vcf");
+        return cache.open(QIODevice::ReadOnly) ? QString::fromUtf8(cache.readAll()) : QString();
+    };
+    QVERIFY(rig.rounds_until([&] { return cached().contains("Бухгалтерия"); }));
+    QVERIFY(cached().contains("Мама"));
+    // The phone is back in its own character set, and read again on demand.
+    QCOMPARE(rig.phone.received().filter("AT+CSCS=").last(), QStringLiteral("AT+CSCS=\"GSM\""));
+    const int reads = rig.phone.count_received("AT+CPBS?");
+    set_board("kniga_chitat", "1");
+    QVERIFY(rig.rounds_until([&] { return rig.phone.count_received("AT+CPBS?") > reads; }));
 }
 
 QTEST_GUILESS_MAIN(TestMessagesController)
