@@ -10,6 +10,7 @@
 #include "messages/parts.h"
 #include "messages/pdu.h"
 #include "messages/text_mode.h"
+#include "platform/clock.h"
 
 // Never the text of a message above the debug level.
 Q_LOGGING_CATEGORY(lcKestrumMessages, "kestrum.messages", QtWarningMsg)
@@ -155,7 +156,7 @@ void MessagesLine::work(qint64 now_ms, bool delete_after_keeping, bool call_on,
         return;
     if (mode_ == Mode::None || call_first())
         return;
-    read_announced(now_ms, delete_after_keeping, call_first);
+    read_announced(delete_after_keeping, call_first);
     if (!listed_ || (!announces_ && !call_on && now_ms - listed_at_ms_ >= kListEveryMs)) {
         if (call_first())
             return;
@@ -163,9 +164,9 @@ void MessagesLine::work(qint64 now_ms, bool delete_after_keeping, bool call_on,
     }
     if (now_ms - incomplete_closed_ms_ >= kIncompleteLookEveryMs) {
         incomplete_closed_ms_ = now_ms;
-        store_->close_incomplete(now_ms);
+        store_->close_incomplete(platform::clock().wall_clock_ms());
     }
-    send_queue(now_ms, call_first);
+    send_queue(call_first);
     use_ucs2(false);
 }
 
@@ -278,11 +279,11 @@ void MessagesLine::list_stored(qint64 now_ms, bool delete_after_keeping)
         return;  // an empty memory answers so on some phones
     listed_ = true;
     for (const Entry& entry : entries_of(reply, QStringLiteral("+CMGL:"), true))
-        if (keep(entry, now_ms) && delete_after_keeping)
+        if (keep(entry) && delete_after_keeping)
             ask(QStringLiteral("AT+CMGD=%1").arg(entry.index));
 }
 
-void MessagesLine::read_announced(qint64 now_ms, bool delete_after_keeping, const std::function<bool()>& call_first)
+void MessagesLine::read_announced(bool delete_after_keeping, const std::function<bool()>& call_first)
 {
     while (!announced_entries_.isEmpty() || !announced_reports_.isEmpty()) {
         if (call_first())
@@ -298,17 +299,17 @@ void MessagesLine::read_announced(qint64 now_ms, bool delete_after_keeping, cons
         if (!reply.ok() || entries.isEmpty())
             continue;
         entries.first().index = stored.index;
-        if (keep(entries.first(), now_ms) && (delete_after_keeping || report))
+        if (keep(entries.first()) && (delete_after_keeping || report))
             ask(QStringLiteral("AT+CMGD=%1").arg(stored.index));
     }
 }
 
-bool MessagesLine::keep(const Entry& entry, qint64 now_ms)
+bool MessagesLine::keep(const Entry& entry)
 {
-    return mode_ == Mode::Pdu ? keep_pdu(entry, now_ms) : keep_text(entry, now_ms);
+    return mode_ == Mode::Pdu ? keep_pdu(entry) : keep_text(entry);
 }
 
-bool MessagesLine::keep_pdu(const Entry& entry, qint64 now_ms)
+bool MessagesLine::keep_pdu(const Entry& entry)
 {
     const QString hex = entry.body.trimmed();
     const messages::Decoded decoded = messages::decode_pdu(hex.toLatin1());
@@ -330,7 +331,7 @@ bool MessagesLine::keep_pdu(const Entry& entry, qint64 now_ms)
     part.number = pdu.number;
     part.text = pdu.encoding == messages::Encoding::Data8 ? pdu.text : blackboard::text_from_phone(pdu.text);
     part.sent_ms = ms_of(pdu.sent);
-    part.received_ms = now_ms;
+    part.received_ms = platform::clock().wall_clock_ms();
     part.reference = pdu.concat.reference;
     part.count = pdu.concat.count;
     part.sequence = pdu.concat.sequence;
@@ -338,7 +339,7 @@ bool MessagesLine::keep_pdu(const Entry& entry, qint64 now_ms)
     return store_->keep_received(part) != messages::Kept::Failed;
 }
 
-bool MessagesLine::keep_text(const Entry& entry, qint64 now_ms)
+bool MessagesLine::keep_text(const Entry& entry)
 {
     messages::TextModeMessage message;
     // +CMGL's header leads with the index, +CMGR's does not.
@@ -352,7 +353,7 @@ bool MessagesLine::keep_text(const Entry& entry, qint64 now_ms)
     part.number = message.number;
     part.text = blackboard::text_from_phone(messages::text_mode_field(entry.body, in_ucs2_));
     part.sent_ms = ms_of(message.sent);
-    part.received_ms = now_ms;
+    part.received_ms = platform::clock().wall_clock_ms();
     part.fingerprint = message.number + QLatin1Char('|') + message.sent.toString(Qt::ISODate) + QLatin1Char('|')
                        + entry.body;
     return store_->keep_received(part) != messages::Kept::Failed;
@@ -386,9 +387,8 @@ void MessagesLine::take_text_report(const QString& fields)
 
 // --- Sending -------------------------------------------------------------------
 
-void MessagesLine::send_queue(qint64 now_ms, const std::function<bool()>& call_first)
+void MessagesLine::send_queue(const std::function<bool()>& call_first)
 {
-    Q_UNUSED(now_ms);
     if (resume_) {
         const messages::Message message = store_->message(resume_->id);
         const int first = resume_->next_part;

@@ -47,7 +47,9 @@ public:
     bool wants_work(qint64 now_ms) const;
     // One turn: set-up, announced messages and reports, the 30 s listing of
     // a phone that announces nothing, the queue. Stops where call_first()
-    // says so; the rest waits for the next turn.
+    // says so; the rest waits for the next turn. now_ms: the clock seam's
+    // monotonic time, for the listing's rhythm; what is stored is dated
+    // by the wall clock.
     // call_on: a call is going on, and a phone that announces nothing is
     // not listed meanwhile.
     void work(qint64 now_ms, bool delete_after_keeping, bool call_on, const std::function<bool()>& call_first);
@@ -75,14 +77,14 @@ private:
     bool ask_announcements();
     bool select_memory(const QString& memory);
     void list_stored(qint64 now_ms, bool delete_after_keeping);
-    void read_announced(qint64 now_ms, bool delete_after_keeping, const std::function<bool()>& call_first);
+    void read_announced(bool delete_after_keeping, const std::function<bool()>& call_first);
     // Keeps an entry (or takes it as a status report); whether the phone may delete it.
-    bool keep(const Entry& entry, qint64 now_ms);
-    bool keep_pdu(const Entry& entry, qint64 now_ms);
-    bool keep_text(const Entry& entry, qint64 now_ms);
+    bool keep(const Entry& entry);
+    bool keep_pdu(const Entry& entry);
+    bool keep_text(const Entry& entry);
     void take_report_pdu(const QString& hex);
     void take_text_report(const QString& fields);
-    void send_queue(qint64 now_ms, const std::function<bool()>& call_first);
+    void send_queue(const std::function<bool()>& call_first);
     // Sends the parts of a message from `first`; the part number that
     // waits when a call went first, -1 when the message is settled.
     int send_parts(qint64 id, const QString& number, const QString& text, int first,

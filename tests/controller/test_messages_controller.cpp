@@ -109,6 +109,9 @@ void TestMessagesController::received()
     QTEST(board("sms_rezhim"), "mode");
     QVERIFY(rig.rounds_until([&] { return rig.phone_holds() == 0; }));
     QCOMPARE(rig.store.unread_total(), texts.size());
+    // Dated by the calendar, as retention and the window read it.
+    const qint64 received = rig.store.fetch({}).first().received_ms;
+    QVERIFY2(qAbs(received - QDateTime::currentMSecsSinceEpoch()) < 10 * 60 * 1000, qPrintable(QString::number(received)));
 }
 
 void TestMessagesController::kept_once_when_left_on_the_phone()

@@ -23,13 +23,14 @@ namespace {
 const QByteArray kNoNumber = "Vekorra: Не введён номер!";
 
 // Every command line the phone received is one the controller means to
-// send: its polls and probes, its messages' set-up and listing, and dial
-// commands whose number holds no ';' (after it the phone would run the
-// rest as further commands).
+// send: its polls and probes, its messages' set-up and listing, its
+// phonebook read, and dial commands whose number holds no ';' (after it
+// the phone would run the rest as further commands).
 QStringList foreign_commands(const PhoneSim& phone)
 {
     static const QRegularExpression own(
-        QStringLiteral("^(AT|AT\\+CLCC|AT\\+GMM|ATD[^;]*;|AT\\+CMGF=[?01]|AT\\+CNMI=[0-9,]+|AT\\+CMGL=4)$"));
+        QStringLiteral("^(AT|AT\\+CLCC|AT\\+GMM|ATD[^;]*;|AT\\+CMGF=[?01]|AT\\+CNMI=[0-9,]+|AT\\+CMGL=4"
+                       "|AT\\+CSCS(\\?|=\"[A-Z0-9]+\")|AT\\+CPBS(\\?|=\"(SM|ME)\")|AT\\+CPBR=(\\?|[0-9,]+))$"));
     QStringList foreign;
     for (const QString& line : phone.received())
         if (!own.match(line).hasMatch() || line.contains(QLatin1String("\\x")))
