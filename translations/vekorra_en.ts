@@ -824,6 +824,14 @@
         <source>Переписка с %1</source>
         <translation>Conversation with %1</translation>
     </message>
+    <message>
+        <source>Телефон %1 не принимает сообщений</source>
+        <translation>Phone %1 takes no messages</translation>
+    </message>
+    <message>
+        <source>доставка не подтверждается</source>
+        <translation>delivery is not confirmed</translation>
+    </message>
 </context>
 <context>
     <name>Modem_model</name>
@@ -1402,7 +1410,7 @@ and run: sudo udevadm control --reload &amp;&amp; sudo udevadm trigger, then con
     </message>
     <message>
         <source>нужен PIN-код SIM-карты</source>
-        <translation>the SIM card's PIN is needed</translation>
+        <translation>the SIM card&apos;s PIN is needed</translation>
     </message>
     <message>
         <source>сбой SIM-карты</source>
@@ -1422,11 +1430,11 @@ and run: sudo udevadm control --reload &amp;&amp; sudo udevadm trigger, then con
     </message>
     <message>
         <source>память телефона заполнена</source>
-        <translation>the phone's memory is full</translation>
+        <translation>the phone&apos;s memory is full</translation>
     </message>
     <message>
         <source>неизвестен номер центра сообщений</source>
-        <translation>the message centre's number is unknown</translation>
+        <translation>the message centre&apos;s number is unknown</translation>
     </message>
     <message>
         <source>нет сети</source>
@@ -1442,7 +1450,7 @@ and run: sudo udevadm control --reload &amp;&amp; sudo udevadm trigger, then con
     </message>
     <message>
         <source>телефон получателя не принимает сообщения</source>
-        <translation>the recipient's phone does not take messages</translation>
+        <translation>the recipient&apos;s phone does not take messages</translation>
     </message>
     <message>
         <source>получатель отказался от сообщения</source>

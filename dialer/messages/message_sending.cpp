@@ -45,6 +45,20 @@ int line_for_message(int chosen_slot, const QString& number)
     return phones.isEmpty() ? 1 : phones.first().slot;
 }
 
+QString sending_note(int slot)
+{
+    if (slot < 1 || slot > kSerialSlots)
+        return QString();
+    const blackboard::Slot board(slot);
+    const QString mode = board.read(blackboard::key::sms_rezhim, QString());
+    const std::optional<blackboard::PhoneType> type = board.phone_type();
+    if (mode == blackboard::sms_mode::none || (type && *type != blackboard::PhoneType::Gsm))
+        return Labels::tr("Телефон %1 не принимает сообщений").arg(slot);
+    if (mode == blackboard::sms_mode::pdu_no_reports || mode == blackboard::sms_mode::text_no_reports)
+        return Labels::tr("доставка не подтверждается");
+    return QString();
+}
+
 QString sendable_number(const QString& typed)
 {
     QString number = Operators_telefons::clean_copy(typed);

@@ -25,6 +25,11 @@ QList<SendingPhone> sending_phones();
 // the softphone, the first phone that can send, else phone 1.
 int line_for_message(int chosen_slot, const QString& number);
 
+// What the compose field says of the phone a message would go through:
+// that it takes no messages (a CDMA phone, a wired modem, a phone without
+// them), or that it confirms no delivery; "" when neither.
+QString sending_note(int slot);
+
 // The number as it goes to the phone (digits and a leading "+"); "" when
 // the text holds no number.
 QString sendable_number(const QString& typed);

@@ -180,6 +180,7 @@ void MessagesPanel::connect_controls()
         compose_->setFocus();
     });
     connect(compose_, &QPlainTextEdit::textChanged, this, &MessagesPanel::update_counter);
+    connect(via_, &QComboBox::currentIndexChanged, this, &MessagesPanel::update_note);
     connect(send_, &QPushButton::clicked, this, [this] { send(); });
     connect(resend_, &QPushButton::clicked, this, [this] { send_selected_again(); });
     connect(export_, &QPushButton::clicked, this, [this] { export_thread(); });
@@ -210,6 +211,7 @@ void MessagesPanel::refresh_if_changed()
     if (version != seen_version_)
         refresh();
     update_phones();
+    update_note();
 }
 
 void MessagesPanel::remove_expired(int days)
@@ -318,7 +320,19 @@ void MessagesPanel::update_resend()
 
 void MessagesPanel::update_counter()
 {
-    counter_->setText(counter_label(messages::count_parts(compose_->toPlainText())));
+    const QString counted = counter_label(messages::count_parts(compose_->toPlainText()));
+    counter_->setText(note_.isEmpty() ? counted : counted + QStringLiteral(" — ") + note_);
+}
+
+void MessagesPanel::update_note()
+{
+    const QString number = sendable_number(thread_model_.number());
+    const QString note =
+        number.isEmpty() ? QString() : sending_note(line_for_message(via_->currentData().toInt(), number));
+    if (note == note_)
+        return;
+    note_ = note;
+    update_counter();
 }
 
 void MessagesPanel::update_phones()

@@ -80,6 +80,7 @@ private:
     void on_conversation_chosen(const QModelIndex& index);
     void show_open_conversation();
     void update_counter();
+    void update_note();
     void update_phones();
     void update_resend();
     void show_thread_menu(const QPoint& position);
@@ -104,6 +105,8 @@ private:
     QPlainTextEdit* compose_ = nullptr;
     QLabel* counter_ = nullptr;
     QComboBox* via_ = nullptr;
+    // What the phone the message would go through says of messages.
+    QString note_;
     QPushButton* send_ = nullptr;
     QTimer refresh_timer_;
 };

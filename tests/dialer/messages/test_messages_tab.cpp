@@ -112,6 +112,9 @@ void MessagesTabTest::messages_are_listed_notified_read_and_answered()
     QCOMPARE(panel.counter()->text(), QStringLiteral("Осталось 158, частей: 1 (GSM)"));
     QTest::sendKeyEvent(QTest::Click, panel.compose_field(), Qt::Key_unknown, QStringLiteral("ж"), Qt::NoModifier);
     QCOMPARE(panel.counter()->text(), QStringLiteral("Осталось 67, частей: 1 (UCS2)"));
+    // A phone that passes no delivery reports on, as its controller says.
+    write_setting("Kestrum", "1", "sms_rezhim", "pdu-bez-otchetov");
+    QTRY_COMPARE(panel.counter()->text(), QStringLiteral("Осталось 67, частей: 1 (UCS2) — доставка не подтверждается"));
 
     // Ctrl+Enter queues the answer on the phone chosen and wakes it.
     QTest::keyClick(panel.compose_field(), Qt::Key_Return, Qt::ControlModifier);
