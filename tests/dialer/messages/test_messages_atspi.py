@@ -3,7 +3,7 @@ under Xvfb, with the real controller, the phone simulator and a real
 notification server (dunst) on a private session bus: a message the phone
 announces is kept, notified and counted on the "Сообщения" tab; opening
 its conversation reads it; the answer typed in the compose field reaches
-the phone as AT+CMGS.
+the phone as AT+CMGS; one the network refuses is sent again.
 
 Usage: test_messages_atspi.py BUILD_DIR
 """
@@ -18,12 +18,20 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "support"))
 sys.path.insert(0, os.path.join(HERE, "..", "main_window"))
 
-from atspi_session import AtspiSession, find, press, private_folders, set_text, text_of, wait_for  # noqa: E402
+from atspi_session import AtspiSession, find, find_all, press, private_folders, set_text, text_of, wait_for  # noqa: E402
 from phonesim_driver import PhoneSim  # noqa: E402
 from test_accessibility import Store  # noqa: E402
 
 SENDER = "+380671234567"
 TEXT = "Привет из симулятора"
+
+
+def click(accessible):
+    """A left click in the middle of it, as the user's mouse gives it."""
+    import pyatspi
+    box = accessible.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    subprocess.run(["xdotool", "mousemove", str(box.x + box.width // 2), str(box.y + box.height // 2), "click", "1"],
+                   check=True)
 
 
 def sent_by(phone):
@@ -59,6 +67,21 @@ def read_and_answered(main, phone):
     print("opening the conversation reads it; the answer reaches the phone as AT+CMGS")
 
 
+def failed_and_sent_again(main, phone):
+    assert phone.control("sms-refuse 330")
+    set_text(find(main, "text", "Текст сообщения"), "Second try")
+    press(find(main, "push button", "Отправить"))
+    thread = find(main, "list", "Переписка")
+    failed = wait_for(lambda: next((item for item in find_all(thread, "list item", showing=False)
+                                    if "неизвестен номер центра сообщений" in item.name), None), 15,
+                      "the refusal's reason in the conversation")
+    assert phone.control("sms-refuse off")
+    click(failed)
+    press(find(main, "push button", "Отправить снова", timeout=5, enabled=True))
+    wait_for(lambda: "Second try" in sent_by(phone), 15, "the message sent again")
+    print("a refused message is sent again")
+
+
 def run(build_dir):
     root, env = private_folders("vekorra-messages-")
     store = Store(build_dir, {**os.environ, **env})
@@ -81,6 +104,7 @@ def run(build_dir):
             wait_for(lambda: store.get("Kestrum", "1", "sms_rezhim") == "pdu", 20, "messages set up on phone 1")
             arrives_and_is_notified(main, phone, monitor_log)
             read_and_answered(main, phone)
+            failed_and_sent_again(main, phone)
     finally:
         phone.stop()
         shutil.rmtree(root, ignore_errors=True)
