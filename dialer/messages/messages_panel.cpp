@@ -322,6 +322,8 @@ void MessagesPanel::update_counter()
 {
     const QString counted = counter_label(messages::count_parts(compose_->toPlainText()));
     counter_->setText(note_.isEmpty() ? counted : counted + QStringLiteral(" — ") + note_);
+    // Its name says what it is; a screen reader reads what it counts here.
+    counter_->setAccessibleDescription(counter_->text());
 }
 
 void MessagesPanel::update_note()

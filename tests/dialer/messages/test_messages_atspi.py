@@ -2,7 +2,8 @@
 under Xvfb, with the real controller, the phone simulator and a real
 notification server (dunst) on a private session bus: a message the phone
 announces is kept, notified and counted on the "Сообщения" tab; opening
-its conversation reads it; the answer typed in the compose field reaches
+its conversation reads it; the counter turns to UCS2 with a Cyrillic
+letter; the answer typed in the compose field reaches
 the phone as AT+CMGS; one the network refuses is sent again.
 
 Usage: test_messages_atspi.py BUILD_DIR
@@ -59,7 +60,11 @@ def read_and_answered(main, phone):
     press(find(main, "push button", "Написать сообщение на этот номер"))
     find(main, "page tab", "Сообщения", timeout=10)  # opened: read, no count
     compose = find(main, "text", "Текст сообщения")
-    set_text(compose, "Ответ с компьютера")
+    counter = find(main, "label", "Счётчик символов")
+    set_text(compose, "Answer")
+    wait_for(lambda: "(GSM)" in counter.description, 5, "the counter in GSM")
+    set_text(compose, "Ответ с компьютера")  # one Cyrillic letter turns the whole text into UCS2
+    wait_for(lambda: "(UCS2)" in counter.description, 5, "the counter in UCS2")
     press(find(main, "push button", "Отправить"))
     assert phone.wait_for_command("AT+CMGS=", 15), phone.received()
     wait_for(lambda: "Ответ с компьютера" in sent_by(phone), 10, "the answer taken by the network")
