@@ -145,8 +145,19 @@ void Controller::store_changed()
         return;
     status_tick();
     messages_soon();
-    if (engine_depth_ != 0 || !engine_timer_.isActive() || !engine_work_waiting())
+    if (!engine_timer_.isActive() || !engine_work_waiting())
         return;
+    // Taken inside a tick's pump (its rest after the poll): the tick that
+    // carries it out follows that one at once, not at the timer's next turn.
+    if (engine_depth_ != 0) {
+        tick_after_this_ = true;
+        return;
+    }
+    engine_tick_soon();
+}
+
+void Controller::engine_tick_soon()
+{
     QTimer::singleShot(0, this, [this] {
         if (engine_depth_ == 0 && engine_timer_.isActive() && engine_work_waiting())
             engine_tick();
@@ -227,6 +238,8 @@ void Controller::engine_tick()
         engine_timer_.stop();
         close_port_quietly();
     }
+    if (engine_depth_ == 0 && std::exchange(tick_after_this_, false))
+        engine_tick_soon();
 }
 
 void Controller::reconnect()

@@ -201,6 +201,7 @@ private:
     // and, when one waits, the engine carries it out at once.
     void store_changed();
     bool engine_work_waiting() const;
+    void engine_tick_soon();
     // The turn of the parts that work between calls (messages, then the
     // phonebook while no call goes on): after a tick whose last reply was
     // read whole, or when the phone announced something between ticks;
@@ -278,6 +279,8 @@ private:
     // The tick just ended on a reply read to its end: nothing of the
     // phone's is still on its way, so the messages part may talk.
     bool line_quiet_ = false;
+    // A command was taken while a tick ran: another tick follows it at once.
+    bool tick_after_this_ = false;
     std::unique_ptr<settings_store::StoreWatch> store_watch_;
     ControllerState state_;
     ControllerView view_;
