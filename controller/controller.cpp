@@ -25,7 +25,7 @@ Controller::Controller(std::unique_ptr<SerialComponent> serial, QObject* parent)
     service_timer_.setInterval(100);
     status_timer_.setInterval(300);
     watchdog_timer_.setInterval(1000);
-    connect(&engine_timer_, &QTimer::timeout, this, &Controller::engine_tick);
+    connect(&engine_timer_, &QTimer::timeout, this, &Controller::engine_timer_fired);
     connect(&service_timer_, &QTimer::timeout, this, &Controller::service_tick);
     connect(&status_timer_, &QTimer::timeout, this, &Controller::status_tick);
     connect(&watchdog_timer_, &QTimer::timeout, this, &Controller::watchdog_tick);
@@ -78,7 +78,7 @@ void Controller::poll_calls_soon()
         return;
     QTimer::singleShot(0, this, [this] {
         if (call_poll_wanted_ && engine_depth_ == 0 && engine_timer_.isActive())
-            engine_tick();
+            event_tick();
     });
 }
 
@@ -160,7 +160,7 @@ void Controller::engine_tick_soon()
 {
     QTimer::singleShot(0, this, [this] {
         if (engine_depth_ == 0 && engine_timer_.isActive() && engine_work_waiting())
-            engine_tick();
+            event_tick();
     });
 }
 
@@ -227,6 +227,24 @@ void Controller::service_tick()
         show_link({std::nullopt, std::nullopt, true});
 }
 
+// Qt never fires a timer inside its own handler, so no timer tick nests in
+// a tick of the timer's. A tick started by an event (a command written, a
+// call heard) stands on the same footing: the timer's turn that falls
+// inside it is skipped rather than run nested, where it would read the
+// reply the outer tick waits for and hand its list on before the outer's.
+void Controller::event_tick()
+{
+    ++event_ticks_;
+    engine_tick();
+    --event_ticks_;
+}
+
+void Controller::engine_timer_fired()
+{
+    if (event_ticks_ == 0)
+        engine_tick();
+}
+
 void Controller::engine_tick()
 {
     ++engine_depth_;
@@ -255,7 +273,7 @@ void Controller::reconnect()
     engine_timer_.start();
     // Nested in a running tick's pump, the next timer tick comes soon enough.
     if (engine_depth_ == 0)
-        QTimer::singleShot(0, this, &Controller::engine_tick);
+        QTimer::singleShot(0, this, &Controller::event_tick);
 }
 
 void Controller::run_engine()

@@ -101,6 +101,8 @@ public:
     void service_tick();
     void engine_tick();
     void status_tick();
+    // An engine tick for an event rather than the timer's turn.
+    void event_tick();
     void watchdog_tick();
 
     // The serial link.
@@ -174,6 +176,8 @@ public:
 
 private:
     friend struct ControllerProbe;  // the tests' way into the state
+
+    void engine_timer_fired();
 
     // What the window shows of the link: status text, indicator and connect
     // button change here alone. A part left empty stays as it is.
@@ -281,6 +285,8 @@ private:
     bool line_quiet_ = false;
     // A command was taken while a tick ran: another tick follows it at once.
     bool tick_after_this_ = false;
+    // Event ticks running now (see event_tick()).
+    int event_ticks_ = 0;
     std::unique_ptr<settings_store::StoreWatch> store_watch_;
     ControllerState state_;
     ControllerView view_;

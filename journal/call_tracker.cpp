@@ -1,5 +1,7 @@
 #include "journal/call_tracker.h"
 
+#include "journal/journal_database.h"
+
 namespace journal {
 
 using blackboard::CallDirection;
@@ -102,6 +104,7 @@ CallTracker::Party CallTracker::start_party(const CallEntry& entry, qint64 now_m
     // middle of it, or answered between two polls) counts from now.
     const Direction direction = party.direction == CallDirection::Outgoing ? Direction::Out : Direction::In;
     party.record = journal_.call_started(line_, model_, direction, party.number, now_ms);
+    qCDebug(lcJournal).noquote() << line_ << "call" << entry.index << party.number << "begins as record" << party.record;
     update_party(party, entry, now_ms);
     return party;
 }
@@ -124,11 +127,19 @@ void CallTracker::end_party(const Party& party, qint64 now_ms)
         outcome = Outcome::Unanswered;
     else
         outcome = party.declined ? Outcome::Rejected : Outcome::Missed;
+    qCDebug(lcJournal).noquote() << line_ << "call" << party.index << party.number << "of record" << party.record
+                                 << "ends";
     journal_.call_ended(party.record, now_ms, outcome);
 }
 
 void CallTracker::call_list(const QList<CallEntry>& entries, qint64 now_ms)
 {
+    if (lcJournal().isDebugEnabled()) {
+        QStringList listed;
+        for (const CallEntry& entry : entries)
+            listed.append(QString::number(entry.index) + QLatin1Char(' ') + entry.number);
+        qCDebug(lcJournal).noquote() << line_ << "call list:" << listed.join(QStringLiteral(", "));
+    }
     if (!left_open_.isEmpty())
         adopt_left_open(entries);
     QList<Party> previous = parties_;
