@@ -142,6 +142,8 @@ QString Controller::poll_call_list()
 
 void Controller::clear_dialled_labels()
 {
+    // A dial that no list showed still counts as a call made.
+    journal_.dial_dropped();
     view_.dialled_number.clear();
     view_.progress.clear();
 }
