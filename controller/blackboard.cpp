@@ -26,7 +26,10 @@ QString slot_identity()
 {
     if (identity_source)
         return identity_source();
-    return QDir(executable_folder()).dirName();
+    // Asked at every read and write of the board: the folder is resolved
+    // once (links followed) rather than on each.
+    static const QString folder = QDir(executable_folder()).dirName();
+    return folder;
 }
 
 void set_slot_identity_source(std::function<QString()> source)

@@ -52,6 +52,9 @@ QList<Entry> list_settings(const QString& app, const QString& section)
 
 bool last_operation_failed() { return connection().failed(); }
 
+ReadBatch::ReadBatch() { connection().begin_read_batch(); }
+ReadBatch::~ReadBatch() { connection().end_read_batch(); }
+
 void reopen() { connection().close(); }
 
 qint64 data_version() { return connection().data_version(); }

@@ -64,6 +64,20 @@ QString store_path();
 // (the command-line tool turns it into exit status 1).
 bool last_operation_failed();
 
+// While one lives, the reads of this process share one read transaction:
+// a pass that reads many keys takes the store's locks once, and sees them
+// all as they stood at its first read. A write, take, append, removal or
+// listing ends that transaction first (a write never goes through an old
+// snapshot); the reads after it begin another. Nests; never hold one across
+// a wait.
+class ReadBatch {
+public:
+    ReadBatch();
+    ~ReadBatch();
+    ReadBatch(const ReadBatch&) = delete;
+    ReadBatch& operator=(const ReadBatch&) = delete;
+};
+
 // Closes the connection; the next operation opens the store afresh at
 // store_path() and may warn again about each kind of failure. For tests
 // that switch stores within one process.

@@ -125,6 +125,7 @@ void StoreConnection::drop_connection()
     }
     sqlite3_close(db_);
     db_ = nullptr;
+    batch_transaction_ = false;
 }
 
 void StoreConnection::close()
@@ -298,22 +299,65 @@ bool StoreConnection::upsert(const Name& name, const QString& value)
     return check(sqlite3_step(stmt), "write");
 }
 
+void StoreConnection::end_batch_transaction()
+{
+    if (!batch_transaction_)
+        return;
+    batch_transaction_ = false;
+    if (!execute(Commit)) {
+        sqlite3_step(statement(Rollback));
+        sqlite3_reset(statement(Rollback));
+    }
+}
+
+void StoreConnection::end_read_batch()
+{
+    if (batch_depth_ > 0 && --batch_depth_ == 0 && db_)
+        end_batch_transaction();
+}
+
+bool StoreConnection::start_other_operation()
+{
+    if (!start_operation())
+        return false;
+    end_batch_transaction();
+    return true;
+}
+
 std::optional<QString> StoreConnection::read(const Name& name)
 {
     if (!start_operation())
         return std::nullopt;
+    if (batch_depth_ > 0 && !batch_transaction_)
+        batch_transaction_ = execute(Begin);
     bool ok = false;
-    return select_value(name, ok);
+    std::optional<QString> value = select_value(name, ok);
+    if (!ok && batch_transaction_) {
+        // A failed read ends the batch's transaction; the next read tries anew.
+        batch_transaction_ = false;
+        sqlite3_step(statement(Rollback));
+        sqlite3_reset(statement(Rollback));
+    }
+    return value;
 }
 
 bool StoreConnection::write(const Name& name, const QString& value)
 {
-    return start_operation() && upsert(name, value);
+    if (!start_other_operation())
+        return false;
+    // The upsert changes nothing when the value is there already, but it
+    // would still take the write lock; a read (outside any batch, so of
+    // the newest state) is cheaper, and the controllers publish mostly
+    // unchanged values several times a second.
+    bool ok = false;
+    if (select_value(name, ok) == value && ok)
+        return true;
+    return upsert(name, value);
 }
 
 std::optional<QString> StoreConnection::take(const Name& name, const QString& default_value, bool reset)
 {
-    if (!start_operation() || !execute(Begin))
+    if (!start_other_operation() || !execute(Begin))
         return std::nullopt;
     bool ok = false;
     std::optional<QString> value = select_value(name, ok);
@@ -329,7 +373,7 @@ std::optional<QString> StoreConnection::take(const Name& name, const QString& de
 
 qint64 StoreConnection::data_version()
 {
-    if (!start_operation())
+    if (!start_other_operation())
         return -1;
     sqlite3_stmt* stmt = nullptr;
     qint64 version = -1;
@@ -341,7 +385,7 @@ qint64 StoreConnection::data_version()
 
 bool StoreConnection::append(const Name& name, const QString& text)
 {
-    if (!start_operation() || !execute(Begin))
+    if (!start_other_operation() || !execute(Begin))
         return false;
     bool ok = false;
     const QString value = select_value(name, ok).value_or(QString());
@@ -356,7 +400,7 @@ bool StoreConnection::append(const Name& name, const QString& text)
 
 bool StoreConnection::remove(const Name& name)
 {
-    if (!start_operation())
+    if (!start_other_operation())
         return false;
     sqlite3_stmt* stmt = statement(Delete);
     StatementUse use(stmt);
@@ -367,7 +411,7 @@ bool StoreConnection::remove(const Name& name)
 QList<Entry> StoreConnection::list(const QString& app, const QString& section)
 {
     QList<Entry> entries;
-    if (!start_operation())
+    if (!start_other_operation())
         return entries;
     const Statement which = app.isNull() ? ListAll : section.isNull() ? ListApp : ListSection;
     sqlite3_stmt* stmt = statement(which);

@@ -39,6 +39,10 @@ public:
     // PRAGMA data_version; -1 when the store cannot be used.
     qint64 data_version();
 
+    // See settings_store::ReadBatch.
+    void begin_read_batch() { ++batch_depth_; }
+    void end_read_batch();
+
     // Whether the operation that just ended could not use the store.
     bool failed() const { return failed_; }
     // Drops the connection; the next operation opens afresh.
@@ -48,6 +52,9 @@ private:
     enum Statement { Select, Upsert, Delete, Begin, Commit, Rollback, ListAll, ListApp, ListSection, StatementCount };
 
     bool start_operation();
+    // Every operation but a read ends the batch's read transaction first.
+    bool start_other_operation();
+    void end_batch_transaction();
     void follow_moved_file();
     void drop_connection();
     bool open();
@@ -72,6 +79,8 @@ private:
     StoreFiles opened_files_;  // as they were when the connection opened
     qint64 next_file_check_ms_ = 0;
     QSet<int> reported_kinds_;
+    int batch_depth_ = 0;
+    bool batch_transaction_ = false;  // BEGIN run for the batch's reads
 };
 
 }  // namespace settings_store

@@ -1,5 +1,7 @@
 #include "dialer/main_window/status_pass.h"
 
+#include "settings_store/settings_store.h"
+
 #include <QCoreApplication>
 
 #include "blackboard/fields.h"
@@ -72,7 +74,11 @@ SlotView read_slot_view(int slot)
     SlotView view;
     const blackboard::Slot board(slot);
     view.model = board.read(key::model, QString());
-    board.write(key::name_tlf, view.model);
+    // Written (an absent key too) only when it differs, so that the pass's
+    // reads keep one read transaction: a write would end it.
+    static const QString absent(QChar(0));  // never a stored display name
+    if (board.read(key::name_tlf, absent) != view.model)
+        board.write(key::name_tlf, view.model);
 
     view.calls = blackboard::read_published_calls(board);
     const blackboard::PublishedCalls& calls = view.calls;
@@ -102,6 +108,7 @@ SlotView read_slot_view(int slot)
 std::array<SlotView, kSerialSlots> status_pass()
 {
     std::array<SlotView, kSerialSlots> views;
+    const settings_store::ReadBatch batch;
     for (int index = 0; index < kSerialSlots; ++index)
         views[index] = read_slot_view(index + 1);
     return views;
