@@ -71,4 +71,16 @@ QStringList Slot::ussd_codes() const
 
 void Slot::set_ussd_codes(const QStringList& codes) const { write(key::ussd_codes, codes.join(QLatin1Char('@'))); }
 
+QList<int> connected_gsm_slots()
+{
+    constexpr int serial_slots = 4;
+    QList<int> connected;
+    for (int slot = 1; slot <= serial_slots; ++slot) {
+        const Slot board(slot);
+        if ((slot == 1 || board.enabled()) && board.port_open() && board.phone_type() == PhoneType::Gsm)
+            connected.append(slot);
+    }
+    return connected;
+}
+
 }  // namespace blackboard

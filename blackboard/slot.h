@@ -71,4 +71,9 @@ private:
     QString section_;
 };
 
+// The serial slots (1 to 4) whose GSM phone is connected now: in use
+// (slot 1 always is), port open, phone type GSM. The phones a message or
+// a phonebook read can go through.
+QList<int> connected_gsm_slots();
+
 }  // namespace blackboard

@@ -18,8 +18,9 @@ namespace contacts {
 //
 // Ten thousand files take a processor several hundred milliseconds to
 // read, longer on a busy machine: a window reads them in the background
-// (Load::InBackground) and shows numbers without names until the first
-// reading is done; changed() tells when the index was replaced.
+// (Load::InBackground), going on from the cache of its last run so that
+// only changed files are read, and shows numbers without names until the
+// first reading is done; changed() tells when the index was replaced.
 class ContactBook : public QObject {
     Q_OBJECT
 
@@ -33,7 +34,8 @@ public:
     // the places that show names may keep a reference to it.
     const ContactIndex& index() const { return index_; }
     QString name_for(const QString& number) const { return index_.name_for(number); }
-    // Whether the first reading is done.
+    // Whether the first reading of the folders is done (the names of the
+    // cache may be there before).
     bool ready() const { return ready_; }
     // Reads what changed now, without waiting for the watcher; also
     // follows a changed "Страна".
@@ -56,6 +58,8 @@ public:
     struct Scan {
         Files files;
         bool any_change = false;
+        bool files_read = false;  // a file was read, or one went away
+        bool from_cache = false;  // the cache of the last run, not the folders
         std::shared_ptr<ContactIndex> index;
     };
 
@@ -66,9 +70,16 @@ private:
     void take(Scan scan);
     void watch_folders();
 
+    // The region the index was built for; "" before the first index.
+    QString known_region() const;
+
     ContactIndex index_;
+    // A window keeps what it read in the cache for its next start; a tool
+    // reads the folders alone.
+    bool keep_cache_;
     Files files_;
     bool ready_ = false;
+    bool indexed_ = false;
     QFileSystemWatcher* watcher_ = nullptr;
     QTimer settle_;
     QFutureWatcher<Scan> background_;

@@ -295,6 +295,21 @@ AtChannel::Reply AtChannel::exchange(const QString& command, int timeout_ms)
     return reply;
 }
 
+AtChannel::Reply AtChannel::await_final(const QString& command, int timeout_ms)
+{
+    ++depth_;
+    Reply reply;
+    try {
+        bool prompted = false;
+        reply = read_until_final(command, timeout_ms, false, prompted);
+    } catch (const std::exception& failure) {
+        qCDebug(lcKestrumAt).noquote() << command << "failed:" << failure.what();
+        reply = {};
+    }
+    --depth_;
+    return reply;
+}
+
 AtChannel::Reply AtChannel::exchange(const QString& command, const QString& text, int timeout_ms)
 {
     ++depth_;

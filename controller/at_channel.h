@@ -69,6 +69,11 @@ public:
     // cancels the command and the reply is None.
     Reply exchange(const QString& command, const QString& text, int timeout_ms);
 
+    // Reads the reply of a command already written by send(), up to its
+    // final result or timeout_ms: the call engine's commands, written the
+    // ticks' way and then awaited.
+    Reply await_final(const QString& command, int timeout_ms);
+
     // Writes text as it is (the engines add their own line ends), logged.
     void send(const QString& text);
     // Characters waiting for a reader: those held and those in the port.

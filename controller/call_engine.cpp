@@ -21,13 +21,14 @@ void Controller::call_engine_tick()
             state_.sch = 0;
             return;
         }
-        if (send_pending_command()) {
-            // What the command changed is read at once after the pause,
-            // the tick's own way: its reply may still be on the way, and
-            // would pass for the list's.
+        const QString command = send_pending_command();
+        if (!command.isEmpty()) {
+            // What the command changed is read at once after its result.
+            // A result not come within the tick's pause may still be on its
+            // way and would pass for the list's: that list is read the
+            // ticks' own way.
             call_poll_wanted_ = true;
-            command_reply_pending_ = true;
-            clock.sleep_ms(200);
+            command_reply_pending_ = !await_command_result(command);
             --state_.sch;
             return;
         }
@@ -59,8 +60,19 @@ void Controller::call_engine_tick()
     }
 }
 
-// One command per tick, in this order of precedence; no reply is read.
-bool Controller::send_pending_command()
+bool Controller::await_command_result(const QString& command)
+{
+    constexpr int pause_ms = 200;
+    if (!port_open_quietly()) {
+        platform::clock().sleep_ms(pause_ms);
+        return false;
+    }
+    return channel_.await_final(command, pause_ms).final != AtChannel::Final::None;
+}
+
+// One command per tick, in this order of precedence; its result is read
+// by the caller. Returns the command sent, "" when none waited.
+QString Controller::send_pending_command()
 {
     const struct {
         qint16 ControllerState::*flag;
@@ -82,9 +94,9 @@ bool Controller::send_pending_command()
         // A hang-up also ends a dialled number that never reached the list.
         if (command.flag == &ControllerState::poloz_t)
             clear_dialled_labels();
-        return true;
+        return QString::fromLatin1(command.command).trimmed();
     }
-    return false;
+    return QString();
 }
 
 bool Controller::call_command_pending() const
@@ -130,6 +142,8 @@ QString Controller::poll_call_list()
 
 void Controller::clear_dialled_labels()
 {
+    // A dial that no list showed still counts as a call made.
+    journal_.dial_dropped();
     view_.dialled_number.clear();
     view_.progress.clear();
 }

@@ -242,7 +242,10 @@ private:
     void dialled(const QString& number);
 
     // Steps of the call engine.
-    bool send_pending_command();
+    QString send_pending_command();
+    // Reads the result of a call command just sent, within the tick's
+    // pause; false when none came (or the port is not the channel's).
+    bool await_command_result(const QString& command);
     // A command flag or a number waits: tones wait behind them.
     bool call_command_pending() const;
     void dial_pending_number();

@@ -43,6 +43,18 @@ void LineJournal::command_sent(journal::DeclineCommand command)
         tracker_->command_sent(command);
 }
 
+void LineJournal::dialled(const QString& number)
+{
+    if (tracker_)
+        tracker_->dialled(number, now());
+}
+
+void LineJournal::dial_dropped()
+{
+    if (tracker_)
+        tracker_->dial_dropped(now());
+}
+
 void LineJournal::dialled_without_list(const QString& number)
 {
     if (tracker_)

@@ -24,6 +24,10 @@ public:
     // calls: the reply parsed, once for every reader.
     void call_list_polled(const QString& reply, const QList<blackboard::CallEntry>& calls);
     void command_sent(journal::DeclineCommand command);
+    // A number dialled on a phone with a call list, and that dial's label
+    // dropped (see journal::CallTracker::dialled).
+    void dialled(const QString& number);
+    void dial_dropped();
     void dialled_without_list(const QString& number);
     // What a wired modem answered in one tick: a refusing final result
     // ends the last dial unanswered; a "RING" (with the caller's number

@@ -41,6 +41,8 @@ void Controller::dialled(const QString& number)
     // The call engine's dials show up in the call list.
     if (state_.CLCC != 1 || state_.tip_tlf != blackboard::kGsm)
         journal_.dialled_without_list(number);
+    else
+        journal_.dialled(number);
 }
 
 QString Controller::take_input()

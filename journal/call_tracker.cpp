@@ -2,6 +2,9 @@
 
 #include "journal/journal_database.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace journal {
 
 using blackboard::CallDirection;
@@ -169,6 +172,11 @@ void CallTracker::call_list(const QList<CallEntry>& entries, qint64 now_ms)
     }
     for (const Party& gone : std::as_const(previous))
         end_party(gone, now_ms);
+    if (pending_dial_) {
+        for (const CallEntry* entry : unmatched)
+            if (direction_of(*entry) == CallDirection::Outgoing)
+                pending_dial_.reset();
+    }
     parties_ = current;
     note_seen(now_ms);
 }
@@ -218,6 +226,7 @@ void CallTracker::link_lost(qint64 now_ms)
 void CallTracker::controller_ending(qint64 now_ms)
 {
     interrupt_left_open();
+    dial_dropped(now_ms);
     for (const Party& party : std::as_const(parties_))
         end_party(party, now_ms);
     parties_.clear();
@@ -232,6 +241,22 @@ void CallTracker::end_listless(Outcome outcome, qint64 now_ms)
 {
     journal_.call_ended(listless_.record, now_ms, outcome);
     listless_ = ListlessCall();
+}
+
+void CallTracker::dialled(const QString& number, qint64 now_ms)
+{
+    dial_dropped(now_ms);
+    pending_dial_ = PendingDial{number, now_ms};
+}
+
+void CallTracker::dial_dropped(qint64 now_ms)
+{
+    if (!pending_dial_)
+        return;
+    const PendingDial dial = *std::exchange(pending_dial_, std::nullopt);
+    qCDebug(lcJournal).noquote() << line_ << "dial of" << dial.number << "dropped before a list showed it";
+    const qint64 record = journal_.call_started(line_, model_, Direction::Out, dial.number, dial.dialled_ms);
+    journal_.call_ended(record, std::max(now_ms, dial.dialled_ms), Outcome::Unanswered);
 }
 
 void CallTracker::dialled_without_list(const QString& number, qint64 now_ms)

@@ -1,6 +1,7 @@
 #pragma once
 #include <QList>
 #include <QString>
+#include <optional>
 
 #include "blackboard/call_list.h"
 #include "journal/journal.h"
@@ -57,6 +58,13 @@ public:
     void link_lost(qint64 now_ms);
     // Orderly end of the controller: every open call ends as it stands.
     void controller_ending(qint64 now_ms);
+
+    // Phones with a call list: a number was dialled. The first outgoing
+    // call a list shows after it is that dial. Dropped before any list
+    // showed it (hung up at once, refused, over between two polls), it is
+    // recorded all the same, unanswered, from the time it was dialled.
+    void dialled(const QString& number, qint64 now_ms);
+    void dial_dropped(qint64 now_ms);
 
     // Phones without a call list: what the line shows of a call.
     void dialled_without_list(const QString& number, qint64 now_ms);
@@ -116,6 +124,12 @@ private:
     QList<CallRecord> left_open_;
     qint64 first_failure_ms_ = 0;
     ListlessCall listless_;
+    // A dial no list has shown yet.
+    struct PendingDial {
+        QString number;
+        qint64 dialled_ms = 0;
+    };
+    std::optional<PendingDial> pending_dial_;
     qint64 last_seen_written_ms_ = 0;
 };
 

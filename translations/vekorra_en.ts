@@ -347,6 +347,18 @@
         <source>Сообщение: %1</source>
         <translation>Message: %1</translation>
     </message>
+    <message>
+        <source>Прочитать телефоны</source>
+        <translation>Read phones</translation>
+    </message>
+    <message>
+        <source>Прочитать заново телефонные книги подключённых телефонов</source>
+        <translation>Read the phonebooks of the connected phones again</translation>
+    </message>
+    <message>
+        <source>Нет подключённых телефонов GSM</source>
+        <translation>No GSM phone is connected</translation>
+    </message>
 </context>
 <context>
     <name>Dialog</name>

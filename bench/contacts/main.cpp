@@ -1,6 +1,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QRandomGenerator>
 #include <algorithm>
 #include <cstdio>
@@ -8,6 +9,7 @@
 
 #include "bench/support/bench_support.h"
 #include "contacts/contact_book.h"
+#include "contacts/contact_cache.h"
 #include "contacts/contact_files.h"
 #include "contacts/vcard_writer.h"
 
@@ -73,24 +75,31 @@ int main(int argc, char** argv)
     bench::report("  the same, processor time of this process", load_cpu_ms, QStringLiteral("-"));
 
     // As the main window reads them: its thread waits only for the start
-    // of the reading; the names come when the pool is done.
+    // of the reading; the names come when the pool is done. The first
+    // start reads every file; later ones go on from the cache it left.
     QList<double> start_ms;
+    QList<double> first_ready_ms;
     QList<double> ready_ms;
-    for (int run = 0; run < 7; ++run) {
+    QFile::remove(contacts::contact_cache_path());
+    for (int run = 0; run < 8; ++run) {
         QElapsedTimer timer;
         timer.start();
         contacts::ContactBook book(true, contacts::ContactBook::Load::InBackground);
         start_ms << timer.nsecsElapsed() / 1e6;
         QEventLoop loop;
         QObject::connect(&book, &contacts::ContactBook::changed, &loop, &QEventLoop::quit);
-        if (!book.ready())
-            loop.exec();
-        ready_ms << timer.nsecsElapsed() / 1e6;
+        loop.exec();
+        (run == 0 ? first_ready_ms : ready_ms) << timer.nsecsElapsed() / 1e6;
         if (book.index().contacts().size() != kContacts)
             return 1;
+        // The look through the folders after the cache's names ends
+        // before the next start.
+        while (!book.ready())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     bench::report("window start-up: its thread waits for the contacts", start_ms, QStringLiteral("<= 150 ms"));
-    bench::report("  names ready, read in the background", ready_ms, QStringLiteral("-"));
+    bench::report("  names ready at start-up (cache of the last run)", ready_ms, QStringLiteral("<= 150 ms"));
+    bench::report("  names ready at the first start (every file read)", first_ready_ms, QStringLiteral("-"));
 
     contacts::ContactBook book(false);
     QList<double> lookup_ms;

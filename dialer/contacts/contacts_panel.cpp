@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include "blackboard/slot.h"
 #include "contacts/contact_files.h"
 #include "contacts/vcard_writer.h"
 #include "dialer/contacts/contact_dialog.h"
@@ -62,6 +63,8 @@ void ContactsPanel::build()
     auto* create = button(tr("Новый контакт…"), QStringLiteral("contacts_new"), tr("Новый контакт"));
     import_ = button(tr("Импорт контактов…"), QStringLiteral("contacts_import"), tr("Импорт контактов из файла vCard"));
     export_ = button(tr("Экспорт…"), QStringLiteral("contacts_export"), tr("Экспорт контактов в файл vCard"));
+    auto* read_phones = button(tr("Прочитать телефоны"), QStringLiteral("contacts_read_phones"),
+                               tr("Прочитать заново телефонные книги подключённых телефонов"));
     call_ = button(tr("Позвонить"), QStringLiteral("contacts_call"), tr("Позвонить контакту"));
     message_ = button(tr("Сообщение"), QStringLiteral("contacts_message"), tr("Написать сообщение контакту"));
     edit_ = button(tr("Изменить…"), QStringLiteral("contacts_edit"), tr("Изменить контакт"));
@@ -91,6 +94,7 @@ void ContactsPanel::build()
     tools->addWidget(create);
     tools->addWidget(import_);
     tools->addWidget(export_);
+    tools->addWidget(read_phones);
     auto* actions = new QHBoxLayout;
     for (QPushButton* action : {call_, message_, edit_, remove_})
         actions->addWidget(action);
@@ -110,6 +114,7 @@ void ContactsPanel::build()
     connect(create, &QPushButton::clicked, this, [this] { new_contact(); });
     connect(import_, &QPushButton::clicked, this, [this] { import_chosen(); });
     connect(export_, &QPushButton::clicked, this, [this] { export_shown(); });
+    connect(read_phones, &QPushButton::clicked, this, [this] { read_phonebooks_again(); });
     connect(call_, &QPushButton::clicked, this, [this] { call_selected(); });
     connect(message_, &QPushButton::clicked, this, &ContactsPanel::message_selected);
     connect(edit_, &QPushButton::clicked, this, [this] { edit_selected(); });
@@ -298,4 +303,16 @@ void ContactsPanel::show_menu(const QPoint& position)
         menu.addAction(tr("Удалить"), this, [this] { remove_selected(); });
     }
     menu.exec(table_->viewport()->mapToGlobal(position));
+}
+
+int ContactsPanel::read_phonebooks_again()
+{
+    // Each controller reads once its phone has no call; the list follows
+    // the phonebook files as they are written.
+    const QList<int> connected = blackboard::connected_gsm_slots();
+    for (const int slot : connected)
+        blackboard::Slot(slot).write(blackboard::key::kniga_chitat, blackboard::flag::of(true));
+    if (connected.isEmpty())
+        platform::show_message(tr("Нет подключённых телефонов GSM"));
+    return int(connected.size());
 }

@@ -35,6 +35,9 @@ public:
     // "Импорт контактов…" of the chosen file; the result is told when done.
     bool import_chosen();
     bool export_shown();
+    // "Прочитать телефоны": asks every connected GSM phone's controller to
+    // read its phonebook again; how many were asked.
+    int read_phonebooks_again();
     // Whether an import or export is still running.
     bool busy() const { return work_.isRunning(); }
 

@@ -21,10 +21,8 @@ void wake(int slot)
 QList<SendingPhone> sending_phones()
 {
     QList<SendingPhone> phones;
-    for (int slot = 1; slot <= kSerialSlots; ++slot) {
+    for (const int slot : blackboard::connected_gsm_slots()) {
         const blackboard::Slot board(slot);
-        if ((slot != 1 && !board.enabled()) || !board.port_open() || board.phone_type() != blackboard::PhoneType::Gsm)
-            continue;
         QString name = Labels::tr("Телефон %1").arg(slot);
         const QString model = board.read(blackboard::key::model, QString());
         if (!model.isEmpty() && model != QLatin1String("ER"))

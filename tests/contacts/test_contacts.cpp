@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include "contacts/contact_book.h"
+#include "contacts/contact_cache.h"
 #include "contacts/contact_files.h"
 #include "contacts/shown_names.h"
 #include "dialer/main_window/status_pass.h"
@@ -197,6 +198,39 @@ private slots:
 
         QVERIFY(QFile::remove(own_folder() + "/synced.vcf"));
         QVERIFY(wait_until([&] { return book.name_for("0445551100").isEmpty(); }, 1000));
+    }
+
+    // A window's next start names from what its last run read, then
+    // follows what changed in the folders meanwhile; a cut cache is none.
+    void cache_of_the_last_run()
+    {
+        TestEnv env;
+        const auto save = [](const QString& uid, const QString& name, const QString& number) {
+            return write_private_file(own_folder() + '/' + uid + ".vcf",
+                                      QStringLiteral("BEGIN:VCARD\r\nVERSION:4.0\r\nUID:%1\r\nFN:%2\r\nTEL:%3\r\n"
+                                                     "END:VCARD\r\n").arg(uid, name, number).toUtf8());
+        };
+        QVERIFY(save("a", "Мама", "0671234567") && save("b", "Тато", "0671234568"));
+        { ContactBook last_run; }
+        QCOMPARE(QFile::permissions(contact_cache_path()) & 0x0077, QFileDevice::Permissions());
+        QVERIFY(QFile::remove(own_folder() + "/b.vcf"));
+        QVERIFY(save("a", "Мама Оля", "0671234567") && save("c", "Сестра", "0671234569"));
+        for (const bool cut : {false, true}) {
+            QFile cache(contact_cache_path());
+            if (cut)
+                QVERIFY(cache.resize(cache.size() / 2));
+            ContactBook book(true, ContactBook::Load::InBackground);
+            QStringList first_names;  // as the first change showed them
+            connect(&book, &ContactBook::changed, this, [&] {
+                if (first_names.isEmpty())
+                    first_names << book.name_for("0671234567") << book.name_for("0671234568");
+            });
+            QVERIFY(wait_until([&] { return book.ready(); }, 5000));
+            QCOMPARE(first_names, cut ? QStringList({"Мама Оля", ""}) : QStringList({"Мама", "Тато"}));
+            QCOMPARE(book.name_for("0671234567"), QStringLiteral("Мама Оля"));
+            QCOMPARE(book.name_for("0671234568"), QString());
+            QCOMPARE(book.name_for("0671234569"), QStringLiteral("Сестра"));
+        }
     }
 };
 

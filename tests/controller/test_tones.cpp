@@ -150,7 +150,8 @@ void TestTones::two_writers_appending_at_once_lose_and_repeat_nothing()
     QElapsedTimer waited;
     waited.start();
     while ((first->state() != QProcess::NotRunning || second->state() != QProcess::NotRunning
-            || !board("dtmf", QString()).isEmpty() || rig.controller->tones().waiting())
+            || !board(QStringLiteral("1"), QStringLiteral("dtmf"), QString()).isEmpty()
+            || rig.controller->tones().waiting())
            && waited.elapsed() < 20000) {
         rig.round();
         first->waitForFinished(0);

@@ -17,6 +17,7 @@ const qint64 epoch_ms = QDateTime(QDate(2024, 5, 1), QTime(10, 0)).toMSecsSinceE
 //   hangup | release                    "AT+CHUP" | "AT+CHLD=0" sent by the user
 //   decline <index>                     the user declined that call
 //   lost | end                          link lost | orderly end of the controller
+//   dialled <number> | dropped           a dial on a phone with a call list
 //   dial <number> | refused | ring [<number>] | take | hangup-line | tick
 //                                       a phone without a call list
 void run_step(CallTracker& tracker, const QString& step)
@@ -41,6 +42,10 @@ void run_step(CallTracker& tracker, const QString& step)
         tracker.link_lost(now);
     } else if (event == "end") {
         tracker.controller_ending(now);
+    } else if (event == "dialled") {
+        tracker.dialled(words.value(0), now);
+    } else if (event == "dropped") {
+        tracker.dial_dropped(now);
     } else if (event == "dial") {
         tracker.dialled_without_list(words.value(0), now);
     } else if (event == "refused") {
@@ -102,6 +107,15 @@ private slots:
         QTest::newRow("outgoing answered")
             << QStringList{"0 list 1,0,2," + b, "1 list 1,0,3," + b, "3 list 1,0,0," + b, "8 list"}
             << QStringList{"1 out " + b + " answered 0-3-8"};
+        QTest::newRow("a dial the list shows is that call")
+            << QStringList{"0 dialled " + b, "1 list 1,0,2,+38" + b, "2 dropped", "3 list 1,0,0,+38" + b, "8 list"}
+            << QStringList{"1 out +38" + b + " answered 1-3-8"};
+        QTest::newRow("a dial hung up before any list showed it")
+            << QStringList{"0 list", "1 dialled " + b, "2 dropped", "3 list", "4 dropped"}
+            << QStringList{"1 out " + b + " unanswered 1---2"};
+        QTest::newRow("a dial no list showed, then another")
+            << QStringList{"0 dialled " + b, "5 dialled " + c, "6 list 1,0,2," + c, "7 list"}
+            << QStringList{"1 out " + b + " unanswered 0---5", "1 out " + c + " unanswered 6---7"};
         QTest::newRow("outgoing unanswered")
             << QStringList{"0 list 1,0,2," + b, "1 list 1,0,3," + b, "9 hangup", "10 list"}
             << QStringList{"1 out " + b + " unanswered 0---10"};

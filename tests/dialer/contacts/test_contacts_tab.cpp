@@ -6,6 +6,7 @@
 #include <QTableView>
 #include <QtTest>
 
+#include "blackboard/slot.h"
 #include "contacts/contact_files.h"
 #include "contacts/shown_names.h"
 #include "contacts/vcard_reader.h"
@@ -117,6 +118,19 @@ private slots:
         QCOMPARE(messages.questions.last(), QStringLiteral("Удалить"));
         QVERIFY(!QFile::exists(file));
         QVERIFY(wait_until([&] { return panel.model().rowCount() == 2; }, 5000));
+
+        // "Прочитать телефоны" asks the connected GSM phones alone.
+        QCOMPARE(panel.read_phonebooks_again(), 0);
+        QCOMPARE(messages.texts.last(), QStringLiteral("Нет подключённых телефонов GSM"));
+        using namespace blackboard;
+        for (const int slot : {1, 2, 3}) {
+            Slot(slot).write(key::on_pr, QString(flag::port_open));
+            Slot(slot).set_enabled(slot != 3);
+        }
+        Slot(2).set_phone_type(PhoneType::Cdma);
+        QCOMPARE(panel.read_phonebooks_again(), 1);
+        QCOMPARE(Slot(1).read(key::kniga_chitat, QString()), QStringLiteral("1"));
+        QCOMPARE(Slot(2).read(key::kniga_chitat, QString()) + Slot(3).read(key::kniga_chitat, QString()), QString());
     }
 };
 
