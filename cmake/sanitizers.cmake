@@ -31,10 +31,17 @@ endif()
 # The sanitizer options of every test, also of tests added with a plain
 # add_test: ctest reads this file before it runs anything, and the tests and
 # the programs they start inherit its environment.
+# intercept_tls_get_addr=0: up to LLVM 16 the runtime takes a dynamic TLS
+# block of glibc >= 2.25 that happens to start 16 bytes into a page for one
+# of glibc 2.19 and reads the allocator's chunk header before it as the
+# block's bounds. The leak check then scans that made-up range and its
+# tracer dies of SIGSEGV at the program's exit. With any other start the
+# block is not scanned at all, so the leak check loses no roots by this; the
+# blocks themselves stay heap chunks it follows.
 if(VEKORRA_SANITIZE)
   set(supp ${PROJECT_SOURCE_DIR}/tools/sanitizers)
   file(WRITE ${CMAKE_BINARY_DIR}/sanitizer_environment.cmake
-"set(ENV{ASAN_OPTIONS} \"log_path=${VEKORRA_SANITIZER_REPORTS}/report:detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1\")
+"set(ENV{ASAN_OPTIONS} \"log_path=${VEKORRA_SANITIZER_REPORTS}/report:detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:intercept_tls_get_addr=0\")
 set(ENV{LSAN_OPTIONS} \"suppressions=${supp}/lsan.supp:print_suppressions=0\")
 set(ENV{UBSAN_OPTIONS} \"log_path=${VEKORRA_SANITIZER_REPORTS}/report:print_stacktrace=1:halt_on_error=1\")
 ")

@@ -1,5 +1,6 @@
 #pragma once
 #include "programs.h"
+#include "x_server.h"
 #include <QDBusConnection>
 #include <QJsonObject>
 #include <QList>
@@ -12,9 +13,8 @@
 // the process it started in its destructor (and the process ends by itself
 // if the test dies).
 
-// A D-Bus session bus without service activation: only what the test starts
-// is on it, so a server installed on the machine never answers in its
-// place. Sets DBUS_SESSION_BUS_ADDRESS for this process's children.
+// A D-Bus session bus without service activation (SessionBus) that this
+// process talks on. Sets DBUS_SESSION_BUS_ADDRESS for this process's children.
 class PrivateBus {
 public:
     PrivateBus();
@@ -22,18 +22,15 @@ public:
     PrivateBus(const PrivateBus&) = delete;
     PrivateBus& operator=(const PrivateBus&) = delete;
 
-    bool ready() const { return !address_.isEmpty(); }
-    QString address() const { return address_; }
-    QString error() const { return error_; }
+    bool ready() const { return !address().isEmpty(); }
+    QString address() const { return bus_.address(); }
+    QString error() const { return bus_.error(); }
     // This process's own connection to the bus.
     QDBusConnection connection() const;
     bool name_owned(const QString& name) const;
 
 private:
-    QTemporaryDir dir_;
-    QProcess daemon_;
-    QString address_;
-    QString error_;
+    SessionBus bus_;
 };
 
 // Xvfb on a display number it picked itself. Does not change this process's
