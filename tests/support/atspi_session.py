@@ -16,6 +16,7 @@ import os
 import shutil
 import signal
 import subprocess
+import sys
 import tempfile
 import time
 
@@ -264,3 +265,20 @@ def button_faults(window):
         if kind in {"image", "icon"} and (not name or name == (accessible.parent.name or "")):
             faults.append("picture without a name of its own: " + where)
     return faults
+
+
+def start_dialer(session, build_dir, env, display_name="Экран: Телефон 1"):
+    """Starts the dialer; returns its main window and phone 1's display once
+    phone 1 (the simulator) is connected."""
+    session.start([os.path.join(build_dir, "vekorra")], env)
+    main = session.window("vekorra", "Vekorra")
+    display = find(main, "text", display_name)
+    wait_for(lambda: "PhoneSim 3000" in text_of(display), 20, "phone 1 connected")
+    return main, display
+
+
+def run_timed(run):
+    """A window test's command line: run(build_dir, ...), then the time it took."""
+    started = time.monotonic()
+    run(*sys.argv[1:])
+    print("%.1f s" % (time.monotonic() - started))

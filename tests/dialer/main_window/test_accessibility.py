@@ -12,12 +12,12 @@ import os
 import shutil
 import subprocess
 import sys
-import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
 
 from atspi_session import (AtspiSession, button_faults, find, find_all, press,  # noqa: E402
                            private_folders, set_text, text_of, wait_for)
+from atspi_session import run_timed  # noqa: E402
 from phonesim_driver import PhoneSim  # noqa: E402
 import pyatspi  # noqa: E402
 
@@ -177,6 +177,4 @@ def run(build_dir):
 
 
 if __name__ == "__main__":
-    started = time.monotonic()
-    run(sys.argv[1])
-    print("%.1f s" % (time.monotonic() - started))
+    run_timed(run)

@@ -18,6 +18,7 @@ sys.path.insert(0, os.path.join(HERE, "..", "..", "support"))
 sys.path.insert(0, HERE)
 
 from atspi_session import AtspiSession, find, find_all, press, private_folders, set_text, text_of, wait_for  # noqa: E402
+from atspi_session import run_timed, start_dialer  # noqa: E402
 from phonesim_driver import PhoneSim  # noqa: E402
 from test_accessibility import Store  # noqa: E402
 
@@ -116,10 +117,7 @@ def run(build_dir):
         with AtspiSession() as session:
             from gi.repository import Atspi
             Atspi.set_timeout(3000, 20000)
-            session.start([os.path.join(build_dir, "vekorra")], env)
-            main = session.window("vekorra", "Vekorra")
-            display = find(main, "text", "Экран: Телефон 1")
-            wait_for(lambda: "PhoneSim 3000" in text_of(display), 20, "phone 1 connected")
+            main, _ = start_dialer(session, build_dir, env)
             dial_by_name(main, phone)
             ringing_contact(main, phone)
             contact_from_journal(session, main, phone)
@@ -129,6 +127,4 @@ def run(build_dir):
 
 
 if __name__ == "__main__":
-    started = time.monotonic()
-    run(sys.argv[1])
-    print("%.1f s" % (time.monotonic() - started))
+    run_timed(run)

@@ -12,12 +12,12 @@ import re
 import shutil
 import subprocess
 import sys
-import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
 
 from atspi_session import (AtspiSession, descendants, find, find_all, press,  # noqa: E402
                            private_folders, set_text, text_of, wait_for)
+from atspi_session import run_timed, start_dialer  # noqa: E402
 from phonesim_driver import PhoneSim  # noqa: E402
 import pyatspi  # noqa: E402
 
@@ -76,10 +76,7 @@ def open_window(session, opener, app, title, what, skip=()):
 
 
 def main_window_windows(session, build_dir, env, phone):
-    session.start([os.path.join(build_dir, "vekorra")], env)
-    main = session.window("vekorra", "Vekorra")
-    display = find(main, "text", "Display: Phone 1")
-    wait_for(lambda: "PhoneSim 3000" in text_of(display), 20, "phone 1 connected")
+    main, display = start_dialer(session, build_dir, env, "Display: Phone 1")
     set_text(find(main, "text", "Phone number"), NUMBER)
     press(find(main, "push button", "Call"))
     hang_up = find(main, "push button", "Hang up", timeout=10, enabled=True)
@@ -187,6 +184,4 @@ def run(build_dir, notification_server):
 
 
 if __name__ == "__main__":
-    started = time.monotonic()
-    run(sys.argv[1], sys.argv[2])
-    print("%.1f s" % (time.monotonic() - started))
+    run_timed(run)

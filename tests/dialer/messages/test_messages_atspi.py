@@ -20,6 +20,7 @@ sys.path.insert(0, os.path.join(HERE, "..", "..", "support"))
 sys.path.insert(0, os.path.join(HERE, "..", "main_window"))
 
 from atspi_session import AtspiSession, find, find_all, press, private_folders, set_text, text_of, wait_for  # noqa: E402
+from atspi_session import run_timed, start_dialer  # noqa: E402
 from phonesim_driver import PhoneSim  # noqa: E402
 from test_accessibility import Store  # noqa: E402
 
@@ -102,10 +103,7 @@ def run(build_dir):
             session._own(["dbus-monitor", "--address", session.bus_address,
                           "interface='org.freedesktop.Notifications',member='Notify'"], stdout=log,
                          stderr=subprocess.DEVNULL)
-            session.start([os.path.join(build_dir, "vekorra")], env)
-            main = session.window("vekorra", "Vekorra")
-            display = find(main, "text", "Экран: Телефон 1")
-            wait_for(lambda: "PhoneSim 3000" in text_of(display), 20, "phone 1 connected")
+            main, _ = start_dialer(session, build_dir, env)
             wait_for(lambda: store.get("Kestrum", "1", "sms_rezhim") == "pdu", 20, "messages set up on phone 1")
             arrives_and_is_notified(main, phone, monitor_log)
             read_and_answered(main, phone)
@@ -116,6 +114,4 @@ def run(build_dir):
 
 
 if __name__ == "__main__":
-    started = time.monotonic()
-    run(sys.argv[1])
-    print("%.1f s" % (time.monotonic() - started))
+    run_timed(run)

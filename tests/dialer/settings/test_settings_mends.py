@@ -22,6 +22,7 @@ sys.path.insert(0, os.path.join(HERE, "..", "main_window"))
 
 from atspi_session import (AtspiSession, action_names, children, descendants, find, find_all,  # noqa: E402
                            press, private_folders, role, set_text, text_of, wait_for)
+from atspi_session import run_timed  # noqa: E402
 from phonesim_driver import PhoneSim  # noqa: E402
 from test_accessibility import Store  # noqa: E402
 
@@ -147,6 +148,4 @@ def run(build_dir):
 
 
 if __name__ == "__main__":
-    started = time.monotonic()
-    run(sys.argv[1])
-    print("%.1f s" % (time.monotonic() - started))
+    run_timed(run)
