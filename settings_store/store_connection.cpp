@@ -352,6 +352,9 @@ bool StoreConnection::write(const Name& name, const QString& value)
     bool ok = false;
     if (select_value(name, ok) == value && ok)
         return true;
+    // A read that failed only costs the shortcut: the write's own outcome
+    // is the operation's.
+    failed_ = false;
     return upsert(name, value);
 }
 
