@@ -6,6 +6,7 @@
 #include <QDBusServiceWatcher>
 #include <QLoggingCategory>
 #include <QVariantMap>
+#include <utility>
 
 Q_LOGGING_CATEGORY(lcNotify, "vekorra.notify", QtWarningMsg)
 
@@ -176,6 +177,13 @@ void DBusNotificationService::notify_answered(quint32 id, QDBusPendingCallWatche
     }
     unavailable_reported_ = false;
     shown->server_id = reply.arguments().constFirst().toUInt();
+    const QList<EarlyAction> early = std::exchange(early_actions_, {});
+    for (const EarlyAction& action : early) {
+        if (action.server_id == shown->server_id)
+            emit action_invoked(id, action.key);
+        else if (notify_on_its_way())
+            early_actions_ << action;
+    }
     if (shown->close_wanted) {
         send_close(shown->server_id);
     } else if (shown->next) {
@@ -217,10 +225,21 @@ quint32 DBusNotificationService::own_id(quint32 server_id) const
     return 0;
 }
 
+bool DBusNotificationService::notify_on_its_way() const
+{
+    for (const Shown& shown : shown_)
+        if (shown.awaiting)
+            return true;
+    return false;
+}
+
 void DBusNotificationService::on_action_invoked(uint id, const QString& action_key)
 {
+    constexpr int kMostHeld = 16;  // another program's actions must not pile up
     if (const quint32 own = own_id(id))
         emit action_invoked(own, action_key);
+    else if (id != 0 && notify_on_its_way() && early_actions_.size() < kMostHeld)
+        early_actions_ << EarlyAction{id, action_key};
 }
 
 void DBusNotificationService::on_closed(uint id, uint reason)

@@ -20,7 +20,8 @@ namespace platform {
 // replace, close, action and closing is translated between the two. A
 // replace or close asked for before the server's reply waits for it.
 // Signals about notifications that are not this service's (another
-// program's) are not passed on.
+// program's) are not passed on; an action heard before the reply that
+// names its notification is held until that reply.
 //
 // Capabilities are asked at the start and once per owner of the service's
 // name, again when another program takes the name over; until the answer
@@ -64,6 +65,15 @@ private:
     void notify_answered(quint32 id, QDBusPendingCallWatcher* call);
     void send_close(quint32 server_id);
     quint32 own_id(quint32 server_id) const;
+    bool notify_on_its_way() const;
+
+    // An action whose server id is not known yet, heard while a Notify's
+    // reply was still on its way: the bus may hand the signal over before
+    // the reply that names the id.
+    struct EarlyAction {
+        quint32 server_id;
+        QString key;
+    };
 
     QDBusConnection bus_;
     QDBusServiceWatcher* watcher_ = nullptr;
@@ -76,6 +86,7 @@ private:
     bool unavailable_reported_ = false;
     QHash<quint32, Shown> shown_;
     quint32 next_id_ = 1;
+    QList<EarlyAction> early_actions_;
 };
 
 }  // namespace platform
