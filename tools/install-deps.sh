@@ -15,6 +15,8 @@ packages=(
   xvfb xauth xdotool imagemagick socat procps
   # the vCards written, read back by a reader made apart from ours
   python3-vobject
+  # message PDUs, read back by a decoder made apart from ours
+  python3-gammu
   # desktop notifications: a private session bus and a real notification server
   dbus-daemon dunst
   # windows read through AT-SPI, in a session bus of the test's own
