@@ -280,5 +280,12 @@ def start_dialer(session, build_dir, env, display_name="Экран: Телефо
 def run_timed(run):
     """A window test's command line: run(build_dir, ...), then the time it took."""
     started = time.monotonic()
-    run(*sys.argv[1:])
+    try:
+        run(*sys.argv[1:])
+    except Exception as failure:
+        # First, in one line: a long log is cut in the middle, and the
+        # traceback comes last.
+        summary = " | ".join(str(failure).splitlines()[:4]) or repr(failure)
+        print("FAILED after %.1f s: %s" % (time.monotonic() - started, summary), flush=True)
+        raise
     print("%.1f s" % (time.monotonic() - started))
