@@ -355,6 +355,9 @@ void Controller::publish_changed_call_state()
 
 void Controller::status_tick()
 {
+    // The tick's many reads, unchanged writes and takes of empty keys
+    // share one read transaction; a real change ends it first.
+    const settings_store::ReadBatch batch;
     write_board(key::on_pr_exe, flag::on);
     // Read first so that an absent key is never created; then take it in one
     // step, because a number the dialer writes between a separate read and

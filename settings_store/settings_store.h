@@ -68,8 +68,10 @@ bool last_operation_failed();
 // a pass that reads many keys takes the store's locks once, and sees them
 // all as they stood at its first read. A write, take, append, removal or
 // listing ends that transaction first (a write never goes through an old
-// snapshot); the reads after it begin another. Nests; never hold one across
-// a wait.
+// snapshot); the reads after it begin another. Only a write of the value
+// the snapshot holds, and a take that finds the default there, are
+// answered from the snapshot: they change nothing. Nests; never hold one
+// across a wait.
 class ReadBatch {
 public:
     ReadBatch();

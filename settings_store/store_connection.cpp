@@ -341,8 +341,23 @@ std::optional<QString> StoreConnection::read(const Name& name)
     return value;
 }
 
+// Inside a batch, a write of the value already there and a take that
+// finds the default change nothing: they are answered from the batch's
+// snapshot, as if they had run when it began, and its transaction goes on.
+// Passes that look at many request keys, nearly always empty, then cost
+// one read transaction instead of one each.
+bool StoreConnection::batch_holds(const Name& name, const QString& value)
+{
+    if (batch_depth_ == 0)
+        return false;
+    const std::optional<QString> held = read(name);
+    return held && *held == value && !failed_;
+}
+
 bool StoreConnection::write(const Name& name, const QString& value)
 {
+    if (batch_holds(name, value))
+        return true;
     if (!start_other_operation())
         return false;
     // The upsert changes nothing when the value is there already, but it
@@ -360,6 +375,8 @@ bool StoreConnection::write(const Name& name, const QString& value)
 
 std::optional<QString> StoreConnection::take(const Name& name, const QString& default_value, bool reset)
 {
+    if (batch_holds(name, default_value))
+        return default_value;
     if (!start_other_operation() || !execute(Begin))
         return std::nullopt;
     bool ok = false;

@@ -63,6 +63,7 @@ private:
     sqlite3_stmt* statement(Statement which);
     void bind_name(sqlite3_stmt* stmt, const Name& name);
     std::optional<QString> select_value(const Name& name, bool& ok);
+    bool batch_holds(const Name& name, const QString& value);
     bool upsert(const Name& name, const QString& value);
     bool execute(Statement which);
     bool check(int rc, const char* during);

@@ -6,6 +6,7 @@
 #include "blackboard/slot.h"
 #include "dialer/dial/reestr.h"
 #include "dialer/main_window/status_pass.h"
+#include "settings_store/settings_store.h"
 
 namespace main_window {
 
@@ -19,6 +20,7 @@ struct Text {
 
 QList<ViaChoice> via_choices()
 {
+    const settings_store::ReadBatch batch;
     QList<ViaChoice> choices{{Text::tr("Авто (по правилам)"), std::nullopt}};
     for (int slot = 1; slot <= kSerialSlots; ++slot) {
         const blackboard::Slot board(slot);

@@ -6,6 +6,7 @@
 #include "blackboard/fields.h"
 #include "blackboard/slot.h"
 #include "dialer/dial/reestr.h"
+#include "settings_store/settings_store.h"
 
 namespace main_window {
 
@@ -18,6 +19,8 @@ std::optional<IncomingCall> take_incoming_call()
 {
     std::array<QString, kAnnouncingSections.size()> numbers;
     std::array<QString, kAnnouncingSections.size()> times;
+    // Ten takes, nearly always of empty keys: one read transaction.
+    const settings_store::ReadBatch batch;
     for (size_t i = 0; i < kAnnouncingSections.size(); ++i)
         numbers[i] = blackboard::Slot(kAnnouncingSections[i]).take(blackboard::key::vhod_zvonok, QString());
     for (size_t i = 0; i < kAnnouncingSections.size(); ++i)
@@ -37,6 +40,7 @@ QString pending_call_requests()
 {
     if (Reestr::wind() == blackboard::flag::off)
         return QString();
+    const settings_store::ReadBatch batch;
     QStringList requests;
     bool pending = false;
     for (int slot = 4; slot >= 1; --slot) {
@@ -48,6 +52,7 @@ QString pending_call_requests()
 
 QStringList take_taken_call_requests()
 {
+    const settings_store::ReadBatch batch;
     QStringList taken;
     for (int slot = 4; slot >= 1; --slot)
         taken.append(blackboard::Slot(slot).take_pozvonit_taken());
