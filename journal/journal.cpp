@@ -6,16 +6,6 @@
 
 namespace journal {
 
-namespace {
-
-void bind_text(sqlite3_stmt* stmt, int index, const QString& text)
-{
-    const QByteArray utf8 = text.toUtf8();
-    sqlite3_bind_text(stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
-}
-
-}  // namespace
-
 Journal::Journal(const QString& path, JournalDatabase::Use use) : db_(path, use) {}
 
 bool Journal::run(const char* sql, const char* during, const std::function<void(sqlite3_stmt*)>& bind)

@@ -82,34 +82,25 @@ QString journal_path()
     return settings_store::user_folder(settings_store::UserFolder::Data) + QStringLiteral("/vekorra/journal.sqlite");
 }
 
-StatementUse::~StatementUse()
-{
-    sqlite3_reset(stmt_);
-    sqlite3_clear_bindings(stmt_);
-}
-
 JournalDatabase::JournalDatabase(const QString& path, Use use)
     : path_(path), busy_timeout_ms_(use == Use::Window ? window_busy_timeout_ms : background_busy_timeout_ms),
       check_before_writing_(use == Use::Background)
 {
 }
 
+int JournalDatabase::busy_timeout_ms() const { return busy_timeout_ms_; }
+
 JournalDatabase::~JournalDatabase() { close(); }
 
 void JournalDatabase::set_busy_timeout(int ms)
 {
     busy_timeout_ms_ = ms;
-    if (db_)
-        sqlite3_busy_timeout(db_, ms);
+    connection_.set_busy_timeout(ms);
 }
 
 void JournalDatabase::close()
 {
-    for (sqlite3_stmt* stmt : std::as_const(statements_))
-        sqlite3_finalize(stmt);
-    statements_.clear();
-    sqlite3_close(db_);
-    db_ = nullptr;
+    connection_.close();
     verified_for_writing_ = false;
 }
 
@@ -127,7 +118,7 @@ bool JournalDatabase::check(int rc, const char* during)
     if (rc == SQLITE_OK || rc == SQLITE_ROW || rc == SQLITE_DONE)
         return true;
     const int primary = rc & 0xff;
-    const QString detail = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QString::fromUtf8(sqlite3_errstr(rc));
+    const QString detail = connection_.error_text(rc);
     if (primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB)
         mark_damaged(QStringLiteral("%1: %2").arg(QLatin1String(during), detail));
     else
@@ -165,7 +156,7 @@ bool JournalDatabase::ready()
         if (still_damaged())
             return false;
     }
-    if (db_)
+    if (db())
         return true;
     if (now_ms() < next_open_attempt_ms_)
         return false;
@@ -184,14 +175,11 @@ bool JournalDatabase::open()
         report(kind_file, problem);
         return false;
     }
-    const QByteArray native = QFile::encodeName(path_);
-    if (!check(sqlite3_open_v2(native.constData(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr),
-               "open"))
+    if (!check(connection_.open(path_, busy_timeout_ms_), "open"))
         return false;
-    sqlite3_busy_timeout(db_, busy_timeout_ms_);
     // NORMAL syncs at checkpoints only: a write costs tens of microseconds
     // and the file still survives a crash of the program.
-    return check(sqlite3_exec(db_, "PRAGMA synchronous = NORMAL", nullptr, nullptr, nullptr), "synchronous")
+    return check(sqlite3_exec(db(), "PRAGMA synchronous = NORMAL", nullptr, nullptr, nullptr), "synchronous")
         && migrate();
 }
 
@@ -207,7 +195,7 @@ bool JournalDatabase::ready_to_write()
     // header, and a file only read (perhaps damaged) is left as it is. A
     // lock that stops the switch now leaves the old mode, which works too.
     if (verified_for_writing_)
-        sqlite3_exec(db_, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr);
+        sqlite3_exec(db(), "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr);
     return verified_for_writing_;
 }
 
@@ -216,7 +204,7 @@ bool JournalDatabase::ready_to_write()
 bool JournalDatabase::verify_whole_file()
 {
     sqlite3_stmt* stmt = nullptr;
-    if (!check(sqlite3_prepare_v2(db_, "PRAGMA quick_check(1)", -1, &stmt, nullptr), "check"))
+    if (!check(sqlite3_prepare_v2(db(), "PRAGMA quick_check(1)", -1, &stmt, nullptr), "check"))
         return false;
     const int rc = sqlite3_step(stmt);
     const QString verdict = rc == SQLITE_ROW
@@ -270,7 +258,7 @@ std::optional<int> JournalDatabase::stored_version()
 {
     sqlite3_stmt* stmt = nullptr;
     std::optional<int> version;
-    if (check(sqlite3_prepare_v2(db_, "PRAGMA user_version", -1, &stmt, nullptr), "schema version")
+    if (check(sqlite3_prepare_v2(db(), "PRAGMA user_version", -1, &stmt, nullptr), "schema version")
         && check(sqlite3_step(stmt), "schema version"))
         version = sqlite3_column_int(stmt, 0);
     sqlite3_finalize(stmt);
@@ -304,31 +292,28 @@ bool JournalDatabase::migrate()
         return false;
     // BEGIN IMMEDIATE: two programs starting together must not both run
     // the same step; the second finds the version already raised.
-    if (!check(sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), "schema"))
+    if (!check(sqlite3_exec(db(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), "schema"))
         return false;
     const std::optional<int> version = stored_version();
     bool ok = version && known_version(*version);
     for (int step = version.value_or(schema_version); ok && step < schema_version; ++step)
-        ok = check(sqlite3_exec(db_, migration_steps[step], nullptr, nullptr, nullptr), "schema");
+        ok = check(sqlite3_exec(db(), migration_steps[step], nullptr, nullptr, nullptr), "schema");
     if (ok && *version < schema_version) {
         const QByteArray set_version = "PRAGMA user_version = " + QByteArray::number(schema_version);
-        ok = check(sqlite3_exec(db_, set_version.constData(), nullptr, nullptr, nullptr), "schema version");
+        ok = check(sqlite3_exec(db(), set_version.constData(), nullptr, nullptr, nullptr), "schema version");
     }
     if (ok)
-        return check(sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr), "schema");
-    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        return check(sqlite3_exec(db(), "COMMIT", nullptr, nullptr, nullptr), "schema");
+    sqlite3_exec(db(), "ROLLBACK", nullptr, nullptr, nullptr);
     return false;
 }
 
 sqlite3_stmt* JournalDatabase::statement(const char* sql)
 {
-    const QByteArray key = QByteArray::fromRawData(sql, qsizetype(qstrlen(sql)));
-    if (sqlite3_stmt* kept = statements_.value(key))
-        return kept;
-    sqlite3_stmt* stmt = nullptr;
-    if (!check(sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr), "prepare"))
-        return nullptr;
-    statements_.insert(QByteArray(sql), stmt);
+    int rc = SQLITE_OK;
+    sqlite3_stmt* stmt = connection_.statement(sql, &rc);
+    if (!stmt)
+        check(rc, "prepare");
     return stmt;
 }
 

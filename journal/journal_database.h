@@ -1,11 +1,10 @@
 #pragma once
-#include <QByteArray>
-#include <QHash>
 #include <QLoggingCategory>
 #include <QSet>
 #include <QString>
 #include <optional>
 
+#include "settings_store/sqlite_connection.h"
 #include "settings_store/store_files.h"
 
 struct sqlite3;
@@ -75,8 +74,8 @@ public:
     sqlite3_stmt* statement(const char* sql);
     // True for SQLITE_OK, _ROW and _DONE; otherwise reports the failure.
     bool check(int rc, const char* during);
-    sqlite3* handle() const { return db_; }
-    int busy_timeout_ms() const { return busy_timeout_ms_; }
+    sqlite3* handle() const { return connection_.handle(); }
+    int busy_timeout_ms() const;
     void set_busy_timeout(int ms);
 
     const QString& path() const { return path_; }
@@ -94,28 +93,21 @@ private:
     bool still_damaged();
     void report(int kind, const QString& text);
 
+    sqlite3* db() const { return connection_.handle(); }
+
     QString path_;
     int busy_timeout_ms_;
     bool check_before_writing_;
-    sqlite3* db_ = nullptr;
+    settings_store::SqliteConnection connection_;
     bool verified_for_writing_ = false;
     std::optional<settings_store::FileId> damaged_file_;
-    QHash<QByteArray, sqlite3_stmt*> statements_;
     qint64 next_open_attempt_ms_ = 0;
     QSet<int> reported_kinds_;
     QString last_error_;
 };
 
-// Leaves a statement ready for its next use whichever way the caller returns.
-class StatementUse {
-public:
-    explicit StatementUse(sqlite3_stmt* stmt) : stmt_(stmt) {}
-    ~StatementUse();
-    StatementUse(const StatementUse&) = delete;
-    StatementUse& operator=(const StatementUse&) = delete;
-
-private:
-    sqlite3_stmt* stmt_;
-};
+using settings_store::StatementUse;
+using settings_store::bind_text;
+using settings_store::column_text;
 
 }  // namespace journal

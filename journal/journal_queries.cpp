@@ -62,12 +62,6 @@ void bind_filter(sqlite3_stmt* stmt, const Filter& filter)
     }
 }
 
-QString column_text(sqlite3_stmt* stmt, int column)
-{
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
-    return QString::fromUtf8(text, sqlite3_column_bytes(stmt, column));
-}
-
 CallRecord record_of(sqlite3_stmt* stmt)
 {
     CallRecord record;

@@ -8,17 +8,8 @@ namespace messages {
 
 namespace {
 
-void bind_text(sqlite3_stmt* stmt, int index, const QString& text)
-{
-    const QByteArray utf8 = text.toUtf8();
-    sqlite3_bind_text(stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
-}
-
-QString column_text(sqlite3_stmt* stmt, int column)
-{
-    return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, column)),
-                             sqlite3_column_bytes(stmt, column));
-}
+using settings_store::bind_text;
+using settings_store::column_text;
 
 Message read_message(sqlite3_stmt* stmt)
 {

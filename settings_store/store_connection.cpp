@@ -10,6 +10,7 @@
 #include <chrono>
 #include <sqlite3.h>
 
+#include "settings_store/sqlite_connection.h"
 #include "settings_store/store_location.h"
 
 Q_LOGGING_CATEGORY(lcStore, "vekorra.store", QtWarningMsg)
@@ -83,34 +84,6 @@ int configured_busy_timeout_ms()
     return ok && ms >= 0 ? ms : default_busy_timeout_ms;
 }
 
-void bind_text(sqlite3_stmt* stmt, int index, const QString& text)
-{
-    const QByteArray utf8 = text.toUtf8();
-    sqlite3_bind_text(stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
-}
-
-QString column_text(sqlite3_stmt* stmt, int column)
-{
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
-    return QString::fromUtf8(text, sqlite3_column_bytes(stmt, column));
-}
-
-// Leaves a statement ready for its next use whichever way the caller returns.
-class StatementUse {
-public:
-    explicit StatementUse(sqlite3_stmt* stmt) : stmt_(stmt) {}
-    ~StatementUse()
-    {
-        sqlite3_reset(stmt_);
-        sqlite3_clear_bindings(stmt_);
-    }
-    StatementUse(const StatementUse&) = delete;
-    StatementUse& operator=(const StatementUse&) = delete;
-
-private:
-    sqlite3_stmt* stmt_;
-};
-
 }  // namespace
 
 StoreConnection::StoreConnection() = default;
@@ -119,12 +92,8 @@ StoreConnection::~StoreConnection() { close(); }
 
 void StoreConnection::drop_connection()
 {
-    for (sqlite3_stmt*& stmt : statements_) {
-        sqlite3_finalize(stmt);
-        stmt = nullptr;
-    }
-    sqlite3_close(db_);
-    db_ = nullptr;
+    std::fill(std::begin(statements_), std::end(statements_), nullptr);
+    connection_.close();
     batch_transaction_ = false;
 }
 
@@ -148,11 +117,11 @@ bool StoreConnection::check(int rc, const char* during)
 {
     if (rc == SQLITE_OK || rc == SQLITE_ROW || rc == SQLITE_DONE)
         return true;
-    if ((rc & 0xff) == SQLITE_BUSY && db_ && !lock_stuck_) {
+    if ((rc & 0xff) == SQLITE_BUSY && db() && !lock_stuck_) {
         lock_stuck_ = true;
-        sqlite3_busy_timeout(db_, std::min(stuck_lock_wait_ms, busy_timeout_ms_));
+        connection_.set_busy_timeout(std::min(stuck_lock_wait_ms, busy_timeout_ms_));
     }
-    const QString detail = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QString::fromUtf8(sqlite3_errstr(rc));
+    const QString detail = connection_.error_text(rc);
     report(rc & 0xff, QStringLiteral("%1: %2").arg(QLatin1String(during), detail));
     return false;
 }
@@ -160,12 +129,12 @@ bool StoreConnection::check(int rc, const char* during)
 bool StoreConnection::start_operation()
 {
     follow_moved_file();
-    if (db_ && lock_stuck_ && !failed_) {
+    if (db() && lock_stuck_ && !failed_) {
         lock_stuck_ = false;
-        sqlite3_busy_timeout(db_, busy_timeout_ms_);
+        connection_.set_busy_timeout(busy_timeout_ms_);
     }
     failed_ = false;
-    if (db_)
+    if (db())
         return true;
     if (now_ms() < next_open_attempt_ms_) {
         failed_ = true;
@@ -186,13 +155,13 @@ bool StoreConnection::start_operation()
 // again, as every other process does within the same second.
 void StoreConnection::follow_moved_file()
 {
-    if (!db_ || now_ms() < next_file_check_ms_)
+    if (!db() || now_ms() < next_file_check_ms_)
         return;
     next_file_check_ms_ = now_ms() + file_check_interval_ms;
     const StoreFiles now = store_files(opened_path_);
     if (now == opened_files_)
         return;
-    const QString what = let_go_of_moved_store(db_, opened_path_, opened_files_, now);
+    const QString what = let_go_of_moved_store(db(), opened_path_, opened_files_, now);
     qCWarning(lcStore).noquote() << "settings store" << opened_path_ << what + QStringLiteral("; opening it again");
     drop_connection();
     reported_kinds_.clear();
@@ -206,7 +175,7 @@ int StoreConnection::exec_while_busy(const char* sql)
 {
     const qint64 give_up_ms = now_ms() + busy_timeout_ms_;
     for (;;) {
-        const int rc = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
+        const int rc = sqlite3_exec(db(), sql, nullptr, nullptr, nullptr);
         if ((rc & 0xff) != SQLITE_BUSY || now_ms() >= give_up_ms) {
             open_met_lock_ = (rc & 0xff) == SQLITE_BUSY;
             return rc;
@@ -228,13 +197,10 @@ bool StoreConnection::open()
         report(kind_file, problem);
         return false;
     }
-    const QByteArray native = QFile::encodeName(path);
-    if (!check(sqlite3_open_v2(native.constData(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr),
-               "open"))
-        return false;
     busy_timeout_ms_ = configured_busy_timeout_ms();
     lock_stuck_ = false;
-    sqlite3_busy_timeout(db_, busy_timeout_ms_);
+    if (!check(connection_.open(path, busy_timeout_ms_), "open"))
+        return false;
     // WAL lets readers go on while another process writes; NORMAL syncs at
     // checkpoints only, which keeps writes cheap and still survives crashes.
     const bool ready = check(exec_while_busy("PRAGMA journal_mode = WAL"), "journal mode")
@@ -252,8 +218,9 @@ bool StoreConnection::open()
 bool StoreConnection::prepare_all()
 {
     for (int i = 0; i < StatementCount; ++i) {
-        if (!check(sqlite3_prepare_v3(db_, statement_sql[i], -1, SQLITE_PREPARE_PERSISTENT, &statements_[i], nullptr),
-                   "prepare"))
+        int rc = SQLITE_OK;
+        statements_[i] = connection_.statement(statement_sql[i], &rc);
+        if (!check(rc, "prepare"))
             return false;
     }
     return true;
@@ -312,7 +279,7 @@ void StoreConnection::end_batch_transaction()
 
 void StoreConnection::end_read_batch()
 {
-    if (batch_depth_ > 0 && --batch_depth_ == 0 && db_)
+    if (batch_depth_ > 0 && --batch_depth_ == 0 && db())
         end_batch_transaction();
 }
 
@@ -395,12 +362,11 @@ qint64 StoreConnection::data_version()
 {
     if (!start_other_operation())
         return -1;
-    sqlite3_stmt* stmt = nullptr;
-    qint64 version = -1;
-    if (sqlite3_prepare_v2(db_, "PRAGMA data_version", -1, &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW)
-        version = sqlite3_column_int64(stmt, 0);
-    sqlite3_finalize(stmt);
-    return version;
+    sqlite3_stmt* stmt = connection_.statement("PRAGMA data_version");
+    if (!stmt)
+        return -1;
+    StatementUse use(stmt);
+    return sqlite3_step(stmt) == SQLITE_ROW ? sqlite3_column_int64(stmt, 0) : -1;
 }
 
 bool StoreConnection::append(const Name& name, const QString& text)
@@ -425,7 +391,7 @@ bool StoreConnection::remove(const Name& name)
     sqlite3_stmt* stmt = statement(Delete);
     StatementUse use(stmt);
     bind_name(stmt, name);
-    return check(sqlite3_step(stmt), "remove") && sqlite3_changes(db_) > 0;
+    return check(sqlite3_step(stmt), "remove") && sqlite3_changes(db()) > 0;
 }
 
 QList<Entry> StoreConnection::list(const QString& app, const QString& section)

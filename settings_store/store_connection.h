@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "settings_store/settings_store.h"
+#include "settings_store/sqlite_connection.h"
 #include "settings_store/store_files.h"
 
 struct sqlite3;
@@ -69,7 +70,9 @@ private:
     bool check(int rc, const char* during);
     void report(int kind, const QString& text);
 
-    sqlite3* db_ = nullptr;
+    sqlite3* db() const { return connection_.handle(); }
+
+    SqliteConnection connection_;
     sqlite3_stmt* statements_[StatementCount] = {};
     bool failed_ = false;
     int busy_timeout_ms_ = 0;
