@@ -7,6 +7,7 @@
 #include "controller/blackboard.h"
 #include "controller/controller.h"
 #include "platform/clock.h"
+#include "serial/port_search.h"
 #include "serial/stable_names.h"
 
 namespace kestrum {
@@ -58,19 +59,29 @@ bool PhoneSearch::run(const Observer& observer)
         clock.pump();
         clock.sleep_ms(kPauseMs);
         notify(observer.listing);
-        for (int port = kFirstPort; port <= kLastPort && !stop_search_; ++port) {
-            if (observer.asking)
-                observer.asking(port);
+        QList<int> ports;
+        for (int port = kFirstPort; port <= kLastPort; ++port)
+            ports.append(port);
+        // One port at a time through the controller's own link, with a
+        // pause between them, as a phone on a slow link expects.
+        PortSearch in_turn(1);
+        PortSearch::Observer steps;
+        steps.asking = observer.asking;
+        steps.pump = [&] {
             clock.pump();
             // Connected or dialling from the main window while the dialog
             // was closed: the engine has the port from now on.
-            if (engine_wanted())
-                break;
-            const QString model = controller_.model_query(port);
-            if (model != kNoModel && observer.found)
-                observer.found(port, model);
-            clock.pump();
-            clock.sleep_ms(kPauseMs);
+            if (stop_search_ || engine_wanted())
+                in_turn.stop();
+        };
+        steps.answered = [&](int port, const PortSearch::Answer& answer) {
+            if (answer.model != kNoModel && observer.found)
+                observer.found(port, answer.model);
+        };
+        if (!stop_search_) {
+            in_turn.run_in_turn(
+                ports, [this](int port) { return PortSearch::Answer{controller_.model_query(port)}; }, steps,
+                [&clock] { clock.sleep_ms(kPauseMs); });
         }
         notify(observer.ended);
     }

@@ -86,6 +86,30 @@ bool PortSearch::run(const QList<int>& ports, const Probe& probe, const Observer
     return !stopped;
 }
 
+bool PortSearch::run_in_turn(const QList<int>& ports, const Probe& probe, const Observer& observer,
+                             const std::function<void()>& pause)
+{
+    stop_ = false;
+    for (const int port : ports) {
+        if (stop_)
+            break;
+        if (observer.asking)
+            observer.asking(port);
+        if (observer.pump)
+            observer.pump();
+        if (stop_)
+            break;
+        const Answer answer = probe(port);
+        if (observer.answered)
+            observer.answered(port, answer);
+        if (observer.pump)
+            observer.pump();
+        if (pause)
+            pause();
+    }
+    return !stop_;
+}
+
 QString canonical_port_device(int port)
 {
     const QString path = port_device_path(port);

@@ -8,7 +8,8 @@
 // mostly means waiting for a reply that may never come, so the ports are
 // asked in parallel on worker threads; what they said is handed back on
 // the caller's thread, in the order of the ports given. Used by every
-// search for phones.
+// search for phones; a search that must go one port at a time (what a
+// phone on a slow link expects) asks them in turn.
 class PortSearch {
 public:
     // What one port said: the model text ("" when nothing usable came) and
@@ -40,6 +41,13 @@ public:
     // stop() came are never asked; those being asked are finished, their
     // answers dropped.
     bool run(const QList<int>& ports, const Probe& probe, const Observer& observer);
+    // Asks the ports one after another on the caller's own thread, for a
+    // probe that needs the caller's serial link and clock: asking, pump,
+    // the probe, answered, pump, then pause before the next port. A stop
+    // (from any callback) takes effect before the next probe; false when
+    // it came.
+    bool run_in_turn(const QList<int>& ports, const Probe& probe, const Observer& observer,
+                     const std::function<void()>& pause);
     // Safe from inside the observer's callbacks.
     void stop() { stop_ = true; }
 
