@@ -267,7 +267,13 @@ void MessagesPanel::new_message(const QString& number)
 void MessagesPanel::show_open_conversation()
 {
     const QString number = thread_model_.number();
+    // Any write to the journal reads the conversation again: the message
+    // the user chose (to send it again) stays chosen.
+    const qint64 chosen = thread_view_->currentIndex().data(ThreadModel::IdRole).toLongLong();
     thread_model_.refresh();
+    const int chosen_row = chosen != 0 ? thread_model_.row_of_message(chosen) : -1;
+    if (chosen_row >= 0)
+        thread_view_->setCurrentIndex(thread_model_.index(chosen_row));
     thread_view_->scrollToBottom();
     const QString name = number.isEmpty() ? QString() : contacts::shown_name(number);
     name_->setText(name);

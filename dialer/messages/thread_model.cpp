@@ -87,6 +87,14 @@ void ThreadModel::refresh()
     endResetModel();
 }
 
+int ThreadModel::row_of_message(qint64 id) const
+{
+    for (int row = 0; row < items_.size(); ++row)
+        if (!items_[row].is_call && items_[row].message.id == id)
+            return row;
+    return -1;
+}
+
 QList<ThreadItem> ThreadModel::whole_thread()
 {
     return merge_thread(store_.conversation(number_), calls_since(0));

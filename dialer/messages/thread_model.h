@@ -50,6 +50,8 @@ public:
     void refresh();
     const QString& number() const { return number_; }
     const ThreadItem& item(int row) const { return items_[row]; }
+    // The row of the message with this id; -1 when it is not shown.
+    int row_of_message(qint64 id) const;
     // The whole conversation with its calls, for the export.
     QList<ThreadItem> whole_thread();
 

@@ -134,6 +134,9 @@ void MessagesTabTest::messages_are_listed_notified_read_and_answered()
     QTRY_COMPARE_WITH_TIMEOUT(panel.thread().index(last).data(messages_window::ThreadModel::StateRole).toString(),
                               QStringLiteral("Ошибка: Нет сети"), 2000);
     panel.thread_view()->setCurrentIndex(panel.thread().index(last));
+    // A controller writes to the journal meanwhile: the choice stays.
+    QVERIFY(writer.set_model(queued.first().id, QStringLiteral("PhoneSim 3000")));
+    panel.refresh_if_changed();
     QVERIFY(panel.resend_button()->isEnabled());
     QTest::mouseClick(panel.resend_button(), Qt::LeftButton);
     QCOMPARE(writer.message(queued.first().id).state, messages::State::Queued);
