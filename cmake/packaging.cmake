@@ -49,5 +49,5 @@ include(CPack)
 if(BUILD_TESTING)
   add_test(NAME package_contents
     COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/../tests/packaging/check_package.sh ${CMAKE_BINARY_DIR} ${PROJECT_VERSION})
-  set_tests_properties(package_contents PROPERTIES LABELS package TIMEOUT 300)
+  set_tests_properties(package_contents PROPERTIES LABELS package TIMEOUT 300 COST 15)
 endif()
