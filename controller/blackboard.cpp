@@ -49,6 +49,11 @@ void write_board(const QString& key, const QString& value)
     write_setting(board_app(), slot_identity(), key, value);
 }
 
+void write_board(const QList<std::pair<QString, QString>>& values)
+{
+    write_settings(board_app(), slot_identity(), values);
+}
+
 QString take_board(const QString& key, const QString& default_value, bool reset)
 {
     return take_setting(board_app(), slot_identity(), key, default_value, reset);

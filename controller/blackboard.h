@@ -1,6 +1,8 @@
 #pragma once
+#include <QList>
 #include <QString>
 #include <functional>
+#include <utility>
 
 #include "blackboard/keys.h"
 #include "blackboard/slot.h"
@@ -25,6 +27,8 @@ QString development_slot();
 
 QString read_board(const QString& key, const QString& default_value);
 void write_board(const QString& key, const QString& value);
+// Several keys of the slot in one commit (see write_settings).
+void write_board(const QList<std::pair<QString, QString>>& values);
 QString take_board(const QString& key, const QString& default_value, bool reset);
 
 // The slot identity's section, for the typed accessors.

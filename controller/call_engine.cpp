@@ -235,8 +235,9 @@ void Controller::track_incoming(const at::CallListView& calls)
         state_.tlf_in_1 = ringing;
     if (state_.tlf_in_1 != state_.tlf_in_1_0) {
         state_.tlf_in_1_0 = state_.tlf_in_1;
-        write_board(blackboard::key::vhod_zvonok, state_.tlf_in_1_0);
-        write_board(blackboard::key::vhod_zvonok_time, platform::clock().time_of_day());
+        // One commit: the dialer, woken by the number, finds its time too.
+        write_board({{blackboard::key::vhod_zvonok, state_.tlf_in_1_0},
+                     {blackboard::key::vhod_zvonok_time, platform::clock().time_of_day()}});
     }
     state_.tlf_in_2 = ringing;
     const bool answered = !state_.tlf_in_1.isEmpty()

@@ -27,6 +27,14 @@ bool write_setting(const QString& app, const QString& section, const QString& ke
     return connection().write({app, section, key}, value);
 }
 
+bool write_settings(const QString& app, const QString& section, const QList<std::pair<QString, QString>>& values)
+{
+    QList<std::pair<settings_store::Name, QString>> named;
+    for (const auto& [key, value] : values)
+        named.append({{app, section, key}, value});
+    return connection().write_all(named);
+}
+
 QString take_setting(const QString& app, const QString& section, const QString& key,
                      const QString& default_value, bool reset)
 {

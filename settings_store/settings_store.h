@@ -1,6 +1,7 @@
 #pragma once
 #include <QList>
 #include <QString>
+#include <utility>
 
 // The per-user settings store: text values addressed by application,
 // section and key. Names match without regard to letter case (Cyrillic
@@ -31,6 +32,10 @@ QString read_setting(const QString& app, const QString& section, const QString& 
 // full): a caller for whom the write is the whole point tells the user.
 bool write_setting(const QString& app, const QString& section, const QString& key,
                    const QString& value);
+// Several keys of one section in one commit: a process that reads them
+// sees all of the new values or none (a number and its time, say, which a
+// reader woken by the first write would otherwise find half written).
+bool write_settings(const QString& app, const QString& section, const QList<std::pair<QString, QString>>& values);
 // Reads like read_setting; with reset set, writes default_value back in the
 // same transaction, so the key is consumed.
 QString take_setting(const QString& app, const QString& section, const QString& key,

@@ -384,6 +384,20 @@ bool StoreConnection::append(const Name& name, const QString& text)
     return false;
 }
 
+bool StoreConnection::write_all(const QList<std::pair<Name, QString>>& values)
+{
+    if (!start_other_operation() || !execute(Begin))
+        return false;
+    bool ok = true;
+    for (auto value = values.cbegin(); ok && value != values.cend(); ++value)
+        ok = upsert(value->first, value->second);  // the upsert skips unchanged values
+    if (ok && execute(Commit))
+        return true;
+    sqlite3_step(statement(Rollback));
+    sqlite3_reset(statement(Rollback));
+    return false;
+}
+
 bool StoreConnection::remove(const Name& name)
 {
     if (!start_other_operation())

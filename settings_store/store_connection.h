@@ -35,6 +35,8 @@ public:
     std::optional<QString> take(const Name& name, const QString& default_value, bool reset);
     // Adds text at the end of the value (absent counts as ""), in one step.
     bool append(const Name& name, const QString& text);
+    // In one transaction; values already there are not written again.
+    bool write_all(const QList<std::pair<Name, QString>>& values);
     bool remove(const Name& name);
     QList<Entry> list(const QString& app, const QString& section);
     // PRAGMA data_version; -1 when the store cannot be used.

@@ -290,6 +290,23 @@ private slots:
         QCOMPARE(settings_store::list_settings("Kestrum", "1").size(), 1);  // an empty text creates no key
     }
 
+    void several_keys_in_one_commit_and_takes_in_a_batch()
+    {
+        TestEnv env;
+        QVERIFY(write_settings("Kestrum", "2", {{"vhod_zvonok", "0501112233"}, {"vhod_zvonok_time", "10:00:01"}}));
+        QCOMPARE(read_setting("Kestrum", "2", "vhod_zvonok", ""), QString("0501112233"));
+        QCOMPARE(read_setting("Kestrum", "2", "vhod_zvonok_time", ""), QString("10:00:01"));
+        // In a batch: a set key is still taken, an empty one answered from
+        // the snapshot, an absent one created as before.
+        settings_store::ReadBatch batch;
+        QCOMPARE(take_setting("Kestrum", "2", "vhod_zvonok", "", true), QString("0501112233"));
+        QCOMPARE(take_setting("Kestrum", "2", "vhod_zvonok", "", true), QString());
+        QCOMPARE(take_setting("Kestrum", "2", "kf", "", true), QString());
+        QVERIFY(write_setting("Kestrum", "2", "vhod_zvonok_time", "10:00:01"));
+        QCOMPARE(settings_store::list_settings("Kestrum", "2").size(), 3);
+        QCOMPARE(read_setting("Kestrum", "2", "vhod_zvonok", "absent"), QString());
+    }
+
     // Someone removes or replaces the store file, or only its -wal and
     // -shm, while this process has it open: within a second it works on
     // what the path names again, as a new process does, and says so once.
