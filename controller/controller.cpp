@@ -19,7 +19,14 @@ namespace key = blackboard::key;
 namespace flag = blackboard::flag;
 
 Controller::Controller(std::unique_ptr<SerialComponent> serial, QObject* parent)
-    : QObject(parent), serial_(std::move(serial)), channel_(*serial_), messages_(channel_), phonebook_(channel_)
+    : QObject(parent), serial_(std::move(serial)), channel_(*serial_),
+      calls_(state_, view_,
+             {[this] { journal_.dial_dropped(); },
+              [this](const QString& number, const QString& time) {
+                  // One commit: the dialer, woken by the number, finds its time too.
+                  write_board({{blackboard::key::vhod_zvonok, number}, {blackboard::key::vhod_zvonok_time, time}});
+              }}),
+      messages_(channel_), phonebook_(channel_)
 {
     engine_timer_.setInterval(300);
     service_timer_.setInterval(100);
